@@ -1,0 +1,172 @@
+#pragma once
+
+// Item store of a result file: a flat list of typed items keyed by a 16-bit id.
+//
+// Wire format of one item (big-endian): 2-byte id, 1-byte type, payload.
+//   0 bool    1 byte                    1 integer 4 bytes, signed
+//   2 float   4 bytes, IEEE single      3 string  4-byte length n, n characters
+//   4 block   4-byte length n, n bytes
+//
+// Items do not copy the file: they point into the buffer they were parsed
+// from, and integer and float payloads are turned to machine order in place
+// there. That buffer must outlive the store and must be parsed only once.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+static_assert(sizeof(unsigned) == 4, "item lengths and ids are 32-bit fields");
+
+// Property store addressed by item id; the binary result file and the text
+// export both implement it.
+class ProjectFile {
+public:
+    virtual ~ProjectFile() = default;
+
+    virtual bool getBool(unsigned id) const = 0;
+    virtual int getInt(unsigned id) const = 0;
+    virtual float getFloat(unsigned id) const = 0;
+    virtual std::string getString(unsigned id) const = 0;
+    virtual const unsigned char* getData(unsigned id, unsigned& length) const = 0;
+    virtual void setBool(unsigned id, bool value) = 0;
+    virtual void setInt(unsigned id, int value) = 0;
+    virtual void setFloat(unsigned id, float value) = 0;
+    virtual void setString(unsigned id, const std::string& text) = 0;
+    virtual void setData(unsigned id, const unsigned char* data, unsigned length) = 0;
+};
+
+// One item. The base class serves the fixed-size kinds.
+class BasicData {
+public:
+    BasicData(unsigned length_, bool swap_) : length(length_), swap(swap_) {}
+    virtual ~BasicData() = default;
+
+    BasicData(const BasicData&) = delete;
+    BasicData& operator=(const BasicData&) = delete;
+
+    virtual bool getBool() const;
+    virtual int getInt() const;
+    virtual float getFloat() const;
+    virtual std::string getString() const;
+    // Pointer to the payload and its length; null and 0 when there is none.
+    virtual const unsigned char* getData(unsigned& length_) const;
+    // Writes the payload (big-endian) at position and advances it.
+    virtual void write(unsigned char* buffer, std::size_t& position) const;
+    virtual void setString(const std::string& text);
+    // Takes the payload at position, which must end at or before end
+    // (an Exception otherwise, position unchanged); advances position.
+    virtual void read(unsigned char* buffer, std::size_t& position, std::size_t end);
+    // Bytes the whole item takes on file.
+    virtual std::size_t size() const;
+
+    // Id, type and payload.
+    void writeItem(unsigned char* buffer, std::size_t& position) const;
+
+    std::uint32_t id = 0;
+    std::uint8_t type = 0;
+    // Into the parsed buffer; for strings and blocks at their length field.
+    unsigned char* data = nullptr;
+    std::uint32_t length;
+    // Payload held in machine order, written back big-endian.
+    bool swap;
+};
+
+class BooleanData : public BasicData {
+public:
+    BooleanData() : BasicData(1, false) {}
+};
+
+class IntegerData : public BasicData {
+public:
+    IntegerData() : BasicData(4, true) {}
+};
+
+class FloatData : public BasicData {
+public:
+    FloatData() : BasicData(4, true) {}
+
+    // Truncated toward zero; NaN gives 0, out-of-range values saturate.
+    int getInt() const override;
+    float getFloat() const override;
+};
+
+class StringData : public BasicData {
+public:
+    StringData() : BasicData(0, false) {}
+
+    // The characters up to the first zero byte.
+    std::string getString() const override;
+    // Strings are read through getString: null and 0.
+    const unsigned char* getData(unsigned& length_) const override;
+    // The stored characters unchanged, zero bytes included, until setString.
+    void write(unsigned char* buffer, std::size_t& position) const override;
+    void setString(const std::string& text) override;
+    void read(unsigned char* buffer, std::size_t& position, std::size_t end) override;
+    std::size_t size() const override;
+
+    std::string value;
+
+private:
+    bool replaced = false;
+};
+
+class BinaryData : public BasicData {
+public:
+    BinaryData() : BasicData(0, false) {}
+
+    // The first byte of the block and n.
+    const unsigned char* getData(unsigned& length_) const override;
+    void write(unsigned char* buffer, std::size_t& position) const override;
+    void read(unsigned char* buffer, std::size_t& position, std::size_t end) override;
+    std::size_t size() const override;
+};
+
+// The store over the item region of a result file.
+class DataVector : public ProjectFile {
+public:
+    DataVector() = default;
+    ~DataVector() override;
+
+    DataVector(const DataVector&) = delete;
+    DataVector& operator=(const DataVector&) = delete;
+
+    // Absent ids give false, -1, -1.0, "" and null with length 0.
+    bool getBool(unsigned id) const override;
+    int getInt(unsigned id) const override;
+    float getFloat(unsigned id) const override;
+    std::string getString(unsigned id) const override;
+    const unsigned char* getData(unsigned id, unsigned& length) const override;
+
+    // The image is never rebuilt from the model: these do nothing.
+    void setBool(unsigned id, bool value) override;
+    void setInt(unsigned id, int value) override;
+    void setFloat(unsigned id, float value) override;
+    void setData(unsigned id, const unsigned char* data, unsigned length) override;
+    // The one setter that acts: replaces the text of an existing string item
+    // (name and description before a save). Adds nothing.
+    void setString(unsigned id, const std::string& text) override;
+
+    // Appends the items of the length bytes at buffer. One or two bytes left
+    // at the end are ignored. On an Exception the items read so far stay.
+    void parse(unsigned char* buffer, std::size_t length);
+    // Reads one item at position of the region buffer[0, end), advances position.
+    static std::unique_ptr<BasicData> readItem(unsigned char* buffer, std::size_t& position,
+                                               std::size_t end);
+    // First item with the id, in file order; null when none.
+    BasicData* findItem(unsigned id);
+    const BasicData* findItem(unsigned id) const;
+
+    // A new buffer of headRoom + items + tailRoom bytes (room zero-filled), the
+    // items written from offset headRoom; length = headRoom + items.
+    // Null and length 0 when the buffer cannot be made.
+    std::unique_ptr<unsigned char[]> serialise(std::size_t& length, std::size_t headRoom,
+                                               std::size_t tailRoom) const;
+
+    std::size_t getCount() const { return items.size(); }
+    const BasicData* getItem(std::size_t index) const;
+
+private:
+    std::vector<std::unique_ptr<BasicData>> items;
+};
