@@ -40,6 +40,11 @@ BaseOutputStream &FeedthroughAdapter::StreamOutput::operator<<(const BaseList::L
     return *this;
 }
 
+bool writesBlockBytes(const BaseOutputStream &out_)
+{
+    return dynamic_cast<const FeedthroughAdapter::StreamOutput *>(&out_) != nullptr;
+}
+
 void readChunkHeader(KVS_streamInputBase &in_, ChunkHeader &header_)
 {
     header_.id = 0;

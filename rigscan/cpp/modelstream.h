@@ -120,6 +120,9 @@ private:
     KVS_streamInputSub sub;
 };
 
+// True when the stream writes a block's bytes (or counts them), not a view.
+bool writesBlockBytes(const BaseOutputStream &out_);
+
 // Reads a chunk header from a typed byte stream.
 void readChunkHeader(KVS_streamInputBase &in_, ChunkHeader &header_);
 

@@ -1,0 +1,7 @@
+#include "sysinfo_body.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    fuzzbody::readSystemInfo(data, size);
+    return 0;
+}
