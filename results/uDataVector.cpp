@@ -290,6 +290,20 @@ void DataVector::setInt(unsigned, int) {}
 void DataVector::setFloat(unsigned, float) {}
 void DataVector::setData(unsigned, const unsigned char*, unsigned) {}
 
+void DataVector::storeString(unsigned id, const std::string& text)
+{
+    for (const auto& item : items)
+        if (item->id == id && item->type == 3) {
+            item->setString(text);
+            return;
+        }
+    auto item = std::make_unique<StringData>();
+    item->id = id;
+    item->type = 3;
+    item->setString(text);
+    items.push_back(std::move(item));
+}
+
 void DataVector::setString(unsigned id, const std::string& text)
 {
     if (BasicData* item = findItem(id))

@@ -148,6 +148,10 @@ public:
     // (name and description before a save). Adds nothing.
     void setString(unsigned id, const std::string& text) override;
 
+    // Sets the text of the first string item with the id, or appends a new
+    // string item when the store has none (a name is never lost on saving).
+    void storeString(unsigned id, const std::string& text);
+
     // Appends the items of the length bytes at buffer. One or two bytes left
     // at the end are ignored. On an Exception the items read so far stay.
     void parse(unsigned char* buffer, std::size_t length);

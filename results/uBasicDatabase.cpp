@@ -1,0 +1,636 @@
+#include "uBasicDatabase.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <utility>
+
+#include "textutil.h"
+#include "uBasicProject.h"
+#include "uTestList.h"
+
+namespace {
+
+std::vector<CBasicDatabase *> &openList()
+{
+    static std::vector<CBasicDatabase *> databases;
+    return databases;
+}
+
+} // namespace
+
+const std::vector<CBasicDatabase *> &CBasicDatabase::openDatabases()
+{
+    return openList();
+}
+
+CBasicDatabase::CBasicDatabase()
+{
+    init();
+}
+
+CBasicDatabase::~CBasicDatabase()
+{
+    clear();
+}
+
+void CBasicDatabase::init()
+{
+    clear();
+    initialised = true;
+    openList().push_back(this);
+    makeNameUnique();
+}
+
+void CBasicDatabase::clear()
+{
+    if (window) {
+        TFDatabase *w = window;
+        window = nullptr;
+        appServices().closeDatabaseWindow(w);
+    }
+    // Take the list first: a project's destructor would otherwise remove
+    // itself from the list being walked.
+    std::vector<CBasicProject *> doomed;
+    doomed.swap(projects);
+    shownProject = nullptr;
+    currentIndex = -1;
+    for (CBasicProject *p : doomed) {
+        p->setDatabase(nullptr);
+        delete p;
+    }
+    if (treeNode && !appServices().applicationClosing())
+        appServices().removeTreeNode(treeNode);
+    treeNode = nullptr;
+    testRanges.reset();
+    auto &list = openList();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    initialised = false;
+}
+
+void CBasicDatabase::changed()
+{
+    updateStatistics();
+    updateViews(nullptr);
+    updateTree();
+    if (window)
+        appServices().postRefresh(window);
+}
+
+void CBasicDatabase::print(bool)
+{
+}
+
+void CBasicDatabase::reset()
+{
+    std::vector<CBasicProject *> doomed;
+    doomed.swap(projects);
+    shownProject = nullptr;
+    currentIndex = -1;
+    for (CBasicProject *p : doomed) {
+        p->setDatabase(nullptr);
+        delete p;
+    }
+    version = 0;
+    name = "Database1";
+    makeNameUnique();
+}
+
+int CBasicDatabase::canAddProject(const CBasicProject *project_) const
+{
+    if (std::find(projects.begin(), projects.end(), project_) != projects.end())
+        return 1;
+    if (project_->getKind() != kind)
+        return 2;
+    return 0;
+}
+
+int CBasicDatabase::addProject(CBasicProject *project_)
+{
+    if (!project_)
+        return 1;
+    const int result = canAddProject(project_);
+    if (result != 0)
+        return result;
+    // No project belongs to two databases.
+    if (CBasicDatabase *previous = project_->getDatabase(); previous && previous != this)
+        previous->removeProject(project_);
+    if (currentIndex >= 0 && currentIndex < getProjectCount())
+        projects[currentIndex]->setCurrent(false);
+    project_->setCurrent(true);
+    projects.push_back(project_);
+    currentIndex = getProjectCount() - 1;
+    project_->setPosition(currentIndex);
+    if (version == 0)
+        version = project_->getVersion();
+    project_->attachToDatabase(this);
+    changed();
+    appServices().picturesDatabaseChanged(*this);
+    modified = true;
+    return 0;
+}
+
+void CBasicDatabase::removeProject(CBasicProject *project_)
+{
+    if (shownProject == project_)
+        shownProject = nullptr;
+    auto it = std::find(projects.begin(), projects.end(), project_);
+    if (it == projects.end())
+        return;
+    projects.erase(it);
+    if (project_->getDatabase() == this)
+        project_->setDatabase(nullptr);
+    if (projects.empty())
+        version = 0;
+    if (currentIndex >= getProjectCount())
+        currentIndex = getProjectCount() - 1;
+    if (updatesLocked)
+        return;
+    const int removed = project_->getPosition();
+    for (CBasicProject *p : projects)
+        if (p->getPosition() > removed)
+            p->setPosition(p->getPosition() - 1);
+    changed();
+    appServices().picturesDatabaseChanged(*this);
+    modified = true;
+}
+
+CBasicProject *CBasicDatabase::getProject(int index_) const
+{
+    return index_ >= 0 && index_ < getProjectCount() ? projects[index_] : nullptr;
+}
+
+int CBasicDatabase::getVisibleProjectCount() const
+{
+    return static_cast<int>(std::count_if(projects.begin(), projects.end(), [](const CBasicProject *p) { return !p->isHidden(); }));
+}
+
+int CBasicDatabase::containsProject(const CBasicProject *project_) const
+{
+    auto it = std::find(projects.begin(), projects.end(), project_);
+    return it == projects.end() ? 0 : static_cast<int>(it - projects.begin()) + 1;
+}
+
+CBasicProject *CBasicDatabase::getCurrentProject()
+{
+    if (projects.empty())
+        return nullptr;
+    if (currentIndex >= getProjectCount())
+        currentIndex = getProjectCount() - 1;
+    return currentIndex >= 0 ? projects[currentIndex] : nullptr;
+}
+
+CBasicProject *CBasicDatabase::findProjectById(int position_)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        for (CBasicProject *p : projects)
+            if (p->getPosition() == position_)
+                return p;
+        if (attempt == 0) {
+            // Positions that repeat are made distinct, each later one raised.
+            for (std::size_t i = 0; i < projects.size(); ++i)
+                for (std::size_t j = i + 1; j < projects.size(); ++j)
+                    if (projects[j]->getPosition() == projects[i]->getPosition())
+                        projects[j]->setPosition(projects[j]->getPosition() + 1);
+        }
+    }
+    AppMessage("No project id found.");
+    return nullptr;
+}
+
+void CBasicDatabase::numberVisibleProjects()
+{
+    int row = 0;
+    for (int position = 0; position < getProjectCount(); ++position) {
+        CBasicProject *p = nullptr;
+        for (CBasicProject *q : projects)
+            if (q->getPosition() == position) {
+                p = q;
+                break;
+            }
+        if (p && !p->isHidden())
+            p->setChartRow(row++);
+    }
+}
+
+void CBasicDatabase::normaliseOrder()
+{
+    const int n = getProjectCount();
+    std::vector<bool> seen(static_cast<std::size_t>(n), false);
+    bool valid = true;
+    for (CBasicProject *p : projects) {
+        const int pos = p->getPosition();
+        if (pos < 0 || pos >= n || seen[static_cast<std::size_t>(pos)]) {
+            valid = false;
+            break;
+        }
+        seen[static_cast<std::size_t>(pos)] = true;
+    }
+    if (!valid)
+        for (int i = 0; i < n; ++i)
+            projects[i]->setPosition(i);
+    // Positions are now a permutation: put every project at its own.
+    std::stable_sort(projects.begin(), projects.end(),
+                     [](const CBasicProject *a, const CBasicProject *b) { return a->getPosition() < b->getPosition(); });
+    currentIndex = n > 0 ? 0 : -1;
+}
+
+void CBasicDatabase::reverseOrder()
+{
+    std::reverse(projects.begin(), projects.end());
+    for (int i = 0; i < getProjectCount(); ++i)
+        projects[i]->setPosition(i);
+}
+
+std::string CBasicDatabase::getName() const
+{
+    return name.empty() ? "Unnamed" : name;
+}
+
+void CBasicDatabase::rename(const std::string &name_, const void *sender_)
+{
+    name = name_;
+    updateViews(sender_);
+}
+
+void CBasicDatabase::updateViews(const void *sender_)
+{
+    if (treeNode && sender_ != treeNode)
+        appServices().setTreeNodeText(treeNode, getName());
+    if (window)
+        appServices().setDatabaseWindowCaption(window, getName());
+}
+
+std::string CBasicDatabase::getVersionText() const
+{
+    return kind == 0 ? std::string() : "Version: " + std::to_string(version);
+}
+
+bool CBasicDatabase::isModified()
+{
+    for (CBasicProject *p : projects)
+        if (p->isModified())
+            modified = true;
+    return modified;
+}
+
+void CBasicDatabase::setModified(bool modified_)
+{
+    modified = modified_;
+    if (!modified_)
+        for (CBasicProject *p : projects)
+            p->setModified(false);
+}
+
+void CBasicDatabase::updateCounts()
+{
+    countedCount = visibleCount = hiddenCount = 0;
+    for (CBasicProject *p : projects) {
+        if (p->isCounted())
+            ++countedCount;
+        if (p->isHidden())
+            ++hiddenCount;
+        else
+            ++visibleCount;
+    }
+}
+
+void CBasicDatabase::makeNameUnique()
+{
+    std::uint64_t number = 1;
+    std::string base;
+    std::size_t end = name.size();
+    while (end > 0 && name[end - 1] >= '0' && name[end - 1] <= '9')
+        --end;
+    if (end > 0) {
+        base = name.substr(0, end);
+        number = 0;
+        // Up to ten digits are the number; more are not parsed.
+        for (std::size_t i = end; i < name.size() && i < end + 10; ++i)
+            number = number * 10 + static_cast<unsigned>(name[i] - '0');
+    }
+    bool clash = true;
+    while (clash) {
+        clash = false;
+        for (CBasicDatabase *other : openList()) {
+            if (other == this || !sameTextIgnoringCase(other->name, name))
+                continue;
+            ++number;
+            name = base + std::to_string(number);
+            clash = true;
+            break;
+        }
+    }
+}
+
+void CBasicDatabase::showWindow()
+{
+    if (!window)
+        createWindow();
+    if (window)
+        appServices().showDatabaseWindow(window);
+}
+
+void CBasicDatabase::showProject(CBasicProject *project_)
+{
+    showWindow();
+    shownProject = project_;
+    if (project_)
+        appServices().showProjectInDatabase(*this, *project_);
+}
+
+void CBasicDatabase::updateTree()
+{
+    if (!treeNode)
+        return;
+    const bool wasLocked = updatesLocked;
+    updatesLocked = true;
+    appServices().rebuildDatabaseNode(*this);
+    updatesLocked = wasLocked;
+}
+
+void CBasicDatabase::updateStatistics()
+{
+    if (!testRanges)
+        return;
+    testRanges->clearRanges();
+    if (projects.empty())
+        return;
+    TTestValueList *first = projects.front()->getTestValues();
+    if (!first)
+        return;
+    if (projects.size() == 1) {
+        for (int i = 1; i <= first->getCount(); ++i) {
+            TTestValue *v = first->getEntry(i);
+            v->setLowest(false);
+            v->setHighest(false);
+            if (TDatabaseTestObject *range = testRanges->findByTestId(v->getRow()->id))
+                range->setObservedMaximum(v->getValue());
+        }
+    } else {
+        for (int i = 1; i <= first->getCount(); ++i) {
+            const int testId = first->getEntry(i)->getRow()->id;
+            double lowest = DBL_MAX, highest = -DBL_MAX;
+            CBasicProject *lowestProject = nullptr, *highestProject = nullptr;
+            for (CBasicProject *p : projects) {
+                TTestValue *v = p->getTestValues() ? p->getTestValues()->findByTestId(testId) : nullptr;
+                if (!v)
+                    continue;
+                const double value = v->getValue();
+                if (value > 0) {
+                    if (value < lowest) {
+                        lowest = value;
+                        lowestProject = p;
+                    }
+                    if (value > highest) {
+                        highest = value;
+                        highestProject = p;
+                    }
+                }
+                v->setLowest(false);
+                v->setHighest(false);
+            }
+            if (highestProject)
+                if (TDatabaseTestObject *range = testRanges->findByTestId(testId))
+                    range->setObservedMaximum(highest);
+            if (lowestProject && highestProject && lowestProject != highestProject) {
+                for (CBasicProject *p : projects) {
+                    TTestValue *v = p->getTestValues() ? p->getTestValues()->findByTestId(testId) : nullptr;
+                    if (!v)
+                        continue;
+                    if (v->getValue() == lowest)
+                        v->setLowest(true);
+                    if (v->getValue() == highest)
+                        v->setHighest(true);
+                }
+            }
+        }
+    }
+    testRanges->alignGroups();
+}
+
+namespace {
+
+// The exchange sort shared by every sort of the database. When nothing moved
+// (the list already descended) and the ends differ, the list is reversed,
+// so sorting twice gives ascending order.
+template <class Key, class Greater, class Differ>
+bool exchangeSort(std::vector<CBasicProject *> &projects_, Key key_, Greater greater_, Differ differ_)
+{
+    bool moved = false;
+    const std::size_t n = projects_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        auto current = key_(projects_[i]);
+        for (std::size_t j = i + 1; j < n; ++j) {
+            auto candidate = key_(projects_[j]);
+            if (greater_(candidate, current)) {
+                std::swap(projects_[i], projects_[j]);
+                current = std::move(candidate);
+                moved = true;
+            }
+        }
+        projects_[i]->setPosition(static_cast<int>(i));
+    }
+    return !moved && n > 0 && differ_(key_(projects_.front()), key_(projects_.back()));
+}
+
+template <class Key>
+bool sortNumbers(std::vector<CBasicProject *> &projects_, Key key_)
+{
+    return exchangeSort(projects_, key_, [](auto a, auto b) { return a > b; }, [](auto a, auto b) { return a != b; });
+}
+
+bool sortTexts(std::vector<CBasicProject *> &projects_, std::string (CBasicProject::*text_)())
+{
+    return exchangeSort(
+        projects_, [text_](CBasicProject *p) { return (p->*text_)(); },
+        [](const std::string &a, const std::string &b) { return compareTextIgnoringCase(a, b) > 0; },
+        [](const std::string &a, const std::string &b) { return !sameTextIgnoringCase(a, b); });
+}
+
+} // namespace
+
+#define SCORVISTA_FINISH_SORT(reverse)                                                             \
+    do {                                                                                           \
+        if (reverse)                                                                               \
+            reverseOrder();                                                                        \
+        changed();                                                                                 \
+    } while (0)
+
+void CBasicDatabase::sortByTestResult(int testId_)
+{
+    const bool reverse = exchangeSort(
+        projects,
+        [testId_](CBasicProject *p) {
+            const TTestValue *v = p->getTestValue(testId_);
+            return v ? v->getValue() : 0.0;
+        },
+        [](double a, double b) { return a > b; }, [](double a, double b) { return std::fabs(a - b) > 0.001; });
+    SCORVISTA_FINISH_SORT(reverse);
+}
+
+void CBasicDatabase::sortByRenderingPlatform()
+{
+    SCORVISTA_FINISH_SORT(sortTexts(projects, &CBasicProject::getRenderingPlatform));
+}
+
+void CBasicDatabase::sortByTextureFormat()
+{
+    SCORVISTA_FINISH_SORT(sortTexts(projects, &CBasicProject::getTextureFormatText));
+}
+
+void CBasicDatabase::sortByCpu()
+{
+    using Key = std::pair<std::string, int>;
+    const bool reverse = exchangeSort(
+        projects, [](CBasicProject *p) { return Key(p->getCpuName(), p->getCpuSpeed()); },
+        [](const Key &a, const Key &b) {
+            const int c = compareTextIgnoringCase(a.first, b.first);
+            return c != 0 ? c > 0 : a.second > b.second;
+        },
+        // Either part differing makes a second sort turn the order round.
+        [](const Key &a, const Key &b) { return !sameTextIgnoringCase(a.first, b.first) || a.second != b.second; });
+    SCORVISTA_FINISH_SORT(reverse);
+}
+
+void CBasicDatabase::sortByCpuSpeed()
+{
+    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getCpuSpeed(); }));
+}
+
+void CBasicDatabase::sortByZBuffer()
+{
+    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getZBufferDepth(); }));
+}
+
+void CBasicDatabase::sortByFrameBuffer()
+{
+    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getFrameBuffer(); }));
+}
+
+void CBasicDatabase::sortByRefreshRate()
+{
+    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getRefreshRate(); }));
+}
+
+void CBasicDatabase::sortByResolution()
+{
+    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getWidth(); }));
+}
+
+void CBasicDatabase::sortByColorDepth()
+{
+    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getColorDepth(); }));
+}
+
+void CBasicDatabase::sortByRenderingPipeline()
+{
+    SCORVISTA_FINISH_SORT(
+        sortNumbers(projects, [](CBasicProject *p) { return renderingPipelineRank(p->getRenderingPipeline()); }));
+}
+
+#undef SCORVISTA_FINISH_SORT
+
+int renderingPipelineRank(const std::string &text_)
+{
+    if (text_ == "D3D Pure Hardware T&L")
+        return 300;
+    if (text_ == "D3D Hardware T&L")
+        return 200;
+    if (text_ == "D3D Software T&L")
+        return 100;
+    return static_cast<int>(text_.size());
+}
+
+CBasicDatabase *CBasicDatabase::findOpenDatabase(const std::string &text_, const CBasicDatabase *except_)
+{
+    const auto &list = openList();
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+        if (*it != except_ && sameTextIgnoringCase((*it)->name, text_))
+            return *it;
+    return nullptr;
+}
+
+void CBasicDatabase::deleteAll()
+{
+    while (!openList().empty())
+        delete openList().back();
+}
+
+namespace {
+
+struct ExportRow {
+    std::string label;
+    std::string third;
+    std::vector<std::string> values;
+    std::vector<bool> filled;
+};
+
+void splitExportLine(const std::string &line_, std::string &label_, std::string &value_, std::string &third_)
+{
+    third_.clear();
+    value_.clear();
+    const std::size_t tab = line_.find('\t');
+    if (tab == std::string::npos) {
+        label_ = line_;
+        return;
+    }
+    label_ = line_.substr(0, tab);
+    value_ = line_.substr(tab + 1);
+    const std::size_t second = value_.find('\t');
+    if (second != std::string::npos) {
+        third_ = value_.substr(second + 1);
+        value_.erase(second);
+    }
+}
+
+} // namespace
+
+bool exportDatabaseText(CBasicDatabase &database_, std::vector<std::string> &lines_)
+{
+    const int count = database_.getProjectCount();
+    std::vector<ExportRow> rows;
+    for (int k = 0; k < count; ++k) {
+        std::vector<std::string> text;
+        database_.getProject(k)->exportText(text);
+        if (text.size() < 2) {
+            AppMessage("Unable to save project data");
+            return false;
+        }
+        std::size_t place = 0;
+        for (const std::string &line : text) {
+            std::string label, value, third;
+            splitExportLine(line, label, value, third);
+            // Look for the label from the current place on, in a row this
+            // project has not filled yet; else a new row goes in here. One
+            // project's value never lands in another project's cell.
+            std::size_t at = place;
+            while (at < rows.size() && !(sameTextIgnoringCase(rows[at].label, label) && !rows[at].filled[k]))
+                ++at;
+            if (at == rows.size() && k > 0) {
+                at = place;
+                rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at),
+                            ExportRow{label, third, std::vector<std::string>(count), std::vector<bool>(count, false)});
+            } else if (at == rows.size()) {
+                rows.push_back(ExportRow{label, third, std::vector<std::string>(count), std::vector<bool>(count, false)});
+            }
+            rows[at].values[k] = value;
+            rows[at].filled[k] = true;
+            place = at + 1;
+        }
+    }
+    lines_.clear();
+    lines_.push_back(database_.getTypeName());
+    lines_.push_back("File Name:\t" + database_.getFileName());
+    lines_.push_back("Database Name:\t" + database_.getRawName());
+    lines_.push_back("Number of Projects in Database:\t" + std::to_string(count));
+    // The first row is the first project's title line.
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        std::string line = rows[r].label;
+        for (const std::string &v : rows[r].values)
+            line += "\t" + v;
+        line += "\t" + rows[r].third;
+        lines_.push_back(line);
+    }
+    return true;
+}

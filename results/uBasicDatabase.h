@@ -1,0 +1,137 @@
+#ifndef RESULTS_UBASICDATABASE_H
+#define RESULTS_UBASICDATABASE_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AppServices.h"
+
+class CBasicProject;
+class TTestList;
+class TDatabaseTestList;
+
+// What a save dialog is given: its filter ("text|pattern|text|pattern"),
+// default extension and proposed file name.
+struct CSaveDialogSetup {
+    std::string filter;
+    std::string defaultExt;
+    std::string fileName;
+};
+
+// An ordered collection of projects of one kind, with a name unique among the
+// open databases, a node in the result tree and at most one window.
+class CBasicDatabase {
+public:
+    CBasicDatabase();
+    CBasicDatabase(const CBasicDatabase &) = delete;
+    CBasicDatabase &operator=(const CBasicDatabase &) = delete;
+
+    virtual ~CBasicDatabase();
+    virtual void changed();
+    virtual void print(bool preview_);
+    // Deletes all projects: an empty database named "Database1".
+    virtual void reset();
+    virtual bool loadFromFile(const std::string &fileName_) = 0;
+    virtual bool saveToFile(const std::string &fileName_) = 0;
+    virtual void createWindow() = 0;
+    virtual void setupSaveDialog(CSaveDialogSetup &dialog_) = 0;
+    virtual double getTestMaximum(int testId_) = 0;
+
+    // 0 added, 1 already in the list, 2 of another kind.
+    int canAddProject(const CBasicProject *project_) const;
+    int addProject(CBasicProject *project_);
+    void removeProject(CBasicProject *project_);
+    CBasicProject *getProject(int index_) const;
+    int getProjectCount() const { return static_cast<int>(projects.size()); }
+    int getVisibleProjectCount() const;
+    int containsProject(const CBasicProject *project_) const;
+    CBasicProject *getCurrentProject();
+    CBasicProject *findProjectById(int position_);
+    void numberVisibleProjects();
+    void normaliseOrder();
+    void reverseOrder();
+
+    std::string getName() const;
+    const std::string &getRawName() const { return name; }
+    bool isUnnamed() const { return name.empty(); }
+    void rename(const std::string &name_, const void *sender_);
+    void updateViews(const void *sender_);
+    bool isUntitled() const { return fileName.empty(); }
+    std::string getVersionText() const;
+    bool isModified();
+    void setModified(bool modified_);
+    void updateCounts();
+    void makeNameUnique();
+    const std::string &getTypeName() const { return typeName; }
+    const std::string &getFileName() const { return fileName; }
+    void setFileName(const std::string &fileName_) { fileName = fileName_; }
+    int getKind() const { return kind; }
+    unsigned getVersion() const { return version; }
+    int getCountedCount() const { return countedCount; }
+    int getHiddenCount() const { return hiddenCount; }
+
+    TFDatabase *getWindow() const { return window; }
+    void setWindow(TFDatabase *window_) { window = window_; }
+    void showWindow();
+    void showProject(CBasicProject *project_);
+    CBasicProject *getShownProject() const { return shownProject; }
+    void setShownProject(CBasicProject *project_) { shownProject = project_; }
+    TTreeNode *getTreeNode() const { return treeNode; }
+    void setTreeNode(TTreeNode *node_) { treeNode = node_; }
+    void updateTree();
+    void updateStatistics();
+    TDatabaseTestList *getTestRanges() const { return testRanges.get(); }
+
+    // Sorts; each one run twice gives ascending order.
+    void sortByTestResult(int testId_);
+    void sortByRenderingPlatform();
+    void sortByTextureFormat();
+    void sortByCpu();
+    void sortByCpuSpeed();
+    void sortByZBuffer();
+    void sortByFrameBuffer();
+    void sortByRefreshRate();
+    void sortByResolution();
+    void sortByColorDepth();
+    void sortByRenderingPipeline();
+
+    // The last open database other than except_ named text_ (ignoring case).
+    static CBasicDatabase *findOpenDatabase(const std::string &text_, const CBasicDatabase *except_);
+    static const std::vector<CBasicDatabase *> &openDatabases();
+    // Program shut-down: deletes every open database, last first.
+    static void deleteAll();
+
+protected:
+    void init();
+    void clear();
+
+    int kind = 1;
+    unsigned version = 0;
+    std::vector<CBasicProject *> projects;
+    bool updatesLocked = false;
+    int countedCount = 0;
+    int visibleCount = 0;
+    int hiddenCount = 0;
+    TTestList *catalogue = nullptr;
+    std::unique_ptr<TDatabaseTestList> testRanges;
+    CBasicProject *shownProject = nullptr;
+    TTreeNode *treeNode = nullptr;
+    int currentIndex = -1;
+    std::string typeName;
+    std::string fileName;
+    std::string name;
+    bool initialised = false;
+    bool modified = false;
+    TFDatabase *window = nullptr;
+};
+
+// Opens a ".PRB" file as a database and shows it; null otherwise.
+CBasicDatabase *openDatabaseFile(const std::string &path_);
+
+// The database's tab-separated table; false when a project's export failed.
+bool exportDatabaseText(CBasicDatabase &database_, std::vector<std::string> &lines_);
+
+int renderingPipelineRank(const std::string &text_);
+
+#endif

@@ -1,0 +1,356 @@
+#include "uBasicProject.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "textutil.h"
+#include "uBasicDatabase.h"
+#include "uPolyraProject.h"
+#include "uSystemInfo.h"
+#include "uTestList.h"
+
+namespace {
+
+std::vector<CBasicProject *> &liveList()
+{
+    static std::vector<CBasicProject *> projects;
+    return projects;
+}
+
+void leaveLiveList(CBasicProject *project_)
+{
+    auto &list = liveList();
+    list.erase(std::remove(list.begin(), list.end(), project_), list.end());
+}
+
+// Splits "Result(12)" into "Result" and 12. Longer digit runs than nine are
+// plain text, so the number can never overflow.
+void splitNumberedName(const std::string &name_, std::string &base_, std::uint64_t &number_)
+{
+    base_ = name_;
+    number_ = 0;
+    if (name_.empty() || name_.back() != ')')
+        return;
+    const std::size_t open = name_.rfind('(');
+    if (open == std::string::npos)
+        return;
+    const std::string digits = name_.substr(open + 1, name_.size() - open - 2);
+    if (digits.empty() || digits.size() > 9)
+        return;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    base_ = name_.substr(0, open);
+    number_ = value;
+}
+
+} // namespace
+
+TTestList &programCatalogue()
+{
+    static TTestList catalogue;
+    return catalogue;
+}
+
+const std::vector<CBasicProject *> &CBasicProject::liveProjects()
+{
+    return liveList();
+}
+
+CBasicProject::CBasicProject()
+{
+    init();
+}
+
+CBasicProject::~CBasicProject()
+{
+    release();
+}
+
+void CBasicProject::init()
+{
+    release();
+    liveList().push_back(this);
+    images = appServices().createProjectImages();
+    folder.clear();
+    initialised = true;
+}
+
+void CBasicProject::release()
+{
+    if (!initialised)
+        return;
+    initialised = false;
+    images.reset();
+    if (treeNode && !appServices().applicationClosing())
+        appServices().removeTreeNode(treeNode);
+    treeNode = nullptr;
+    if (window) {
+        TFProject *w = window;
+        window = nullptr;
+        appServices().closeProjectWindow(w);
+    }
+    if (database)
+        database->removeProject(this);
+    database = nullptr;
+    testValues.reset();
+    leaveLiveList(this);
+    systemInfo.reset();
+    name.clear();
+    description.clear();
+    fileName.clear();
+    folder.clear();
+    position = chartRow = 0;
+    version = 0;
+    current = hidden = counted = modified = false;
+}
+
+void CBasicProject::copyFrom(const CBasicProject &other_)
+{
+    hidden = other_.hidden;
+    counted = other_.counted;
+    kind = other_.kind;
+    version = other_.version;
+    name = other_.getName();
+    fileName.clear();
+    images = appServices().createProjectImages();
+    folder = other_.folder;
+    description = other_.description;
+    modified = true;
+    window = nullptr;
+}
+
+std::string CBasicProject::folderOf(const std::string &path_)
+{
+    const std::size_t at = path_.find_last_of("\\:/");
+    return at == std::string::npos ? std::string() : path_.substr(0, at + 1);
+}
+
+std::string CBasicProject::getName() const
+{
+    return name.empty() ? "Unnamed" : name;
+}
+
+// Exact comparisons: a change of letter case alone is a change too.
+void CBasicProject::setName(const std::string &name_)
+{
+    if (name_ != name) {
+        name = name_;
+        modified = true;
+    }
+}
+
+void CBasicProject::setDescription(const std::string &description_)
+{
+    if (description_ != description) {
+        description = description_;
+        modified = true;
+    }
+}
+
+void CBasicProject::rename(const std::string &name_, const void *sender_)
+{
+    setName(name_);
+    updateViews(sender_);
+}
+
+void CBasicProject::updateViews(const void *sender_)
+{
+    if (treeNode && sender_ != treeNode)
+        appServices().setTreeNodeText(treeNode, getName());
+    if (window)
+        appServices().setProjectWindowCaption(window, getName());
+    if (database)
+        database->updateViews(sender_);
+}
+
+void CBasicProject::refreshName()
+{
+    const std::string before = name;
+    makeNameUnique();
+    if (name != before)
+        updateTreeText();
+}
+
+void CBasicProject::updateTreeText()
+{
+    if (!treeNode)
+        return;
+    appServices().setTreeNodeText(treeNode, getName());
+    updateTreeState();
+}
+
+void CBasicProject::updateTreeState()
+{
+    if (treeNode)
+        appServices().setTreeNodeState(treeNode, hidden ? 3 : 1);
+}
+
+void CBasicProject::makeNameUnique()
+{
+    std::string base;
+    std::uint64_t number;
+    splitNumberedName(getName(), base, number);
+    std::vector<CBasicProject *> others;
+    if (database) {
+        for (int i = 0; i < database->getProjectCount(); ++i)
+            others.push_back(database->getProject(i));
+    } else {
+        for (CBasicProject *p : liveList())
+            if (!p->database)
+                others.push_back(p);
+    }
+    bool clash = true;
+    while (clash) {
+        clash = false;
+        const std::string mine = getName();
+        for (CBasicProject *other : others) {
+            if (other == this || !sameTextIgnoringCase(other->getName(), mine))
+                continue;
+            ++number;
+            name = base + "(" + std::to_string(number) + ")";
+            clash = true;
+            break;
+        }
+    }
+}
+
+void CBasicProject::setHidden(bool hidden_)
+{
+    hidden = hidden_;
+    if (treeNode)
+        updateTreeState();
+    if (database)
+        database->updateCounts();
+}
+
+void CBasicProject::setWindow(TFProject *window_)
+{
+    if (!window_ && database && database->getShownProject() == this)
+        database->setShownProject(nullptr);
+    window = window_;
+}
+
+void CBasicProject::showWindow()
+{
+    if (database) {
+        database->showProject(this);
+        return;
+    }
+    if (!window)
+        openWindow();
+    if (window)
+        appServices().showProjectWindow(window);
+}
+
+void CBasicProject::attachToDatabase(CBasicDatabase *database_)
+{
+    if (database_ != database) {
+        if (treeNode)
+            appServices().moveTreeNode(treeNode, database_ ? database_->getTreeNode() : nullptr);
+        if (window) {
+            TFProject *w = window;
+            window = nullptr;
+            appServices().closeProjectWindow(w);
+        }
+        database = database_;
+    }
+    if (!treeNode)
+        treeNode = appServices().addProjectNode(*this);
+    makeNameUnique();
+    updateTreeText();
+}
+
+void CBasicProject::takeOver(CBasicProject *other_)
+{
+    if (!other_ || other_ == this)
+        return;
+    std::swap(images, other_->images);
+    fileName = other_->fileName;
+    other_->fileName.clear();
+    folder = other_->folder;
+    current = other_->current;
+    hidden = other_->hidden;
+    counted = other_->counted;
+    kind = other_->kind;
+    version = other_->version;
+    name = other_->name;
+    description = other_->description;
+    modified = false;
+    testValues = std::move(other_->testValues);
+    systemInfo = std::move(other_->systemInfo);
+    delete other_;
+    notifyChanged();
+}
+
+void CBasicProject::notifyChanged()
+{
+    updateTreeText();
+    if (window)
+        appServices().postRefresh(window);
+    if (database)
+        database->changed();
+}
+
+void CBasicProject::afterLoad()
+{
+    folder = folderOf(fileName);
+    loadImages();
+    updateTreeText();
+}
+
+void CBasicProject::showDetailsOnline()
+{
+    std::vector<std::string> lines;
+    exportText(lines);
+    std::string text;
+    for (const std::string &line : lines)
+        text += line + "\r\n";
+    appServices().showDetailsData(text);
+}
+
+void CBasicProject::loadImages()
+{
+    if (images)
+        images->load(*this);
+}
+
+std::string CBasicProject::getVersionText() const
+{
+    return version == 0 ? std::string() : "Version: " + std::to_string(version);
+}
+
+std::string CBasicProject::getCpuSpeedText() const
+{
+    return systemInfo ? systemInfo->getCpuSpeedText() : std::string();
+}
+
+int CBasicProject::getCpuSpeed() const
+{
+    return systemInfo ? systemInfo->getCpuSpeedMHz() : 0;
+}
+
+std::string CBasicProject::getCpuName() const
+{
+    return systemInfo ? systemInfo->getProcessorName() : std::string();
+}
+
+CBasicProject *loadProjectFile(const std::string &path_)
+{
+    std::string ext = extractFileExt(path_);
+    if (sameTextIgnoringCase(ext, ".TMP"))
+        ext = ("." + extractFileName(path_)).substr(0, 4);
+    if (!sameTextIgnoringCase(ext, ".PRP")) {
+        AppMessage("File cannot be loaded. Unknown type " + ext);
+        return nullptr;
+    }
+    // A load that raises leaves no half-built project behind.
+    std::unique_ptr<CPolyraProject> project = std::make_unique<CPolyraProject>();
+    if (!project->loadFromFile(path_))
+        return nullptr;
+    project->setFileName(path_);
+    return project.release();
+}

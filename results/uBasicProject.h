@@ -1,0 +1,155 @@
+#ifndef RESULTS_UBASICPROJECT_H
+#define RESULTS_UBASICPROJECT_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AppServices.h"
+
+class CBasicDatabase;
+class CSystemInfo;
+class TTestList;
+class TTestValue;
+class TTestValueList;
+
+// A result project as every window sees it: name, flags, test values, system
+// information, pictures, its place in a database and in the result tree.
+class CBasicProject {
+public:
+    CBasicProject();
+    CBasicProject(const CBasicProject &) = delete;
+    CBasicProject &operator=(const CBasicProject &) = delete;
+
+    // A new project copied from this one and added to the database.
+    virtual CBasicProject *copyToDatabase(CBasicDatabase *database_) = 0;
+    virtual ~CBasicProject();
+    // Takes the other project's model and parts, then deletes the other.
+    virtual void takeOver(CBasicProject *other_);
+    virtual void notifyChanged();
+    // The project's text export, one line an entry; false when it failed.
+    virtual bool exportText(std::vector<std::string> &lines_) = 0;
+    virtual bool saveToFile(const std::string &fileName_, bool append_, bool noRecent_) = 0;
+    virtual bool loadFromFile(const std::string &fileName_) = 0;
+    virtual void afterLoad();
+    virtual void print(bool preview_) = 0;
+    virtual void openWindow() = 0;
+    virtual void showSystemInfo() = 0;
+    virtual void showDetailsOnline();
+    virtual CBasicDatabase *createDatabase() = 0;
+    virtual TTestValue *getTestValue(int testId_) = 0;
+    virtual std::string getTestName(const TTestValue *entry_, int mode_) = 0;
+    virtual double getTestResult(const TTestValue *entry_) = 0;
+    virtual std::string getRefreshRateText() = 0;
+    virtual std::string getTextureFormatText() = 0;
+    virtual std::string getRenderingPlatform() = 0;
+    virtual std::string getResolutionText() = 0;
+    virtual std::string getDisplayModeText() = 0;
+    virtual std::string getRenderingPipeline() = 0;
+    virtual std::string getColorDepthText(bool short_) = 0;
+    virtual int getColorDepth() = 0;
+    virtual std::string getZBufferText() = 0;
+    virtual std::string getFsaaText() = 0;
+    virtual std::string getFrameBufferText(bool short_) = 0;
+    virtual int getWidth() = 0;
+    virtual int getHeight() = 0;
+    virtual int getFrameBuffer() = 0;
+    virtual int getRefreshRate() = 0;
+    virtual int getZBufferDepth() = 0;
+    virtual void updateTreeState();
+
+    // Naming.
+    std::string getName() const;
+    void setName(const std::string &name_);
+    const std::string &getDescription() const { return description; }
+    void setDescription(const std::string &description_);
+    bool isUnnamed() const { return name.empty(); }
+    void rename(const std::string &name_, const void *sender_);
+    void updateViews(const void *sender_);
+    void refreshName();
+    void updateTreeText();
+    // Makes the name differ (ignoring case) from the other projects of the
+    // database, or of no database, by a number in parentheses.
+    void makeNameUnique();
+
+    void setHidden(bool hidden_);
+    bool isHidden() const { return hidden; }
+    bool isCurrent() const { return current; }
+    void setCurrent(bool current_) { current = current_; }
+    bool isCounted() const { return counted; }
+    bool isModified() const { return modified; }
+    void setModified(bool modified_) { modified = modified_; }
+
+    TFProject *getWindow() const { return window; }
+    void setWindow(TFProject *window_);
+    void showWindow();
+
+    CBasicDatabase *getDatabase() const { return database; }
+    // Sets the back-pointer only; the database keeps its own list.
+    void setDatabase(CBasicDatabase *database_) { database = database_; }
+    void attachToDatabase(CBasicDatabase *database_);
+    TTreeNode *getTreeNode() const { return treeNode; }
+    void setTreeNode(TTreeNode *node_) { treeNode = node_; }
+
+    int getPosition() const { return position; }
+    void setPosition(int position_) { position = position_; }
+    int getChartRow() const { return chartRow; }
+    void setChartRow(int row_) { chartRow = row_; }
+    int getKind() const { return kind; }
+    unsigned getVersion() const { return version; }
+    std::string getVersionText() const;
+
+    const std::string &getFileName() const { return fileName; }
+    void setFileName(const std::string &fileName_) { fileName = fileName_; }
+    const std::string &getFolder() const { return folder; }
+    void setFolder(const std::string &folder_) { folder = folder_; }
+
+    TTestValueList *getTestValues() const { return testValues.get(); }
+    CSystemInfo *getSystemInfo() const { return systemInfo.get(); }
+    CProjectImages *getImages() const { return images.get(); }
+    void loadImages();
+
+    std::string getCpuSpeedText() const;
+    int getCpuSpeed() const;
+    std::string getCpuName() const;
+
+    // Every live project, in the order they were made.
+    static const std::vector<CBasicProject *> &liveProjects();
+
+protected:
+    void init();
+    void release();
+    void copyFrom(const CBasicProject &other_);
+    // The folder of a path: up to and including its last separator.
+    static std::string folderOf(const std::string &path_);
+
+    std::unique_ptr<CProjectImages> images;
+    std::string folder;
+    std::unique_ptr<TTestValueList> testValues;
+    TFProject *window = nullptr;
+    int position = 0;
+    TTestList *catalogue = nullptr;
+    int chartRow = 0;
+    unsigned char kind = 1;
+    unsigned version = 0;
+    TTreeNode *treeNode = nullptr;
+    bool current = false;
+    bool hidden = false;
+    bool counted = false;
+    bool modified = false;
+    std::string description;
+    std::string name;
+    std::string fileName;
+    CBasicDatabase *database = nullptr;
+    std::unique_ptr<CSystemInfo> systemInfo;
+    bool initialised = false;
+};
+
+// The program's one test catalogue.
+TTestList &programCatalogue();
+
+// Creates the project that belongs to the path's extension and loads it;
+// null when the type is unknown or the load failed.
+CBasicProject *loadProjectFile(const std::string &path_);
+
+#endif

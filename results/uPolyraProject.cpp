@@ -1,0 +1,439 @@
+#include "uPolyraProject.h"
+
+#include <cstring>
+
+#include "Exception.h"
+#include "FileUtil.h"
+#include "U2001crypt.h"
+#include "uBasicDatabase.h"
+#include "uDataVector.h"
+#include "uPolyraDatabase.h"
+#include "uProject.h"
+#include "uSystemInfo.h"
+#include "uTestList.h"
+
+namespace {
+
+const char headerText[] = "Polyra2001 Project File";
+constexpr std::size_t headerTextLength = sizeof headerText - 1;
+constexpr std::size_t headerFieldLength = 26;
+// Header field, seed, version word and CRC.
+constexpr std::size_t fixedImageLength = headerFieldLength + 4 + 4 + 4;
+
+void putBigEndian32(unsigned char *p_, std::uint32_t v_)
+{
+    p_[0] = static_cast<unsigned char>(v_ >> 24);
+    p_[1] = static_cast<unsigned char>(v_ >> 16);
+    p_[2] = static_cast<unsigned char>(v_ >> 8);
+    p_[3] = static_cast<unsigned char>(v_);
+}
+
+std::uint32_t getBigEndian32(const unsigned char *p_)
+{
+    return (std::uint32_t(p_[0]) << 24) | (std::uint32_t(p_[1]) << 16) | (std::uint32_t(p_[2]) << 8) | p_[3];
+}
+
+// A record starts with its flag byte, which is never the header's "P".
+bool isRecord(const unsigned char *buffer_, std::size_t length_)
+{
+    return length_ >= 2 && buffer_[0] != 'P' && buffer_[1] == 'P';
+}
+
+const DisplaySettings &defaultDisplay()
+{
+    static const DisplaySettings settings;
+    return settings;
+}
+
+} // namespace
+
+std::unique_ptr<unsigned char[]> buildProjectImage(CPolyraProject &project_, std::size_t &length_, bool record_)
+{
+    length_ = 0;
+    if (!project_.store)
+        return nullptr;
+    project_.storeNameAndDescription();
+    const std::size_t offset = record_ ? 1 : 0;
+    const std::size_t head = offset + headerFieldLength + 4 + 4;
+    std::size_t length = 0;
+    std::unique_ptr<unsigned char[]> image = project_.store->serialise(length, head, 4);
+    if (!image)
+        return nullptr;
+    unsigned char *p = image.get();
+    if (record_)
+        p[0] = project_.isHidden() ? 1 : 0;
+    std::memcpy(p + offset, headerText, headerTextLength);
+    p[offset + 23] = 0x0A;
+    p[offset + 24] = 0x1A;
+    p[offset + 25] = 0x00;
+    putBigEndian32(p + offset + 26, project_.seed);
+    putBigEndian32(p + offset + 30, project_.getVersion() <= 200 ? 58 : 59);
+    const std::size_t region = offset + 30;
+    putBigEndian32(p + length, crc32Buffer(p + region, static_cast<unsigned>(length - region)));
+    length += 4;
+    scrambleBuffer(p + region, static_cast<int>(length - region), project_.seed);
+    length_ = length;
+    return image;
+}
+
+bool parseProjectImage(CPolyraProject &project_, std::unique_ptr<unsigned char[]> buffer_, std::size_t length_)
+{
+    unsigned char *p = buffer_.get();
+    const bool record = p && isRecord(p, length_);
+    const std::size_t offset = record ? 1 : 0;
+    // Too short to hold the fixed parts: nothing of it is read.
+    if (!p || length_ < fixedImageLength + offset || length_ > 0x7FFFFFFFu ||
+        std::memcmp(p + offset, headerText, headerTextLength) != 0) {
+        AppMessage("File is not a Polyra2001 project file");
+        return false;
+    }
+    if (record && (p[0] & 1))
+        project_.setHidden(true);
+    // The store and model point into the buffer they were parsed from.
+    project_.model.reset();
+    project_.store.reset();
+    project_.raw.reset();
+    project_.rawLength = 0;
+
+    std::size_t pos = offset + headerFieldLength;
+    project_.seed = getBigEndian32(p + pos);
+    pos += 4;
+    unscrambleBuffer(p + pos, static_cast<int>(length_ - pos), project_.seed);
+    const std::uint32_t stored = getBigEndian32(p + length_ - 4);
+    if (crc32Buffer(p + pos, static_cast<unsigned>(length_ - 4 - pos)) != stored)
+        throw Exception("CRC Check failed.");
+    project_.raw = std::move(buffer_);
+    project_.rawLength = length_;
+    pos += 4;
+    project_.store = std::make_unique<DataVector>();
+    project_.store->parse(p + pos, length_ - 4 - pos);
+    project_.version = static_cast<unsigned>(project_.store->getInt(5));
+    project_.model = std::make_unique<Project>();
+    project_.model->load(*project_.store);
+    project_.afterParse();
+    return true;
+}
+
+bool readProjectFile(CPolyraProject &project_, const std::string &fileName_)
+{
+    std::vector<unsigned char> bytes;
+    if (!readWholeFile(fileName_, bytes))
+        return false;
+    std::unique_ptr<unsigned char[]> buffer(new unsigned char[bytes.size() ? bytes.size() : 1]);
+    if (!bytes.empty())
+        std::memcpy(buffer.get(), bytes.data(), bytes.size());
+    return parseProjectImage(project_, std::move(buffer), bytes.size());
+}
+
+CPolyraProject::CPolyraProject()
+{
+    secondImages = appServices().createProjectImages();
+    polyraFolder.clear();
+    testValues = std::make_unique<TTestValueList>(programCatalogue());
+    catalogue = &programCatalogue();
+    polyraInitialised = true;
+}
+
+CPolyraProject::~CPolyraProject()
+{
+    secondImages.reset();
+    model.reset();
+    store.reset();
+    raw.reset();
+    polyraInitialised = false;
+}
+
+void CPolyraProject::storeNameAndDescription()
+{
+    if (!store)
+        return;
+    store->storeString(0, name);
+    store->storeString(1, description);
+}
+
+int CPolyraProject::getFsaaSamples() const
+{
+    return store ? store->getInt(29) : -1;
+}
+
+void CPolyraProject::afterParse()
+{
+    for (int i = 1; i <= testValues->getCount(); ++i) {
+        TTestValue *entry = testValues->getEntry(i);
+        entry->setPresent(false);
+        entry->setValue(0.0);
+        const unsigned item = static_cast<unsigned>(entry->getRow()->resultItem);
+        if (store->findItem(item)) {
+            entry->setPresent(true);
+            entry->setValue(store->getFloat(item));
+        }
+    }
+    buildSystemInfo();
+    counted = false;
+    // Taking the stored name is not a change of the project.
+    const bool wasModified = modified;
+    setName(model->getName());
+    setDescription(model->getDescription());
+    modified = wasModified;
+}
+
+void CPolyraProject::buildSystemInfo()
+{
+    if (systemInfo)
+        return;
+    unsigned size = 0;
+    const unsigned char *block = store->getData(6, size);
+    // The tree keeps the block's layout for every later read and rendering.
+    systemInfo = std::make_unique<CSystemInfo>(block, size, version < 202);
+}
+
+CBasicProject *CPolyraProject::copyToDatabase(CBasicDatabase *database_)
+{
+    auto copy = std::make_unique<CPolyraProject>();
+    copy->copyFrom(*this);
+    copy->polyraFolder = polyraFolder;
+    std::size_t length = 0;
+    std::unique_ptr<unsigned char[]> image = buildProjectImage(*this, length, false);
+    if (!image)
+        throw Exception("Error on memory allocation");
+    parseProjectImage(*copy, std::move(image), length);
+    copy->loadImages();
+    if (copy->secondImages)
+        copy->secondImages->load(*copy);
+    copy->refreshName();
+    if (!database_ || database_->addProject(copy.get()) != 0)
+        return nullptr;
+    return copy.release();
+}
+
+void CPolyraProject::takeOver(CBasicProject *other_)
+{
+    auto *other = dynamic_cast<CPolyraProject *>(other_);
+    // Only a project of the same class can hand over all its parts.
+    if (!other || other == this)
+        return;
+    secondImages = std::move(other->secondImages);
+    polyraFolder = other->polyraFolder;
+    model = std::move(other->model);
+    store = std::move(other->store);
+    raw = std::move(other->raw);
+    rawLength = other->rawLength;
+    other->rawLength = 0;
+    seed = other->seed;
+    CBasicProject::takeOver(other_);
+}
+
+bool CPolyraProject::exportText(std::vector<std::string> &lines_)
+{
+    (void)lines_;
+    return false;
+}
+
+bool CPolyraProject::saveToFile(const std::string &fileName_, bool append_, bool noRecent_)
+{
+    std::size_t length = 0;
+    std::unique_ptr<unsigned char[]> image = buildProjectImage(*this, length, append_);
+    if (!image || length > 0xFFFFFFFFu)
+        return false;
+    bool ok;
+    if (append_) {
+        std::vector<unsigned char> out(4 + length);
+        for (int i = 0; i < 4; ++i)
+            out[i] = static_cast<unsigned char>(length >> (8 * i));
+        std::memcpy(out.data() + 4, image.get(), length);
+        ok = appendToFile(fileName_, out.data(), out.size());
+    } else {
+        ok = writeFileAtomically(fileName_, image.get(), length);
+    }
+    if (!ok)
+        return false;
+    if (!append_ && !noRecent_) {
+        appServices().addRecentFile(fileName_);
+        if (!database) {
+            fileName = fileName_;
+            folder = polyraFolder = folderOf(fileName_);
+        }
+    }
+    return true;
+}
+
+bool CPolyraProject::loadFromFile(const std::string &fileName_)
+{
+    if (!fileExists(fileName_)) {
+        AppMessage("File " + fileName_ + " couldn't be opened.");
+        return false;
+    }
+    return readProjectFile(*this, fileName_);
+}
+
+void CPolyraProject::afterLoad()
+{
+    polyraFolder = folderOf(fileName);
+    if (secondImages)
+        secondImages->load(*this);
+    CBasicProject::afterLoad();
+}
+
+void CPolyraProject::print(bool preview_)
+{
+    appServices().printProject(*this, preview_);
+}
+
+void CPolyraProject::openWindow()
+{
+    window = appServices().openProjectWindow(*this);
+}
+
+void CPolyraProject::showSystemInfo()
+{
+    unsigned size = 0;
+    const unsigned char *block = store ? store->getData(6, size) : nullptr;
+    if (!block || size == 0) {
+        AppMessage("This project holds no system information.");
+        return;
+    }
+    if (version >= 202)
+        appServices().showSystemInfoDialog(block, size);
+    else
+        appServices().showOldSystemInfoDialog(block, size);
+}
+
+CBasicDatabase *CPolyraProject::createDatabase()
+{
+    return new CPolyraDatabase();
+}
+
+TTestValue *CPolyraProject::getTestValue(int testId_)
+{
+    return testValues ? testValues->findByTestId(testId_) : nullptr;
+}
+
+std::string CPolyraProject::getTestName(const TTestValue *entry_, int mode_)
+{
+    return entry_ && entry_->getRow() ? getTestTitle(*entry_->getRow(), mode_) : std::string();
+}
+
+double CPolyraProject::getTestResult(const TTestValue *entry_)
+{
+    return entry_ ? entry_->getValue() : 0.0;
+}
+
+namespace {
+const DisplaySettings &displayOf(const Project *model_)
+{
+    return model_ ? model_->getDisplay() : defaultDisplay();
+}
+} // namespace
+
+std::string CPolyraProject::getRefreshRateText()
+{
+    const int rate = displayOf(model.get()).getRefreshRate();
+    if (rate == 0)
+        return "Not Measured";
+    if (rate < 300)
+        return std::to_string(rate) + "Hz Monitor Refresh";
+    return "VSync Off";
+}
+
+std::string CPolyraProject::getTextureFormatText()
+{
+    switch (displayOf(model.get()).getTextureFormatCode()) {
+    case 0:
+        return "16 bit";
+    case 1:
+        return "32 bit";
+    case 2:
+        return "Compressed Textures";
+    case 3:
+        return "DXT1 only";
+    default:
+        return "<Unknown>";
+    }
+}
+
+std::string CPolyraProject::getRenderingPlatform()
+{
+    return displayOf(model.get()).getPlatform();
+}
+
+std::string CPolyraProject::getResolutionText()
+{
+    const DisplaySettings &d = displayOf(model.get());
+    return std::to_string(d.getWidth()) + "x" + std::to_string(d.getHeight());
+}
+
+std::string CPolyraProject::getDisplayModeText()
+{
+    const DisplaySettings &d = displayOf(model.get());
+    return getResolutionText() + ", " + std::to_string(d.getColorBits()) + " bit color";
+}
+
+std::string CPolyraProject::getRenderingPipeline()
+{
+    return displayOf(model.get()).getRenderingPipeline();
+}
+
+std::string CPolyraProject::getColorDepthText(bool short_)
+{
+    return std::to_string(getColorDepth()) + (short_ ? " bit" : " bit color");
+}
+
+int CPolyraProject::getColorDepth()
+{
+    return displayOf(model.get()).getColorBits();
+}
+
+std::string CPolyraProject::getZBufferText()
+{
+    return std::to_string(getZBufferDepth()) + " bit";
+}
+
+std::string CPolyraProject::getFsaaText()
+{
+    const int samples = getFsaaSamples();
+    return samples > 1 ? std::to_string(samples) + " samples" : "Not Enabled";
+}
+
+std::string CPolyraProject::getFrameBufferText(bool short_)
+{
+    std::string text;
+    switch (getFrameBuffer()) {
+    case 0:
+        text = "Double";
+        break;
+    case 1:
+        text = "Triple";
+        break;
+    default:
+        text = "<Unknown>";
+        break;
+    }
+    if (!short_ && text[0] != '<')
+        text += " buffering";
+    return text;
+}
+
+int CPolyraProject::getWidth()
+{
+    return displayOf(model.get()).getWidth();
+}
+
+int CPolyraProject::getHeight()
+{
+    return displayOf(model.get()).getHeight();
+}
+
+int CPolyraProject::getFrameBuffer()
+{
+    return displayOf(model.get()).getBufferingCode();
+}
+
+int CPolyraProject::getRefreshRate()
+{
+    return displayOf(model.get()).getRefreshRate();
+}
+
+int CPolyraProject::getZBufferDepth()
+{
+    return displayOf(model.get()).getZBufferBits();
+}

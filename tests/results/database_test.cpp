@@ -1,0 +1,441 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "Exception.h"
+#include "FileUtil.h"
+#include "imagebuilder.h"
+#include "recording_services.h"
+#include "samplemachine.h"
+#include "uPolyraDatabase.h"
+#include "uPolyraProject.h"
+#include "uTestList.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Databases : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "scvdbXXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override
+    {
+        CBasicDatabase::deleteAll();
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+
+    // A project parsed from a hand-built image, with one result per test id.
+    CPolyraProject *project(const std::string &name, std::vector<std::pair<unsigned, float>> results = {},
+                            std::uint32_t seed = 7, bool hidden = false)
+    {
+        Bytes items = image::basicItems(name, "about " + name, 1000.0f, 202);
+        for (auto [item, value] : results)
+            items = cat({items, floatItem(static_cast<std::uint16_t>(item), value)});
+        image::Options o;
+        o.seed = seed;
+        o.record = true;
+        o.hidden = hidden;
+        const Bytes bytes = image::build(items, o);
+        auto *p = new CPolyraProject;
+        std::unique_ptr<unsigned char[]> buffer(new unsigned char[bytes.size()]);
+        std::copy(bytes.begin(), bytes.end(), buffer.get());
+        EXPECT_TRUE(parseProjectImage(*p, std::move(buffer), bytes.size()));
+        return p;
+    }
+
+    std::vector<std::string> names(const CBasicDatabase &db)
+    {
+        std::vector<std::string> out;
+        for (int i = 0; i < db.getProjectCount(); ++i)
+            out.push_back(db.getProject(i)->getName());
+        return out;
+    }
+
+    Bytes fileBytes(const std::string &path)
+    {
+        std::vector<unsigned char> b;
+        EXPECT_TRUE(readWholeFile(path, b));
+        return b;
+    }
+
+    std::string write(const std::string &name, const Bytes &bytes)
+    {
+        const std::string path = (dir / name).string();
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+        return path;
+    }
+
+    RecordingServices services;
+    fs::path dir;
+};
+
+Bytes le32(std::uint32_t v)
+{
+    return {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v >> 16),
+            static_cast<unsigned char>(v >> 24)};
+}
+
+Bytes databaseFile(const std::string &name, std::uint32_t count, const std::vector<Bytes> &records)
+{
+    Bytes out = text("Scorvista2001 Database\n");
+    out.push_back(0);
+    out = cat({out, le32(static_cast<std::uint32_t>(name.size())), text(name), le32(count)});
+    for (const Bytes &r : records)
+        out = cat({out, le32(static_cast<std::uint32_t>(r.size())), r});
+    return out;
+}
+
+Bytes recordOf(const std::string &name, bool hidden = false)
+{
+    image::Options o;
+    o.record = true;
+    o.hidden = hidden;
+    return image::build(image::basicItems(name), o);
+}
+
+TEST_F(Databases, AddingRemovingAndOwnership)
+{
+    CPolyraDatabase a, b;
+    EXPECT_EQ(a.getName(), "Database1");
+    EXPECT_EQ(b.getName(), "Database2");
+    CPolyraProject *p = project("P");
+    EXPECT_EQ(a.addProject(p), 0);
+    EXPECT_EQ(a.addProject(p), 1);
+    EXPECT_EQ(a.getProjectCount(), 1);
+    EXPECT_EQ(a.getVersion(), 202u);
+    EXPECT_TRUE(p->isCurrent());
+    // Moving to another database takes it out of the first.
+    EXPECT_EQ(b.addProject(p), 0);
+    EXPECT_EQ(a.getProjectCount(), 0);
+    EXPECT_EQ(a.getVersion(), 0u);
+    EXPECT_EQ(p->getDatabase(), &b);
+    b.removeProject(p);
+    EXPECT_EQ(p->getDatabase(), nullptr);
+    delete p;
+    EXPECT_EQ(b.getProjectCount(), 0);
+
+    // Deleting a database deletes its projects, each exactly once.
+    auto *c = new CPolyraDatabase;
+    c->addProject(project("X"));
+    c->addProject(project("Y"));
+    EXPECT_EQ(CBasicProject::liveProjects().size(), 2u);
+    delete c;
+    EXPECT_TRUE(CBasicProject::liveProjects().empty());
+}
+
+TEST_F(Databases, UniqueNames)
+{
+    struct Case {
+        std::string open, joining, result;
+    };
+    for (const Case &c : {Case{"Database1", "Database1", "Database2"}, Case{"Results", "results", "results1"},
+                          Case{"5", "5", "2"}, Case{"Run9", "Run9", "Run10"}}) {
+        CPolyraDatabase first;
+        first.rename(c.open, nullptr);
+        CPolyraDatabase second;
+        second.rename(c.joining, nullptr);
+        second.makeNameUnique();
+        EXPECT_EQ(second.getName(), c.result);
+    }
+}
+
+TEST_F(Databases, SortsTurnRoundOnTheSecondRun)
+{
+    struct Case {
+        std::vector<float> values;
+        std::vector<std::string> first, second;
+    };
+    const std::vector<Case> cases = {
+        {{30, 20, 10}, {"v10", "v20", "v30"}, {"v30", "v20", "v10"}},
+        {{10, 30, 20}, {"v30", "v20", "v10"}, {"v10", "v20", "v30"}},
+        {{10, 10, 10}, {"v10", "v10(1)", "v10(2)"}, {"v10", "v10(1)", "v10(2)"}},
+    };
+    for (const Case &c : cases) {
+        CPolyraDatabase db;
+        for (float v : c.values)
+            db.addProject(project("v" + std::to_string(int(v)), {{180, v}}));
+        db.sortByTestResult(2);
+        EXPECT_EQ(names(db), c.first);
+        db.sortByTestResult(2);
+        EXPECT_EQ(names(db), c.second);
+        for (int i = 0; i < db.getProjectCount(); ++i)
+            EXPECT_EQ(db.getProject(i)->getPosition(), i);
+    }
+    // Equal keys may change their order: 20, 20, 30 puts 30 first.
+    CPolyraDatabase db;
+    db.addProject(project("a", {{180, 20}}));
+    db.addProject(project("b", {{180, 20}}));
+    db.addProject(project("c", {{180, 30}}));
+    db.sortByTestResult(2);
+    EXPECT_EQ(names(db), (std::vector<std::string>{"c", "b", "a"}));
+}
+
+TEST_F(Databases, StatisticsMarkLowestAndHighest)
+{
+    struct Case {
+        std::vector<float> values;
+        std::vector<bool> lowest, highest;
+        double maximum;
+    };
+    const std::vector<Case> cases = {
+        {{10, 0, -2}, {false, false, false}, {false, false, false}, 10},
+        {{10, 30, 30}, {true, false, false}, {false, true, true}, 30},
+        {{5, 5}, {false, false}, {false, false}, 5},
+        {{42}, {false}, {false}, 42},
+    };
+    for (const Case &c : cases) {
+        CPolyraDatabase db;
+        for (std::size_t i = 0; i < c.values.size(); ++i)
+            db.addProject(project("p" + std::to_string(i), {{181, c.values[i]}}));
+        for (std::size_t i = 0; i < c.values.size(); ++i) {
+            const TTestValue *v = db.getProject(static_cast<int>(i))->getTestValue(3);
+            EXPECT_EQ(v->isLowest(), c.lowest[i]) << i;
+            EXPECT_EQ(v->isHighest(), c.highest[i]) << i;
+        }
+        EXPECT_DOUBLE_EQ(db.getTestRanges()->findByTestId(3)->getObservedMaximum(), c.maximum);
+    }
+}
+
+TEST_F(Databases, NormaliseOrderPutsEveryProjectAtItsPosition)
+{
+    const std::vector<std::vector<int>> permutations = {{2, 0, 1}, {1, 2, 0}, {3, 2, 1, 0}, {1, 0, 3, 2}, {0, 0, 1}};
+    for (const auto &positions : permutations) {
+        CPolyraDatabase db;
+        for (std::size_t i = 0; i < positions.size(); ++i)
+            db.addProject(project("p" + std::to_string(i)));
+        for (std::size_t i = 0; i < positions.size(); ++i)
+            db.getProject(static_cast<int>(i))->setPosition(positions[i]);
+        db.normaliseOrder();
+        for (int i = 0; i < db.getProjectCount(); ++i)
+            EXPECT_EQ(db.getProject(i)->getPosition(), i);
+        if (positions == std::vector<int>{2, 0, 1}) {
+            EXPECT_EQ(names(db), (std::vector<std::string>{"p1", "p2", "p0"}));
+        }
+    }
+}
+
+TEST_F(Databases, CpuSortTogglesWhenOnlyTheClocksDiffer)
+{
+    auto withClock = [this](const std::string &name, unsigned mhz) {
+        KV_Rigscan::SystemInfoTree tree;
+        sample::fillMachine(tree);
+        KV_Rigscan::CpuSlot &cpu = *tree.cpu.slots.begin();
+        cpu.internalClock.set64(std::uint64_t(mhz) << 20);
+        const Bytes items = cat({image::basicItems(name), blockItem(6, sample::blockOf(tree))});
+        auto *p = new CPolyraProject;
+        const Bytes bytes = image::build(items);
+        std::unique_ptr<unsigned char[]> buffer(new unsigned char[bytes.size()]);
+        std::copy(bytes.begin(), bytes.end(), buffer.get());
+        EXPECT_TRUE(parseProjectImage(*p, std::move(buffer), bytes.size()));
+        return p;
+    };
+    CPolyraDatabase db;
+    db.addProject(withClock("slow", 800));
+    db.addProject(withClock("fast", 1400));
+    db.sortByCpu();
+    EXPECT_EQ(names(db), (std::vector<std::string>{"fast", "slow"}));
+    db.sortByCpu();
+    EXPECT_EQ(names(db), (std::vector<std::string>{"slow", "fast"}));
+    db.sortByCpuSpeed();
+    EXPECT_EQ(names(db), (std::vector<std::string>{"fast", "slow"}));
+}
+
+TEST_F(Databases, EmptyDatabaseFileIsFortyOneBytes)
+{
+    const std::string path = (dir / "empty.prb").string();
+    {
+        CPolyraDatabase db;
+        ASSERT_TRUE(db.saveToFile(path));
+    }
+    EXPECT_EQ(fileBytes(path), databaseFile("Database1", 0, {}));
+    EXPECT_EQ(fileBytes(path).size(), 41u);
+    CPolyraDatabase back;
+    ASSERT_TRUE(back.loadFromFile(path));
+    EXPECT_EQ(back.getProjectCount(), 0);
+    EXPECT_FALSE(back.isModified());
+}
+
+TEST_F(Databases, SaveAndLoadKeepEverything)
+{
+    const std::string path = (dir / "full.prb").string();
+    {
+        CPolyraDatabase db;
+        db.rename("Lab machines", nullptr);
+        db.addProject(project("Alpha", {{180, 50}}, 11));
+        db.addProject(project("Beta", {{180, 60}}, 0xFFFFFFFFu, true));
+        db.addProject(project("Gamma", {{180, 70}}, 0));
+        db.getProject(0)->setDescription("renamed notes");
+        ASSERT_TRUE(db.saveToFile(path));
+        EXPECT_FALSE(db.isModified());
+        EXPECT_EQ(db.getFileName(), path);
+        EXPECT_EQ(db.getProject(1)->getFolder(), dir.string() + "/");
+        // The file is the hand-built layout of the three records.
+        std::vector<Bytes> records;
+        for (int i = 0; i < 3; ++i) {
+            std::size_t length = 0;
+            auto r = buildProjectImage(dynamic_cast<CPolyraProject &>(*db.getProject(i)), length, true);
+            records.emplace_back(r.get(), r.get() + length);
+        }
+        EXPECT_EQ(fileBytes(path), databaseFile("Lab machines", 3, records));
+    }
+    CBasicDatabase *back = openDatabaseFile(path);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->getName(), "Lab machines");
+    EXPECT_EQ(names(*back), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+    EXPECT_EQ(back->getProject(0)->getDescription(), "renamed notes");
+    EXPECT_TRUE(back->getProject(1)->isHidden());
+    EXPECT_FALSE(back->getProject(2)->isHidden());
+    EXPECT_EQ(dynamic_cast<CPolyraProject *>(back->getProject(1))->getSeed(), 0xFFFFFFFFu);
+    EXPECT_DOUBLE_EQ(back->getProject(2)->getTestValue(2)->getValue(), 70.0);
+    EXPECT_FALSE(back->isModified());
+    EXPECT_EQ(services.recentFiles, (std::vector<std::string>{path}));
+}
+
+TEST_F(Databases, BrokenFilesAreRejectedOrCutAtTheirLastCompleteRecord)
+{
+    const Bytes good = databaseFile("Good", 2, {recordOf("One"), recordOf("Two")});
+    struct Case {
+        const char *name;
+        Bytes bytes;
+        int projects; // -1: not a database file
+        bool warned;
+    };
+    Bytes noZero = good;
+    noZero[23] = 1;
+    Bytes hugeName = databaseFile("Good", 0, {});
+    hugeName[24] = hugeName[25] = hugeName[26] = hugeName[27] = 0xFF;
+    Bytes hugeRecord = databaseFile("Good", 1, {});
+    hugeRecord = cat({hugeRecord, le32(0xFFFFFFF0u), recordOf("One")});
+    const std::vector<Case> cases = {
+        {"empty", {}, -1, false},
+        {"header only", text("Scorvista2001 Database\n"), -1, false},
+        {"no zero byte", noZero, -1, false},
+        {"name longer than the file", hugeName, -1, false},
+        {"complete", good, 2, false},
+        {"count larger than the records", databaseFile("Good", 5, {recordOf("One"), recordOf("Two")}), 2, true},
+        {"cut inside the second record", Bytes(good.begin(), good.end() - 10), 1, true},
+        {"record length past the end", hugeRecord, 0, true},
+        {"record shorter than its fixed parts", databaseFile("Good", 1, {Bytes(20, 'P')}), 0, true},
+        {"long name", databaseFile(std::string(300, 'n'), 0, {}), 0, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        services.messages.clear();
+        const std::string path = write("broken.prb", c.bytes);
+        std::unique_ptr<CBasicDatabase> db(openDatabaseFile(path));
+        if (c.projects < 0) {
+            EXPECT_FALSE(db);
+            EXPECT_EQ(services.messages,
+                      (std::vector<std::string>{"File " + path + " couldn't be opened or is not a valid database file."}));
+            continue;
+        }
+        ASSERT_TRUE(db);
+        EXPECT_EQ(db->getProjectCount(), c.projects);
+        EXPECT_EQ(!services.messages.empty(), c.warned);
+        EXPECT_LE(services.messages.size(), 1u) << "said once";
+        db.reset();
+    }
+}
+
+TEST_F(Databases, CrcFailureInARecordLeavesOpenDatabasesAlone)
+{
+    image::Options o;
+    o.record = true;
+    o.breakCrc = true;
+    const std::string path = write("crc.prb", databaseFile("Same", 1, {image::build(image::basicItems(), o)}));
+    CPolyraDatabase open;
+    open.rename("Same", nullptr);
+    open.addProject(project("Kept"));
+    services.answers = {CAppServices::Answer::Yes};
+    CPolyraDatabase loading;
+    EXPECT_THROW(loading.loadFromFile(path), Exception);
+    EXPECT_TRUE(services.questions.empty()) << "the file is checked before the clash is settled";
+    EXPECT_EQ(open.getProjectCount(), 1);
+}
+
+TEST_F(Databases, NameClashes)
+{
+    const std::string path = write("clash.prb", databaseFile("Database1", 1, {recordOf("Loaded")}));
+    struct Case {
+        std::vector<CAppServices::Answer> answers;
+        bool loads;
+        bool otherSurvives;
+        std::string name;
+        std::size_t questions;
+    };
+    using A = CAppServices::Answer;
+    const std::vector<Case> cases = {
+        {{A::Cancel}, false, true, "", 1},
+        {{A::No}, true, true, "Database2", 1},
+        {{A::Yes}, true, false, "Database1", 1},
+        // The other one has unsaved changes: the usual question follows.
+        {{A::Yes, A::No}, true, false, "Database1", 2},
+        {{A::Yes, A::Cancel}, false, true, "", 2},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case &c = cases[i];
+        SCOPED_TRACE(i);
+        services.messages.clear();
+        services.questions.clear();
+        services.answers.assign(c.answers.begin(), c.answers.end());
+        auto *other = new CPolyraDatabase;
+        if (c.questions == 2)
+            other->addProject(project("Unsaved"));
+        else
+            other->setModified(false);
+        CBasicDatabase *loaded = openDatabaseFile(path);
+        EXPECT_EQ(bool(loaded), c.loads);
+        EXPECT_EQ(services.questions.size(), c.questions);
+        if (!services.questions.empty()) {
+            EXPECT_EQ(services.questions[0], "Database Name :\"Database1\" already Exists. Overwrite ?");
+        }
+        EXPECT_TRUE(services.messages.empty()) << "Cancel and the answers show no error";
+        const auto &open = CBasicDatabase::openDatabases();
+        EXPECT_EQ(std::find(open.begin(), open.end(), other) != open.end(), c.otherSurvives);
+        if (loaded) {
+            EXPECT_EQ(loaded->getName(), c.name);
+        }
+        CBasicDatabase::deleteAll();
+    }
+}
+
+TEST_F(Databases, SaveDialogProposesASafeFileName)
+{
+    struct Case {
+        std::string name, proposed;
+    };
+    for (const Case &c : {Case{"My*Best|Runs", "My Best Runs.PRB"}, Case{"a/b\\c:d?e\"f<g>h", "a b c d e f g h.PRB"},
+                          Case{std::string(130, 'x'), std::string(120, 'x') + ".PRB"}}) {
+        CPolyraDatabase db;
+        db.rename(c.name, nullptr);
+        CSaveDialogSetup dialog;
+        db.setupSaveDialog(dialog);
+        EXPECT_EQ(dialog.filter, "Polyra2001 database (*.prb)|*.prb|Text file (*.txt)|*.TXT");
+        EXPECT_EQ(dialog.defaultExt, "PRB");
+        EXPECT_EQ(dialog.fileName, c.proposed);
+        EXPECT_EQ(db.getFileName(), c.proposed);
+    }
+}
+
+TEST_F(Databases, AFailedSaveKeepsTheOldFileAndState)
+{
+    CPolyraDatabase db;
+    db.addProject(project("A"));
+    const fs::path blocked = dir / "blocked.prb";
+    fs::create_directory(blocked);
+    EXPECT_FALSE(db.saveToFile(blocked.string()));
+    EXPECT_TRUE(db.isModified());
+    EXPECT_TRUE(db.isUntitled());
+    EXPECT_EQ(services.messages, (std::vector<std::string>{"Error writing to file " + blocked.string() + "."}));
+}
+
+} // namespace
