@@ -4,6 +4,7 @@
 
 #include "Exception.h"
 #include "FileUtil.h"
+#include "TempFile.h"
 #include "U2001crypt.h"
 #include "uBasicDatabase.h"
 #include "uDataVector.h"
@@ -11,6 +12,7 @@
 #include "uProject.h"
 #include "uSystemInfo.h"
 #include "uTestList.h"
+#include "uTextExport.h"
 
 namespace {
 
@@ -225,8 +227,23 @@ void CPolyraProject::takeOver(CBasicProject *other_)
 
 bool CPolyraProject::exportText(std::vector<std::string> &lines_)
 {
-    (void)lines_;
-    return false;
+    try {
+        TempFile file("scv");
+        if (!exportTextFile(*this, file.path())) {
+            AppMessage("Unable to save project data");
+            return false;
+        }
+        std::vector<unsigned char> bytes;
+        if (!readWholeFile(file.path(), bytes)) {
+            AppMessage("Unable to save project data");
+            return false;
+        }
+        lines_ = splitLines(std::string(bytes.begin(), bytes.end()));
+        return true;
+    } catch (const TempFileError &e) {
+        AppMessage(e.step == TempFileError::Step::Folder ? "Unable to get tmp-directory" : "Unable to get temporary file");
+        return false;
+    }
 }
 
 bool CPolyraProject::saveToFile(const std::string &fileName_, bool append_, bool noRecent_)
