@@ -123,11 +123,34 @@ int CBasicDatabase::addProject(CBasicProject *project_)
     project_->setPosition(currentIndex);
     if (version == 0)
         version = project_->getVersion();
+    if (nameIndex)
+        bulkAdding = project_;
     project_->attachToDatabase(this);
+    bulkAdding = nullptr;
+    modified = true;
+    if (nameIndex) {
+        ++(*nameIndex)[upperCaseAscii(project_->getName())];
+        return 0;
+    }
     changed();
     appServices().picturesDatabaseChanged(*this);
-    modified = true;
     return 0;
+}
+
+void CBasicDatabase::beginBulkAdd()
+{
+    nameIndex = std::make_unique<std::unordered_map<std::string, int>>();
+    for (CBasicProject *p : projects)
+        ++(*nameIndex)[upperCaseAscii(p->getName())];
+}
+
+void CBasicDatabase::endBulkAdd()
+{
+    if (!nameIndex)
+        return;
+    nameIndex.reset();
+    changed();
+    appServices().picturesDatabaseChanged(*this);
 }
 
 void CBasicDatabase::removeProject(CBasicProject *project_)

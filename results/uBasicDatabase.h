@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "AppServices.h"
@@ -83,6 +84,18 @@ public:
     void updateStatistics();
     TDatabaseTestList *getTestRanges() const { return testRanges.get(); }
 
+    // Adding many projects at once (a database file): names are made unique
+    // through an index instead of a scan per project, and the statistics,
+    // views and tree are brought up to date once at the end.
+    void beginBulkAdd();
+    void endBulkAdd();
+    // While a bulk add attaches project_: the upper-cased names of the
+    // projects already in, with their counts. Null otherwise.
+    const std::unordered_map<std::string, int> *bulkNameIndex(const CBasicProject *project_) const
+    {
+        return project_ == bulkAdding ? nameIndex.get() : nullptr;
+    }
+
     // Sorts; each one run twice gives ascending order.
     void sortByTestResult(int testId_);
     void sortByRenderingPlatform();
@@ -124,6 +137,8 @@ protected:
     bool initialised = false;
     bool modified = false;
     TFDatabase *window = nullptr;
+    std::unique_ptr<std::unordered_map<std::string, int>> nameIndex;
+    const CBasicProject *bulkAdding = nullptr;
 };
 
 // Opens a ".PRB" file as a database and shows it; null otherwise.

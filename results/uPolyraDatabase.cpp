@@ -154,11 +154,12 @@ bool CPolyraDatabase::loadFromFile(const std::string &fileName_)
     fileName = fileName_;
     name = newName;
     makeNameUnique();
+    beginBulkAdd();
     for (auto &project : loaded)
         if (addProject(project.get()) == 0)
             project.release();
     normaliseOrder();
-    changed();
+    endBulkAdd();
     setModified(false);
     return true;
 }

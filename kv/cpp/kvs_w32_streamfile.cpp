@@ -80,6 +80,7 @@ void KVS_W32streamInputFile::releaseHandle()
         ::close(handle);
         handle = -1;
     }
+    blockPos = blockEnd = 0;
 }
 
 bool KVS_W32streamInputFile::open()
@@ -116,6 +117,29 @@ void KVS_W32streamInputFile::open(const char *fileName_)
 }
 
 std::uint64_t KVS_W32streamInputFile::readRaw(unsigned char *buffer_, std::uint64_t bytes_)
+{
+    constexpr std::size_t blockSize = 64 * 1024;
+    std::uint64_t done = 0;
+    while (done < bytes_) {
+        if (blockPos == blockEnd) {
+            // Large reads go straight to the caller's memory.
+            if (bytes_ - done >= blockSize)
+                return done + readFile(buffer_ + done, bytes_ - done);
+            block.resize(blockSize);
+            blockPos = 0;
+            blockEnd = static_cast<std::size_t>(readFile(block.data(), blockSize));
+            if (blockEnd == 0)
+                break;
+        }
+        const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(bytes_ - done, blockEnd - blockPos));
+        std::memcpy(buffer_ + done, block.data() + blockPos, take);
+        blockPos += take;
+        done += take;
+    }
+    return done;
+}
+
+std::uint64_t KVS_W32streamInputFile::readFile(unsigned char *buffer_, std::uint64_t bytes_)
 {
     // One read() may return less than asked without being at the end.
     constexpr std::uint64_t step = 1u << 30;
@@ -191,21 +215,29 @@ void KVS_W32streamInputFile::skip(unsigned chars_)
 {
     if (handle < 0)
         throw KVS_exceptionStreamFile(fileContext, fileSkip, KVS_messageText(KVS_msgFileNotOpen));
+    // Bytes already read ahead are passed over first.
+    const std::size_t ahead = blockEnd - blockPos;
+    if (chars_ <= ahead) {
+        blockPos += chars_;
+        return;
+    }
+    chars_ -= static_cast<unsigned>(ahead);
+    blockPos = blockEnd = 0;
     const off_t start = ::lseek(handle, 0, SEEK_CUR);
     struct stat st;
     if (start < 0 || ::fstat(handle, &st) != 0)
-        throw KVS_exceptionStreamUnderflow(0, fileContext, fileSkip);
+        throw KVS_exceptionStreamUnderflow(countOf(ahead), fileContext, fileSkip);
     const std::uint64_t position = static_cast<std::uint64_t>(start);
     const std::uint64_t size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
     const std::uint64_t target = position + chars_;
     if (target > size) {
         ::lseek(handle, 0, SEEK_END);
-        throw KVS_exceptionStreamUnderflow(countOf(size > position ? size - position : 0), fileContext,
+        throw KVS_exceptionStreamUnderflow(countOf(ahead + (size > position ? size - position : 0)), fileContext,
                                            fileSkip);
     }
     if (::lseek(handle, static_cast<off_t>(chars_), SEEK_CUR) < 0) {
         const off_t now = ::lseek(handle, 0, SEEK_CUR);
         const std::uint64_t moved = now > start ? static_cast<std::uint64_t>(now - start) : 0;
-        throw KVS_exceptionStreamUnderflow(countOf(moved), fileContext, fileSkip);
+        throw KVS_exceptionStreamUnderflow(countOf(ahead + moved), fileContext, fileSkip);
     }
 }

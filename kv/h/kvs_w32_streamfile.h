@@ -1,7 +1,9 @@
 #ifndef KVS_W32_STREAMFILE_H
 #define KVS_W32_STREAMFILE_H
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "kvs_stream.h"
 
@@ -71,10 +73,15 @@ private:
     void readTyped(T *string_, unsigned units_);
     // Reads up to bytes_; returns the number read (less only at the end or on an error).
     std::uint64_t readRaw(unsigned char *buffer_, std::uint64_t bytes_);
+    std::uint64_t readFile(unsigned char *buffer_, std::uint64_t bytes_);
     void releaseHandle();
 
     unsigned openCount;
     int handle; // -1 when no file is open
+    // Values are read a few bytes at a time: the file is read in blocks.
+    std::vector<unsigned char> block;
+    std::size_t blockPos = 0;
+    std::size_t blockEnd = 0;
 };
 
 #endif

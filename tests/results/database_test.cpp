@@ -439,3 +439,27 @@ TEST_F(Databases, AFailedSaveKeepsTheOldFileAndState)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Databases, LoadingManyProjectsNamesThemAsAddingOneByOne)
+{
+    const std::vector<std::string> stored = {"R", "R", "r", "R(1)", "Other", "other"};
+    std::vector<Bytes> records;
+    for (const std::string &n : stored)
+        records.push_back(recordOf(n));
+    const std::string path = write("dupes.prb", databaseFile("Dupes", static_cast<std::uint32_t>(records.size()), records));
+    std::vector<std::string> oneByOne;
+    {
+        CPolyraDatabase db;
+        for (const std::string &n : stored)
+            db.addProject(project(n));
+        oneByOne = names(db);
+    }
+    EXPECT_EQ(oneByOne, (std::vector<std::string>{"R", "R(1)", "r(2)", "R(3)", "Other", "other(1)"}));
+    std::unique_ptr<CBasicDatabase> loaded(openDatabaseFile(path));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(names(*loaded), oneByOne);
+}
+
+} // namespace

@@ -1,0 +1,180 @@
+// Builds databases of 100, 1,000 and 10,000 projects, each with a realistic
+// system-information block and every result, and measures loading (every
+// project parsed, its system information built), saving, exporting every
+// project's text, and as the floor reading the same file and running only
+// the unscrambler and CRC over its records. Each size runs in a child
+// process, so the peak memory is that size's own.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "FileUtil.h"
+#include "U2001crypt.h"
+#include "imagebuilder.h"
+#include "itemrecorder.h"
+#include "samplemachine.h"
+#include "uPolyraDatabase.h"
+#include "uPolyraProject.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// A database file of n projects built byte by byte: distinct names, seeds,
+// clocks and results.
+std::vector<unsigned char> databaseBytes(int n)
+{
+    auto le32 = [](std::vector<unsigned char> &out, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    };
+    const std::string name = "Bench " + std::to_string(n);
+    std::vector<unsigned char> out(std::begin("Scorvista2001 Database\n"), std::end("Scorvista2001 Database\n") - 1);
+    out.push_back(0);
+    le32(out, static_cast<std::uint32_t>(name.size()));
+    out.insert(out.end(), name.begin(), name.end());
+    le32(out, static_cast<std::uint32_t>(n));
+    KV_Rigscan::SystemInfoTree tree;
+    sample::fillMachine(tree);
+    for (int i = 0; i < n; ++i) {
+        tree.cpu.slots.begin()->internalClock.set64(std::uint64_t(700 + i % 1500) << 20);
+        std::vector<float> results;
+        for (int t = 0; t < 17; ++t)
+            results.push_back(10.0f + float((i * 7 + t * 13) % 900) / 3.0f);
+        image::Options o;
+        o.record = true;
+        o.seed = 0x9E3779B9u * static_cast<std::uint32_t>(i + 1);
+        o.hidden = i % 10 == 0;
+        // Every tenth name repeats an earlier one, so names must be made unique.
+        const std::string projectName = "Rig " + std::to_string(i % 10 == 9 ? i - 1 : i);
+        const Bytes record = image::build(
+            image::completeItems(projectName, "bench project", 3000 + i % 4000, 202, sample::blockOf(tree), results), o);
+        le32(out, static_cast<std::uint32_t>(record.size()));
+        out.insert(out.end(), record.begin(), record.end());
+    }
+    return out;
+}
+
+// Reads the file and unscrambles and checks every record: the least any load must do.
+double floorMs(const std::string &path)
+{
+    const auto start = Clock::now();
+    std::vector<unsigned char> bytes;
+    if (!readWholeFile(path, bytes))
+        std::abort();
+    std::size_t at = 23 + 1;
+    std::uint32_t nameLength;
+    std::memcpy(&nameLength, &bytes[at], 4);
+    at += 4 + nameLength;
+    std::uint32_t count;
+    std::memcpy(&count, &bytes[at], 4);
+    at += 4;
+    unsigned failures = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint32_t length;
+        std::memcpy(&length, &bytes[at], 4);
+        at += 4;
+        unsigned char *record = bytes.data() + at;
+        const std::size_t region = 1 + 26 + 4;
+        std::uint32_t seed = (std::uint32_t(record[27]) << 24) | (std::uint32_t(record[28]) << 16) |
+                             (std::uint32_t(record[29]) << 8) | record[30];
+        unscrambleBuffer(record + region, static_cast<int>(length - region), seed);
+        const unsigned char *c = record + length - 4;
+        const std::uint32_t stored = (std::uint32_t(c[0]) << 24) | (std::uint32_t(c[1]) << 16) | (std::uint32_t(c[2]) << 8) | c[3];
+        failures += crc32Buffer(record + region, static_cast<unsigned>(length - region - 4)) != stored;
+        at += length;
+    }
+    if (failures)
+        std::abort();
+    return msSince(start);
+}
+
+void runSize(int n, const fs::path &dir)
+{
+    const std::string path = (dir / ("bench" + std::to_string(n) + ".prb")).string();
+    const std::string copy = (dir / ("bench" + std::to_string(n) + "-saved.prb")).string();
+    {
+        const std::vector<unsigned char> bytes = databaseBytes(n);
+        if (!writeFileAtomically(path, bytes.data(), bytes.size()))
+            std::abort();
+    }
+    double floor = 1e300;
+    for (int r = 0; r < 3; ++r)
+        floor = std::min(floor, floorMs(path));
+
+    auto start = Clock::now();
+    auto *db = new CPolyraDatabase;
+    if (!db->loadFromFile(path) || db->getProjectCount() != n)
+        std::abort();
+    const double load = msSince(start);
+
+    start = Clock::now();
+    if (!db->saveToFile(copy))
+        std::abort();
+    const double save = msSince(start);
+
+    start = Clock::now();
+    std::size_t lines = 0;
+    for (int i = 0; i < db->getProjectCount(); ++i) {
+        std::vector<std::string> text;
+        if (!db->getProject(i)->exportText(text))
+            std::abort();
+        lines += text.size();
+    }
+    const double exportMs = msSince(start);
+    delete db;
+
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%8d %10.1f %10.1f %10.1f %10.1f %9.2f %12.1f %12.1f %10.1f\n", n, load, save, exportMs, floor,
+                load / floor, 1000.0 * load / n, 1000.0 * exportMs / n, usage.ru_maxrss / 1024.0);
+    std::fflush(stdout);
+    (void)lines;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::vector<int> sizes = {100, 1000, 10000};
+    if (argc > 1) {
+        sizes.clear();
+        for (int i = 1; i < argc; ++i)
+            sizes.push_back(std::atoi(argv[i]));
+    }
+    std::string pattern = (fs::temp_directory_path() / "scvbenchXXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        return 1;
+    const fs::path dir = pattern;
+    std::printf("%8s %10s %10s %10s %10s %9s %12s %12s %10s\n", "projects", "load ms", "save ms", "export ms",
+                "floor ms", "load/floor", "load us/proj", "export us/p", "peak MiB");
+    std::fflush(stdout);
+    for (int n : sizes) {
+        const pid_t child = fork();
+        if (child == 0) {
+            runSize(n, dir);
+            std::_Exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            std::fprintf(stderr, "size %d failed\n", n);
+    }
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+    return 0;
+}
