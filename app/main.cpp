@@ -1,8 +1,12 @@
-#include <QApplication>
+#include "uAppServices.h"
+#include "uApplication.h"
+#include "uMainForm.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Scorvista2001 SE");
-    return 0;
+    TApplication app(argc, argv);
+    TQtAppServices services;
+    TFMainForm main;
+    main.show();
+    return app.exec();
 }

@@ -1,16 +1,18 @@
 #pragma once
 
 // Body of the database fuzz target, shared with the corpus replay of the unit
-// tests: any bytes as a database file. A load either fails (false, or one of
-// the errors a broken file may raise) and leaves the database as it was, or
-// gives a database that saves, reopens to the same projects and saves again
-// to the same bytes. Nothing outlives the run: databases, projects, files.
+// tests: any bytes as a database file, and again with the CRCs of its records
+// made right. A load either fails (false, or one of the errors a broken file
+// may raise) and leaves the database as it was, or gives a database that
+// saves, reopens to the same projects and saves again to the same bytes.
+// Nothing outlives the run: databases, projects, files.
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -18,6 +20,7 @@
 
 #include "Exception.h"
 #include "FileUtil.h"
+#include "U2001crypt.h"
 #include "fuzz_bodies.h"
 #include "kvs_exception.h"
 #include "layout.h"
@@ -93,20 +96,67 @@ inline std::vector<unsigned char> fileBytes(const std::string &path)
     return bytes;
 }
 
-inline void readDatabase(const std::uint8_t *data, std::size_t size)
+inline std::uint32_t littleEndian(const std::uint8_t *p)
 {
-    if (size > (1u << 20))
-        return;
-    ScratchTmpdirScope tmpdir;
-    const std::string input = scratchFolder() + "/input.prb";
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+}
+
+// The file with the CRC of every complete record made right, so mutated
+// records get past the check into their items and names. False when no CRC
+// needed it.
+inline bool fixRecordCrcs(std::vector<unsigned char> &file)
+{
+    const std::size_t headerLength = std::strlen(CPolyraDatabase::fileHeader());
+    std::size_t at = headerLength + 1;
+    if (file.size() < at + 4)
+        return false;
+    const std::uint32_t nameLength = littleEndian(&file[at]);
+    at += 4;
+    if (nameLength > file.size() - at || file.size() - at - nameLength < 4)
+        return false;
+    at += nameLength;
+    std::uint32_t count = littleEndian(&file[at]);
+    at += 4;
+    bool fixed = false;
+    for (; count > 0 && file.size() - at >= 4; --count) {
+        const std::uint32_t length = littleEndian(&file[at]);
+        at += 4;
+        if (length > file.size() - at)
+            break;
+        unsigned char *record = &file[at];
+        at += length;
+        const std::size_t offset = length >= 2 && record[0] != 'P' && record[1] == 'P' ? 1 : 0;
+        if (length < offset + 38)
+            continue;
+        const std::uint32_t seed = (std::uint32_t(record[offset + 26]) << 24) | (std::uint32_t(record[offset + 27]) << 16) |
+                                   (std::uint32_t(record[offset + 28]) << 8) | record[offset + 29];
+        unsigned char *region = record + offset + 30;
+        const std::size_t n = length - offset - 30;
+        unscrambleBuffer(region, static_cast<int>(n), seed);
+        const std::uint32_t crc = crc32Buffer(region, static_cast<unsigned>(n - 4));
+        const unsigned char want[4] = {static_cast<unsigned char>(crc >> 24), static_cast<unsigned char>(crc >> 16),
+                                       static_cast<unsigned char>(crc >> 8), static_cast<unsigned char>(crc)};
+        if (std::memcmp(region + n - 4, want, 4) != 0) {
+            std::memcpy(region + n - 4, want, 4);
+            fixed = true;
+        }
+        scrambleBuffer(region, static_cast<int>(n), seed);
+    }
+    return fixed;
+}
+
+inline void writeBytes(const std::string &path, const unsigned char *data, std::size_t size)
+{
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    SCORVISTA_FUZZ_CHECK(f);
+    SCORVISTA_FUZZ_CHECK(size == 0 || std::fwrite(data, 1, size, f) == size);
+    SCORVISTA_FUZZ_CHECK(std::fclose(f) == 0);
+}
+
+inline void checkDatabaseFile(const std::string &input)
+{
     const std::string saved = scratchFolder() + "/saved.prb";
     const std::string resaved = scratchFolder() + "/resaved.prb";
-    {
-        std::FILE *f = std::fopen(input.c_str(), "wb");
-        SCORVISTA_FUZZ_CHECK(f);
-        SCORVISTA_FUZZ_CHECK(size == 0 || std::fwrite(data, 1, size, f) == size);
-        SCORVISTA_FUZZ_CHECK(std::fclose(f) == 0);
-    }
     const std::size_t liveBefore = CBasicProject::liveProjects().size();
     const std::size_t openBefore = CBasicDatabase::openDatabases().size();
 
@@ -152,8 +202,25 @@ inline void readDatabase(const std::uint8_t *data, std::size_t size)
     SCORVISTA_FUZZ_CHECK(CBasicProject::liveProjects().size() == liveBefore);
     SCORVISTA_FUZZ_CHECK(!KV_Rigscan::legacyLayout);
     std::error_code ignored;
-    for (const std::string *path : {&input, &saved, &resaved})
-        std::filesystem::remove(*path, ignored);
+    std::filesystem::remove(saved, ignored);
+    std::filesystem::remove(resaved, ignored);
+}
+
+inline void readDatabase(const std::uint8_t *data, std::size_t size)
+{
+    if (size > (1u << 20))
+        return;
+    ScratchTmpdirScope tmpdir;
+    const std::string input = scratchFolder() + "/input.prb";
+    writeBytes(input, data, size);
+    checkDatabaseFile(input);
+    std::vector<unsigned char> repaired(data, data + size);
+    if (fixRecordCrcs(repaired)) {
+        writeBytes(input, repaired.data(), repaired.size());
+        checkDatabaseFile(input);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(input, ignored);
     // No temporary file of a load or a save is left behind.
     SCORVISTA_FUZZ_CHECK(scratchEntries() == 0);
 }

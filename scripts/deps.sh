@@ -8,6 +8,7 @@ packages=(
   zlib1g-dev
   clang libclang-rt-14-dev
   locales
+  qt6-base-dev libgl-dev fonts-dejavu-core
 )
 
 missing=()

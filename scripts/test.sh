@@ -16,7 +16,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
 
 if command -v clang++ >/dev/null; then
-  CC=clang CXX=clang++ scripts/build.sh build/fuzz -DCMAKE_BUILD_TYPE=Debug -DSCORVISTA_FUZZ=ON -DSCORVISTA_TESTS=OFF
+  CC=clang CXX=clang++ scripts/build.sh build/fuzz -DCMAKE_BUILD_TYPE=Debug -DSCORVISTA_FUZZ=ON -DSCORVISTA_TESTS=OFF -DSCORVISTA_GUI=OFF
   for corpus in fuzz/corpus/*/; do
     name=$(basename "$corpus")
     echo "replaying corpus of fuzz_$name"

@@ -1,0 +1,10 @@
+#include "Uaskdatabase.h"
+
+#include "uPolyraDatabase.h"
+
+CPolyraDatabase *NewDatabase()
+{
+    auto *database = new CPolyraDatabase();
+    database->createWindow();
+    return database;
+}

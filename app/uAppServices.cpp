@@ -1,0 +1,97 @@
+#include "uAppServices.h"
+
+#include <QTreeWidget>
+
+#include "Cp1252.h"
+#include "MessageSink.h"
+#include "Ucommoncalls.h"
+#include "uBasicDatabase.h"
+#include "uBasicProject.h"
+#include "uMainForm.h"
+#include "uTreeNode.h"
+
+TQtAppServices::TQtAppServices()
+{
+    previous = setAppServices(this);
+}
+
+TQtAppServices::~TQtAppServices()
+{
+    setAppServices(previous);
+}
+
+void TQtAppServices::appMessage(const std::string &text_)
+{
+    AppMessage(fromCp1252(text_));
+}
+
+CAppServices::Answer TQtAppServices::askYesNoCancel(const std::string &text_)
+{
+    switch (::askYesNoCancel(fromCp1252(text_))) {
+    case MessageAnswer::Yes:
+        return Answer::Yes;
+    case MessageAnswer::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+TTreeNode *TQtAppServices::addProjectNode(CBasicProject &project_)
+{
+    TFMainForm *main = TFMainForm::instance();
+    return main ? main->AddProjectNode(&project_, project_.getDatabase()) : nullptr;
+}
+
+TTreeNode *TQtAppServices::addDatabaseNode(CBasicDatabase &database_)
+{
+    TFMainForm *main = TFMainForm::instance();
+    return main ? main->AddDatabaseNode(&database_) : nullptr;
+}
+
+void TQtAppServices::moveTreeNode(TTreeNode *node_, TTreeNode *newParent_)
+{
+    if (!node_)
+        return;
+    if (QTreeWidgetItem *parent = node_->parent())
+        parent->removeChild(node_);
+    if (newParent_) {
+        newParent_->addChild(node_);
+        newParent_->setExpanded(true);
+    } else {
+        delete node_;
+    }
+}
+
+void TQtAppServices::removeTreeNode(TTreeNode *node_)
+{
+    delete node_;
+}
+
+void TQtAppServices::setTreeNodeText(TTreeNode *node_, const std::string &text_)
+{
+    if (node_)
+        node_->setText(0, fromCp1252(text_));
+}
+
+void TQtAppServices::setTreeNodeState(TTreeNode *node_, int state_)
+{
+    if (node_)
+        node_->setStateImage(state_);
+}
+
+void TQtAppServices::rebuildDatabaseNode(CBasicDatabase &database_)
+{
+    if (TFMainForm *main = TFMainForm::instance())
+        main->RebuildDatabaseNode(&database_);
+}
+
+void TQtAppServices::showSystemInfoDialog(const void *data_, unsigned size_)
+{
+    ShowSystemInfoDialog(data_, size_);
+}
+
+void TQtAppServices::showOldSystemInfoDialog(const void *data_, unsigned size_)
+{
+    ShowOldSystemInfoDialog(data_, size_);
+}

@@ -1,0 +1,34 @@
+#ifndef APP_UAPPSERVICES_H
+#define APP_UAPPSERVICES_H
+
+#include "AppServices.h"
+
+// What the data layer asks of the windows, answered by the main window, its
+// tree, the message boxes and the viewer library.
+class TQtAppServices : public CAppServices {
+public:
+    TQtAppServices();
+    ~TQtAppServices() override;
+
+    void appMessage(const std::string &text_) override;
+    Answer askYesNoCancel(const std::string &text_) override;
+    bool applicationClosing() override { return closing; }
+    void setClosing(bool closing_) { closing = closing_; }
+
+    TTreeNode *addProjectNode(CBasicProject &project_) override;
+    TTreeNode *addDatabaseNode(CBasicDatabase &database_) override;
+    void moveTreeNode(TTreeNode *node_, TTreeNode *newParent_) override;
+    void removeTreeNode(TTreeNode *node_) override;
+    void setTreeNodeText(TTreeNode *node_, const std::string &text_) override;
+    void setTreeNodeState(TTreeNode *node_, int state_) override;
+    void rebuildDatabaseNode(CBasicDatabase &database_) override;
+
+    void showSystemInfoDialog(const void *data_, unsigned size_) override;
+    void showOldSystemInfoDialog(const void *data_, unsigned size_) override;
+
+private:
+    CAppServices *previous = nullptr;
+    bool closing = false;
+};
+
+#endif

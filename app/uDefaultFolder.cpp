@@ -1,0 +1,30 @@
+#include "uDefaultFolder.h"
+
+#include <QStandardPaths>
+
+#include "RegistryStore.h"
+#include "uSettingsKeys.h"
+
+namespace {
+
+const QString defaultPathName = QStringLiteral("DefaultPath");
+
+} // namespace
+
+QString GetDefaultFolder()
+{
+    QString folder;
+    const RegistryStore store(settingsKey());
+    if (store.keyExists())
+        folder = store.readString(QString(), defaultPathName);
+    // Kept whole: a shortened path would name some other folder.
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return folder;
+}
+
+void SetDefaultFolder(const QString &folder_)
+{
+    RegistryStore store(settingsKey());
+    store.writeString(QString(), defaultPathName, folder_);
+}

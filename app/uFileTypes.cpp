@@ -1,0 +1,380 @@
+#include "uFileTypes.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <utility>
+#include <vector>
+
+#include "RegistryStore.h"
+
+namespace {
+
+// ---- the registry ----
+
+const QString classesKey = QStringLiteral("Software\\Classes");
+const QString projectCommandKey = QStringLiteral("Polyra.Project\\Shell\\Open\\command");
+const QString databaseIconKey = QStringLiteral("Polyra.Database\\DefaultIcon");
+const QString databaseCommandKey = QStringLiteral("Polyra.Database\\Shell\\Open\\command");
+
+std::vector<std::pair<QString, QString>> associationTable(const QString &exe_)
+{
+    const QString command = registryOpenCommand(exe_);
+    return {
+        {QStringLiteral(".prb"), QStringLiteral("Polyra.Database")},
+        {QStringLiteral("Polyra.Database"), QStringLiteral("Polyra Database File")},
+        {databaseIconKey, exe_ + QStringLiteral(",3")},
+        {QStringLiteral("Polyra.Database\\Shell"), QString()},
+        {QStringLiteral("Polyra.Database\\Shell\\Open"), QString()},
+        {databaseCommandKey, command},
+        {QStringLiteral(".prp"), QStringLiteral("Polyra.Project")},
+        {QStringLiteral("Polyra.Project"), QStringLiteral("Polyra Project File")},
+        {QStringLiteral("Polyra.Project\\DefaultIcon"), exe_ + QStringLiteral(",2")},
+        {QStringLiteral("Polyra.Project\\Shell"), QString()},
+        {QStringLiteral("Polyra.Project\\Shell\\Open"), QString()},
+        {projectCommandKey, command},
+    };
+}
+
+bool registryNeedsRewrite(const RegistryStore &classes_, const QString &exe_)
+{
+    if (!classes_.keyExists(projectCommandKey))
+        return true;
+    const QString projectCommand = classes_.readString(projectCommandKey, QString());
+    if (projectCommand.isEmpty() || !projectCommand.contains(exe_))
+        return true;
+
+    if (!classes_.keyExists(databaseIconKey))
+        return true;
+    const QString icon = classes_.readString(databaseIconKey, QString());
+    if (icon.isEmpty())
+        return false;
+    if (!icon.endsWith(QLatin1Char('3')))
+        return true;
+
+    if (!classes_.keyExists(databaseCommandKey))
+        return true;
+    const QString databaseCommand = classes_.readString(databaseCommandKey, QString());
+    return !databaseCommand.isEmpty() && databaseCommand != registryOpenCommand(exe_);
+}
+
+// ---- the desktop ----
+
+const QString desktopEntryGroup = QStringLiteral("Desktop Entry");
+
+struct DesktopEntry {
+    bool found = false;
+    QString exec;
+    QStringList mimeTypes;
+};
+
+// The string escapes of desktop entry values.
+QString unescapeValue(const QString &raw_)
+{
+    QString value;
+    for (qsizetype i = 0; i < raw_.size(); ++i) {
+        if (raw_[i] != QLatin1Char('\\') || i + 1 >= raw_.size()) {
+            value += raw_[i];
+            continue;
+        }
+        const QChar next = raw_[++i];
+        if (next == QLatin1Char('s'))
+            value += QLatin1Char(' ');
+        else if (next == QLatin1Char('n'))
+            value += QLatin1Char('\n');
+        else if (next == QLatin1Char('t'))
+            value += QLatin1Char('\t');
+        else if (next == QLatin1Char('r'))
+            value += QLatin1Char('\r');
+        else if (next == QLatin1Char('\\'))
+            value += QLatin1Char('\\');
+        else
+            value += QLatin1Char('\\') + QString(next);
+    }
+    return value;
+}
+
+DesktopEntry readDesktopEntry(const QString &path_)
+{
+    DesktopEntry entry;
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return entry;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    bool inGroup = false;
+    for (const QString &raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            inGroup = line == QLatin1Char('[') + desktopEntryGroup + QLatin1Char(']');
+            entry.found = entry.found || inGroup;
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (!inGroup || equals < 0)
+            continue;
+        const QString key = line.left(equals).trimmed();
+        const QString value = unescapeValue(line.mid(equals + 1).trimmed());
+        if (key == QLatin1String("Exec"))
+            entry.exec = value;
+        else if (key == QLatin1String("MimeType"))
+            entry.mimeTypes = value.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    }
+    return entry;
+}
+
+struct MimePackage {
+    bool opened = false;
+    QString databaseIcon;
+};
+
+MimePackage readMimePackage(const QString &path_)
+{
+    MimePackage package;
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly))
+        return package;
+    QXmlStreamReader xml(&file);
+    bool inDatabase = false;
+    bool foundDatabase = false;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            if (xml.name() == QLatin1String("mime-type")) {
+                inDatabase = xml.attributes().value(QLatin1String("type")) == databaseMimeType;
+                foundDatabase = foundDatabase || inDatabase;
+            } else if (inDatabase && xml.name() == QLatin1String("icon")) {
+                package.databaseIcon = xml.attributes().value(QLatin1String("name")).toString();
+            }
+        } else if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("mime-type")) {
+            inDatabase = false;
+        }
+    }
+    // A damaged package counts as missing.
+    package.opened = foundDatabase && !xml.hasError();
+    return package;
+}
+
+bool desktopNeedsRewrite(const QString &exe_)
+{
+    // Both types open through the one desktop entry.
+    const DesktopEntry entry = readDesktopEntry(desktopEntryPath());
+    if (!entry.found || !entry.mimeTypes.contains(projectMimeType) || entry.exec.isEmpty())
+        return true;
+    bool namesProgram = false;
+    for (const QString &argument : splitDesktopExec(entry.exec))
+        namesProgram = namesProgram || argument.contains(exe_);
+    if (!namesProgram)
+        return true;
+
+    const MimePackage package = readMimePackage(mimePackagePath());
+    if (!package.opened)
+        return true;
+    if (package.databaseIcon.isEmpty())
+        return false;
+    if (package.databaseIcon != databaseIconName)
+        return true;
+
+    if (!entry.mimeTypes.contains(databaseMimeType))
+        return true;
+    return entry.exec != desktopExecLine(exe_);
+}
+
+QString escapeValue(const QString &value_)
+{
+    return QString(value_).replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+}
+
+bool writeFile(const QString &path_, const QByteArray &content_)
+{
+    if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
+        return false;
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(content_);
+    return file.commit();
+}
+
+QByteArray mimePackageText()
+{
+    struct Type {
+        const QString &name;
+        const char *comment;
+        const QString &icon;
+        const char *glob;
+    };
+    const Type types[] = {
+        {databaseMimeType, "Polyra Database File", databaseIconName, "*.prb"},
+        {projectMimeType, "Polyra Project File", projectIconName, "*.prp"},
+    };
+    QByteArray text;
+    QXmlStreamWriter xml(&text);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeDefaultNamespace(QStringLiteral("http://www.freedesktop.org/standards/shared-mime-info"));
+    xml.writeStartElement(QStringLiteral("mime-info"));
+    for (const Type &type : types) {
+        xml.writeStartElement(QStringLiteral("mime-type"));
+        xml.writeAttribute(QStringLiteral("type"), type.name);
+        xml.writeTextElement(QStringLiteral("comment"), QString::fromLatin1(type.comment));
+        xml.writeEmptyElement(QStringLiteral("icon"));
+        xml.writeAttribute(QStringLiteral("name"), type.icon);
+        xml.writeEmptyElement(QStringLiteral("glob"));
+        xml.writeAttribute(QStringLiteral("pattern"), QString::fromLatin1(type.glob));
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return text;
+}
+
+QByteArray desktopEntryText(const QString &exe_)
+{
+    const QString text = QLatin1Char('[') + desktopEntryGroup + QStringLiteral("]\n")
+                         + QStringLiteral("Type=Application\n"
+                                          "Name=Scorvista2001 SE\n"
+                                          "Comment=Polyra2001 result projects and databases\n")
+                         + QStringLiteral("Exec=") + escapeValue(desktopExecLine(exe_)) + QLatin1Char('\n')
+                         + QStringLiteral("MimeType=") + databaseMimeType + QLatin1Char(';') + projectMimeType
+                         + QStringLiteral(";\n"
+                                          "Terminal=false\n"
+                                          // A file handler, not a launcher of its own.
+                                          "NoDisplay=true\n");
+    return text.toUtf8();
+}
+
+bool hasControlCharacters(const QString &text_)
+{
+    for (const QChar c : text_)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
+    return false;
+}
+
+} // namespace
+
+QString registryOpenCommand(const QString &exePath_)
+{
+    // Quoted, so a path with blanks cannot start a program at a prefix of it.
+    return QLatin1Char('"') + exePath_ + QStringLiteral("\" \"%1\"");
+}
+
+bool RegisterFileTypesInRegistry(const QString &exePath_)
+{
+    RegistryStore classes(classesKey);
+    if (!registryNeedsRewrite(classes, exePath_))
+        return false;
+    for (const auto &[key, value] : associationTable(exePath_))
+        classes.writeString(key, QString(), value);
+    return true;
+}
+
+QString xdgDataHome()
+{
+    // Relative values are invalid by the XDG rules and are ignored.
+    const QString configured = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
+        return configured;
+    return QDir::homePath() + QStringLiteral("/.local/share");
+}
+
+QString mimePackagePath()
+{
+    return xdgDataHome() + QStringLiteral("/mime/packages/scorvista2001se.xml");
+}
+
+QString desktopEntryPath()
+{
+    return xdgDataHome() + QStringLiteral("/applications/scorvista2001se.desktop");
+}
+
+QString desktopExecLine(const QString &exePath_)
+{
+    QString quoted;
+    for (const QChar c : exePath_) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        else if (c == QLatin1Char('%'))
+            quoted += QLatin1Char('%');
+        quoted += c;
+    }
+    return QLatin1Char('"') + quoted + QStringLiteral("\" %f");
+}
+
+QStringList splitDesktopExec(const QString &exec_)
+{
+    QStringList arguments;
+    qsizetype i = 0;
+    const qsizetype n = exec_.size();
+    for (;;) {
+        while (i < n && exec_[i] == QLatin1Char(' '))
+            ++i;
+        if (i >= n)
+            break;
+        QString argument;
+        while (i < n && exec_[i] != QLatin1Char(' ')) {
+            if (exec_[i] != QLatin1Char('"')) {
+                argument += exec_[i++];
+                continue;
+            }
+            ++i;
+            while (i < n && exec_[i] != QLatin1Char('"')) {
+                if (exec_[i] == QLatin1Char('\\') && i + 1 < n)
+                    ++i;
+                argument += exec_[i++];
+            }
+            if (i >= n)
+                return {};
+            ++i;
+        }
+        arguments.append(argument.replace(QStringLiteral("%%"), QStringLiteral("%")));
+    }
+    return arguments;
+}
+
+bool RegisterFileTypesOnDesktop(const QString &exePath_, const DesktopToolRunner &runTool_)
+{
+    // Such a path cannot be written into a desktop entry safely.
+    if (exePath_.isEmpty() || hasControlCharacters(exePath_))
+        return false;
+    if (!desktopNeedsRewrite(exePath_))
+        return false;
+    // Write failures are ignored; the next start tries again.
+    writeFile(mimePackagePath(), mimePackageText());
+    writeFile(desktopEntryPath(), desktopEntryText(exePath_));
+    if (runTool_) {
+        runTool_(QStringLiteral("update-mime-database"), {xdgDataHome() + QStringLiteral("/mime")});
+        runTool_(QStringLiteral("update-desktop-database"), {xdgDataHome() + QStringLiteral("/applications")});
+    }
+    return true;
+}
+
+bool RegisterFileTypes(const QString &exePath_, const DesktopToolRunner &runTool_)
+{
+#ifdef Q_OS_WIN
+    (void)runTool_;
+    return RegisterFileTypesInRegistry(exePath_);
+#else
+    return RegisterFileTypesOnDesktop(exePath_, runTool_);
+#endif
+}
+
+bool RegisterFileTypes()
+{
+    const QString exe = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+    if (exe.isEmpty())
+        return false;
+    // Started, not waited for: the tools may be missing or slow, and the
+    // program's start must not depend on them.
+    return RegisterFileTypes(exe, [](const QString &program_, const QStringList &arguments_) {
+        return QProcess::startDetached(program_, arguments_);
+    });
+}

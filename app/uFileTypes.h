@@ -1,0 +1,40 @@
+#ifndef APP_UFILETYPES_H
+#define APP_UFILETYPES_H
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Runs one of the desktop's tools; false when it could not be run.
+using DesktopToolRunner = std::function<bool(const QString &program_, const QStringList &arguments_)>;
+
+// Checks that ".prp" and ".prb" open with this program and rewrites all of
+// the associations when a check fails. True when they were rewritten.
+// Windows keeps them in the registry, other desktops in a shared-mime-info
+// package and a desktop entry below $XDG_DATA_HOME.
+bool RegisterFileTypes();
+bool RegisterFileTypes(const QString &exePath_, const DesktopToolRunner &runTool_);
+
+// The registry's form (below HKEY_CURRENT_USER\Software\Classes).
+bool RegisterFileTypesInRegistry(const QString &exePath_);
+QString registryOpenCommand(const QString &exePath_);
+
+// The desktop's form.
+bool RegisterFileTypesOnDesktop(const QString &exePath_, const DesktopToolRunner &runTool_);
+QString xdgDataHome();
+QString mimePackagePath();
+QString desktopEntryPath();
+// The Exec value that opens one file with the program: its path quoted
+// by the desktop entry's rules, then "%f".
+QString desktopExecLine(const QString &exePath_);
+// The arguments of an Exec value after the desktop entry's quoting rules;
+// empty when the quoting is broken.
+QStringList splitDesktopExec(const QString &exec_);
+
+inline const QString projectMimeType = QStringLiteral("application/x-polyra-project");
+inline const QString databaseMimeType = QStringLiteral("application/x-polyra-database");
+inline const QString projectIconName = QStringLiteral("scorvista2001se-project");
+inline const QString databaseIconName = QStringLiteral("scorvista2001se-database");
+
+#endif

@@ -1,0 +1,145 @@
+#ifndef APP_UMAINFORM_H
+#define APP_UMAINFORM_H
+
+#include <QKeySequence>
+#include <QPointer>
+#include <functional>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "Advform.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QMenuBar;
+class QSplitter;
+class QStatusBar;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class CBasicDatabase;
+class CBasicProject;
+class TMenuBar;
+class TRecentFileList;
+class TTreeNode;
+
+// The program's MDI main window: the result tree, menus, toolbar and the
+// commands that act on what is selected in the tree.
+class TFMainForm : public TFBasicForm {
+    Q_OBJECT
+public:
+    enum SelectionKind { NoSelection = 0, ProjectSelection = 1, DatabaseSelection = 2 };
+
+    explicit TFMainForm(QWidget *owner_ = nullptr);
+    ~TFMainForm() override;
+
+    // The one main window, or null.
+    static TFMainForm *instance();
+
+    TTreeNode *AddDatabaseNode(CBasicDatabase *database_);
+    TTreeNode *AddProjectNode(CBasicProject *project_, CBasicDatabase *database_);
+    // Rebuilds a database node's children from its projects.
+    void RebuildDatabaseNode(CBasicDatabase *database_);
+
+    QTreeWidget *tree() const { return MainTree; }
+    QMdiArea *mdiArea() const { return mdi; }
+    TTreeNode *rootNode() const { return root; }
+    TTreeNode *databasesNode() const { return databases; }
+    QString programDirectory() const { return programDir; }
+    TRecentFileList *recentFiles() const { return recent.get(); }
+
+    // The selection rule: what a command acts on.
+    void BuildSelection(bool forced_ = false);
+    // The second form: only the tree's selected node, no focus test.
+    void BuildSelectionFromTree();
+    const std::vector<void *> &selection() const { return selected; }
+    int selectionKind() const { return kind; }
+
+    // The application-wide handler: true when the program is to end.
+    bool HandleException(const QString &message_, bool accessViolation_);
+
+    // Every action of the menus, toolbar and popup, by its name.
+    QAction *action(const char *name_) const;
+    QMenu *menu(const char *name_) const;
+    QMenu *treePopup() const { return TreePopup; }
+
+    // Opens a path from the recent list, the command line or a drop; the
+    // opening of files itself comes with the file commands.
+    std::function<void(const QString &)> openByPath;
+    // The open dialog's filters, "text|pattern|..." with the first selected.
+    QString OpenDialogFilter;
+
+public slots:
+    void FormCreate();
+    void File1Click();
+    void MViewClick();
+    void TreePopupPopup();
+    void MNewDatabaseClick();
+    void MCloseClick();
+    void MCloseAllClick();
+    void MPrintsettingsClick();
+    void MPrintPreviewClick();
+    void MPrintClick();
+    void MexitClick();
+    void MDeleteClick();
+    void MToolbarClick();
+    void MStatusbarClick();
+    void MResultTreeClick();
+    void MShowClick();
+    void MHiddenClick();
+    void NPolyraResults1Click();
+    void Content1Click();
+    void About1Click();
+    void PDetailsClick();
+    void PSystemInfoClick();
+    void PPropertiesClick();
+    void PRenameClick();
+    void MainTreeClick(QTreeWidgetItem *item_);
+    void MainTreeDblClick(QTreeWidgetItem *item_);
+
+protected:
+    void closeEvent(QCloseEvent *event_) override;
+    bool eventFilter(QObject *watched_, QEvent *event_) override;
+    bool closesOnEscape() const override { return false; }
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildToolbar();
+    void buildPopup();
+    QAction *addAction(const char *name_, const QString &caption_, const QKeySequence &shortcut_ = QKeySequence());
+    void printDispatch(int mode_);
+    void endRename(QTreeWidgetItem *item_);
+public:
+    // The end of a label edit in the tree: renames the node's object.
+    void MainTreeEdited(QTreeWidgetItem *item_) { endRename(item_); }
+
+private:
+    bool clipboardHoldsProjects() const;
+    void FormDestroy();
+    TTreeNode *selectedNode() const;
+
+    QString programDir;
+    QMenuBar *MainMenu = nullptr;
+    QToolBar *Toolbar = nullptr;
+    TMenuBar *ToolMenu = nullptr;
+    QTreeWidget *MainTree = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QMdiArea *mdi = nullptr;
+    QStatusBar *StatusBar = nullptr;
+    QMenu *TreePopup = nullptr;
+    TTreeNode *root = nullptr;
+    TTreeNode *databases = nullptr;
+    std::unique_ptr<TRecentFileList> recent;
+    std::vector<void *> selected;
+    int kind = NoSelection;
+    int lastTreeKey = 0;
+    QKeySequence deleteShortcut;
+    bool editingLabel = false;
+    bool destroyed = false;
+};
+
+#endif

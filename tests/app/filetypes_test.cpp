@@ -1,0 +1,318 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "RegistryStore.h"
+#include "TemporarySettings.h"
+#include "uFileTypes.h"
+
+namespace {
+
+const QString program = QStringLiteral("/opt/Polyra Tools/bin/Scorvista2001");
+
+// A temporary XDG data folder and a recorder in place of the desktop's tools.
+struct Desktop {
+    QTemporaryDir folder;
+    ScopedEnvironment environment{"XDG_DATA_HOME", folder.path().toUtf8()};
+    std::vector<std::pair<QString, QStringList>> runs;
+    bool toolsWork = true;
+
+    DesktopToolRunner runner()
+    {
+        return [this](const QString &program_, const QStringList &arguments_) {
+            runs.emplace_back(program_, arguments_);
+            return toolsWork;
+        };
+    }
+    bool registerTypes(const QString &exe_ = program) { return RegisterFileTypesOnDesktop(exe_, runner()); }
+};
+
+QString readText(const QString &path_)
+{
+    QFile file(path_);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void writeText(const QString &path_, const QString &text_)
+{
+    QFile file(path_);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text_.toUtf8());
+}
+
+void replaceIn(const QString &path_, const QString &from_, const QString &to_)
+{
+    const QString text = readText(path_);
+    ASSERT_TRUE(text.contains(from_)) << from_.toStdString();
+    writeText(path_, QString(text).replace(from_, to_));
+}
+
+QString execLineOf(const QString &exe_)
+{
+    return QStringLiteral("Exec=\"") + exe_ + QStringLiteral("\" %f");
+}
+
+} // namespace
+
+// ---- the desktop ----
+
+TEST(FileTypesOnDesktop, AFreshDesktopGetsBothFilesAndItsToolsRun)
+{
+    Desktop desktop;
+    EXPECT_EQ(xdgDataHome(), desktop.folder.path());
+    ASSERT_TRUE(desktop.registerTypes());
+
+    const QString package = readText(mimePackagePath());
+    EXPECT_EQ(mimePackagePath(), desktop.folder.path() + "/mime/packages/scorvista2001se.xml");
+    for (const char *part : {"application/x-polyra-project", "Polyra Project File", "*.prp",
+                             "application/x-polyra-database", "Polyra Database File", "*.prb"})
+        EXPECT_TRUE(package.contains(part)) << part;
+
+    const QString entry = readText(desktopEntryPath());
+    EXPECT_EQ(desktopEntryPath(), desktop.folder.path() + "/applications/scorvista2001se.desktop");
+    EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(entry.contains("\n" + execLineOf(program) + "\n"));
+    EXPECT_TRUE(entry.contains("application/x-polyra-project"));
+    EXPECT_TRUE(entry.contains("application/x-polyra-database"));
+
+    ASSERT_EQ(desktop.runs.size(), 2u);
+    EXPECT_EQ(desktop.runs[0].first, "update-mime-database");
+    EXPECT_EQ(desktop.runs[0].second, QStringList(desktop.folder.path() + "/mime"));
+    EXPECT_EQ(desktop.runs[1].first, "update-desktop-database");
+    EXPECT_EQ(desktop.runs[1].second, QStringList(desktop.folder.path() + "/applications"));
+
+    desktop.runs.clear();
+    EXPECT_FALSE(desktop.registerTypes());
+    EXPECT_TRUE(desktop.runs.empty());
+}
+
+TEST(FileTypesOnDesktop, EachCheckDecidesOnARewrite)
+{
+    const QString exec = execLineOf(program);
+    const QString unquotedExec = "Exec=" + program + " %f";
+    const QString otherArguments = "Exec=\"" + program + "\" --open %f";
+    const QString mimeTypes = "MimeType=application/x-polyra-database;application/x-polyra-project;";
+    const QString databaseIcon = "<icon name=\"scorvista2001se-database\"/>";
+    struct Case {
+        const char *name;
+        std::function<void()> damage;
+        bool rewrite;
+    };
+    const Case cases[] = {
+        {"nothing changed", [] {}, false},
+        // The project type's open command.
+        {"no desktop entry", [] { QFile::remove(desktopEntryPath()); }, true},
+        {"no entry group", [] { replaceIn(desktopEntryPath(), "[Desktop Entry]", "[Other]"); }, true},
+        {"project type not handled",
+         [&] { replaceIn(desktopEntryPath(), mimeTypes, "MimeType=application/x-polyra-database;"); }, true},
+        {"empty command", [&] { replaceIn(desktopEntryPath(), exec, "Exec="); }, true},
+        {"another program", [&] { replaceIn(desktopEntryPath(), exec, "Exec=\"/usr/bin/other\" %f"); }, true},
+        {"the program in other case",
+         [&] { replaceIn(desktopEntryPath(), exec, execLineOf("/opt/polyra tools/bin/scorvista2001")); }, true},
+        {"a broken quote", [&] { replaceIn(desktopEntryPath(), exec, "Exec=\"" + program + " %f"); }, true},
+        // The database type's icon.
+        {"no mime package", [] { QFile::remove(mimePackagePath()); }, true},
+        {"a damaged package", [] { replaceIn(mimePackagePath(), "</mime-info>", "<mime-type"); }, true},
+        {"database type missing from the package",
+         [] { replaceIn(mimePackagePath(), "application/x-polyra-database", "application/x-other"); }, true},
+        {"another database icon", [&] { replaceIn(mimePackagePath(), databaseIcon, "<icon name=\"other\"/>"); }, true},
+        {"no database icon stops the checks",
+         [&] {
+             replaceIn(mimePackagePath(), databaseIcon, "");
+             replaceIn(desktopEntryPath(), exec, otherArguments);
+         },
+         false},
+        {"an empty database icon stops the checks",
+         [&] {
+             replaceIn(mimePackagePath(), databaseIcon, "<icon name=\"\"/>");
+             replaceIn(desktopEntryPath(), mimeTypes, "MimeType=application/x-polyra-project;");
+         },
+         false},
+        {"only the project icon changed",
+         [] { replaceIn(mimePackagePath(), "scorvista2001se-project", "other"); }, false},
+        // The database type's open command.
+        {"database type not handled",
+         [&] { replaceIn(desktopEntryPath(), mimeTypes, "MimeType=application/x-polyra-project;"); }, true},
+        {"an unquoted path runs a prefix", [&] { replaceIn(desktopEntryPath(), exec, unquotedExec); }, true},
+        {"other arguments", [&] { replaceIn(desktopEntryPath(), exec, otherArguments); }, true},
+        {"several files", [&] { replaceIn(desktopEntryPath(), exec, "Exec=\"" + program + "\" %F"); }, true},
+        {"keys in other groups do not count",
+         [&] { writeText(desktopEntryPath(), readText(desktopEntryPath()) + "[Desktop Action x]\nExec=/usr/bin/other\n"); },
+         false},
+        {"blanks around the equals sign",
+         [&] { replaceIn(desktopEntryPath(), exec, "Exec = \"" + program + "\" %f"); }, false},
+    };
+    for (const Case &c : cases) {
+        Desktop desktop;
+        ASSERT_TRUE(desktop.registerTypes()) << c.name;
+        c.damage();
+        desktop.runs.clear();
+        EXPECT_EQ(desktop.registerTypes(), c.rewrite) << c.name;
+        EXPECT_EQ(desktop.runs.size(), c.rewrite ? 2u : 0u) << c.name;
+        // A rewrite mends everything at once.
+        EXPECT_FALSE(desktop.registerTypes()) << c.name;
+    }
+}
+
+TEST(FileTypesOnDesktop, ProgramPathsSurviveTheQuoting)
+{
+    const QString paths[] = {
+        "/opt/Polyra Tools/bin/Scorvista2001",
+        "/usr/bin/scorvista2001",
+        "/home/a \"b\"/x",
+        "/home/$HOME/`id`/x",
+        "/home/back\\slash/x",
+        "/home/100% sure/x",
+        "/home/semi;colon=equals/x",
+        QString::fromUtf8("/home/J\u00FCrgen/\u20AC/x"),
+    };
+    for (const QString &path : paths) {
+        Desktop desktop;
+        ASSERT_TRUE(desktop.registerTypes(path)) << path.toStdString();
+        // The program is one whole argument, the file another.
+        EXPECT_EQ(splitDesktopExec(desktopExecLine(path)), QStringList({path, "%f"})) << path.toStdString();
+        EXPECT_FALSE(desktop.registerTypes(path)) << path.toStdString();
+    }
+}
+
+TEST(FileTypesOnDesktop, ExecValuesSplitIntoArguments)
+{
+    struct Case {
+        QString exec;
+        QStringList arguments;
+    };
+    const Case cases[] = {
+        {"\"/opt/a b/prog\" %f", {"/opt/a b/prog", "%f"}},
+        {"/opt/a b/prog %f", {"/opt/a", "b/prog", "%f"}},
+        {"  prog   --x  ", {"prog", "--x"}},
+        {"\"a\\\"b\\\\c\\$d\"", {"a\"b\\c$d"}},
+        {"\"100%% sure\" %f", {"100% sure", "%f"}},
+        {"\"unterminated %f", {}},
+        {"", {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(splitDesktopExec(c.exec), c.arguments) << c.exec.toStdString();
+}
+
+TEST(FileTypesOnDesktop, FailingToolsDoNotMatter)
+{
+    Desktop desktop;
+    desktop.toolsWork = false;
+    EXPECT_TRUE(desktop.registerTypes());
+    EXPECT_TRUE(QFile::exists(desktopEntryPath()));
+    EXPECT_FALSE(desktop.registerTypes());
+    EXPECT_TRUE(RegisterFileTypesOnDesktop(program + "2", DesktopToolRunner()));
+}
+
+TEST(FileTypesOnDesktop, PathsThatCannotBeWrittenSafelyAreRefused)
+{
+    for (const QString &path : {QString(), QString("/opt/x\nExec=/bin/evil"), QString("/opt/tab\there")}) {
+        Desktop desktop;
+        EXPECT_FALSE(desktop.registerTypes(path));
+        EXPECT_FALSE(QFile::exists(desktopEntryPath()));
+        EXPECT_TRUE(desktop.runs.empty());
+    }
+}
+
+TEST(FileTypesOnDesktop, ARelativeDataHomeIsIgnored)
+{
+    ScopedEnvironment environment("XDG_DATA_HOME", "relative/share");
+    EXPECT_EQ(xdgDataHome(), QDir::homePath() + "/.local/share");
+}
+
+// ---- the registry's table (kept in the temporary store here) ----
+
+namespace {
+
+const QString winProgram = QStringLiteral("C:\\Program Files\\Scorvista\\Scorvista2001.exe");
+
+QString classValue(const char *key_)
+{
+    return RegistryStore("Software\\Classes").readString(key_, QString(), "<missing>");
+}
+
+void setClassValue(const char *key_, const QString &value_)
+{
+    RegistryStore("Software\\Classes").writeString(key_, QString(), value_);
+}
+
+} // namespace
+
+TEST(FileTypesInRegistry, WritesTheTwelveValues)
+{
+    TemporarySettings root;
+    ASSERT_TRUE(RegisterFileTypesInRegistry(winProgram));
+    const QString command = "\"" + winProgram + "\" \"%1\"";
+    const std::pair<const char *, QString> expected[] = {
+        {".prb", "Polyra.Database"},
+        {"Polyra.Database", "Polyra Database File"},
+        {"Polyra.Database\\DefaultIcon", winProgram + ",3"},
+        {"Polyra.Database\\Shell", ""},
+        {"Polyra.Database\\Shell\\Open", ""},
+        {"Polyra.Database\\Shell\\Open\\command", command},
+        {".prp", "Polyra.Project"},
+        {"Polyra.Project", "Polyra Project File"},
+        {"Polyra.Project\\DefaultIcon", winProgram + ",2"},
+        {"Polyra.Project\\Shell", ""},
+        {"Polyra.Project\\Shell\\Open", ""},
+        {"Polyra.Project\\Shell\\Open\\command", command},
+    };
+    for (const auto &[key, value] : expected)
+        EXPECT_EQ(classValue(key), value) << key;
+    EXPECT_EQ(registryOpenCommand(winProgram), command);
+    EXPECT_FALSE(RegisterFileTypesInRegistry(winProgram));
+}
+
+TEST(FileTypesInRegistry, EachCheckDecidesOnARewrite)
+{
+    const QString command = registryOpenCommand(winProgram);
+    struct Case {
+        const char *name;
+        std::function<void()> damage;
+        bool rewrite;
+    };
+    const Case cases[] = {
+        {"nothing changed", [] {}, false},
+        {"no project command",
+         [] { RegistryStore("Software\\Classes").eraseSection("Polyra.Project\\Shell\\Open\\command"); }, true},
+        {"an empty project command", [] { setClassValue("Polyra.Project\\Shell\\Open\\command", ""); }, true},
+        {"another program opens projects",
+         [] { setClassValue("Polyra.Project\\Shell\\Open\\command", "C:\\Other\\other.exe \"%1\""); }, true},
+        {"the program in other case",
+         [] { setClassValue("Polyra.Project\\Shell\\Open\\command", "\"c:\\program files\\scorvista\\scorvista2001.exe\" \"%1\""); },
+         true},
+        {"the project command with other arguments",
+         [] { setClassValue("Polyra.Project\\Shell\\Open\\command", "\"" + winProgram + "\" /open \"%1\""); }, false},
+        {"no database icon key", [] { RegistryStore("Software\\Classes").eraseSection("Polyra.Database\\DefaultIcon"); },
+         true},
+        {"an empty database icon stops the checks",
+         [] {
+             setClassValue("Polyra.Database\\DefaultIcon", "");
+             setClassValue("Polyra.Database\\Shell\\Open\\command", "C:\\Other\\other.exe \"%1\"");
+         },
+         false},
+        {"the project icon", [] { setClassValue("Polyra.Database\\DefaultIcon", winProgram + ",2"); }, true},
+        {"no database command",
+         [] { RegistryStore("Software\\Classes").eraseSection("Polyra.Database\\Shell\\Open\\command"); }, true},
+        {"an empty database command", [] { setClassValue("Polyra.Database\\Shell\\Open\\command", ""); }, false},
+        {"an unquoted database command",
+         [] { setClassValue("Polyra.Database\\Shell\\Open\\command", winProgram + " \"%1\""); }, true},
+    };
+    for (const Case &c : cases) {
+        TemporarySettings root;
+        ASSERT_TRUE(RegisterFileTypesInRegistry(winProgram)) << c.name;
+        c.damage();
+        EXPECT_EQ(RegisterFileTypesInRegistry(winProgram), c.rewrite) << c.name;
+        if (c.rewrite) {
+            EXPECT_EQ(classValue("Polyra.Database\\DefaultIcon"), winProgram + ",3") << c.name;
+            EXPECT_EQ(classValue("Polyra.Project\\Shell\\Open\\command"), command) << c.name;
+            EXPECT_EQ(classValue("Polyra.Database\\Shell\\Open\\command"), command) << c.name;
+        }
+    }
+}
