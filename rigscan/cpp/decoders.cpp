@@ -511,9 +511,14 @@ std::string ValueBIOSChar::toString() const
     return bitsText(biosCharBits, value, "");
 }
 
-ValueProcessorFamily::ValueProcessorFamily(unsigned code_, const char *text_)
-    : code(code_), text(text_ ? text_ : "")
+void ValueCodeText::write(KVS_streamOutputBase &out_) const
 {
+    writeCodeText(out_, code, text);
+}
+
+void ValueCodeText::read(KVS_streamInputBase &in_)
+{
+    readCodeText(in_, code, text);
 }
 
 std::string ValueProcessorFamily::toString() const
@@ -521,13 +526,12 @@ std::string ValueProcessorFamily::toString() const
     return text.empty() ? listText(processorFamilyTexts, code) : text;
 }
 
-// The older layout carries the code alone.
 void ValueProcessorFamily::write(KVS_streamOutputBase &out_) const
 {
     if (legacyLayout)
         out_ << code;
     else
-        writeCodeText(out_, code, text);
+        ValueCodeText::write(out_);
 }
 
 void ValueProcessorFamily::read(KVS_streamInputBase &in_)
@@ -535,22 +539,12 @@ void ValueProcessorFamily::read(KVS_streamInputBase &in_)
     if (legacyLayout)
         in_ >> code;
     else
-        readCodeText(in_, code, text);
+        ValueCodeText::read(in_);
 }
 
 std::string ValueBatteryChemistry::toString() const
 {
     return listText(batteryChemistryTexts, code);
-}
-
-void ValueBatteryChemistry::write(KVS_streamOutputBase &out_) const
-{
-    writeCodeText(out_, code, text);
-}
-
-void ValueBatteryChemistry::read(KVS_streamInputBase &in_)
-{
-    readCodeText(in_, code, text);
 }
 
 std::string ValueAGPRate::toString() const

@@ -117,42 +117,14 @@ public:
     std::string toString() const override;
 };
 
-// A processor family: the code, and the name the scan found, which wins over
-// the code's own text when there is one.
-class ValueProcessorFamily : public Datatype {
+// A code and a text, streamed as the code's 4 bytes and the text with its
+// terminating 0.
+class ValueCodeText : public Datatype {
 public:
-    explicit ValueProcessorFamily(unsigned code_ = 0, const char *text_ = "");
+    explicit ValueCodeText(unsigned code_ = 0, const char *text_ = "") : code(code_), text(text_ ? text_ : "") {}
 
-    std::string toString() const override;
     void write(KVS_streamOutputBase &out_) const override;
-    void read(KVS_streamInputBase &in_) override;
-
-    void set(unsigned code_, const std::string &text_)
-    {
-        code = code_;
-        text = text_;
-    }
-    void clear()
-    {
-        code = 0;
-        text.clear();
-    }
-    unsigned getCode() const { return code; }
-    const std::string &getText() const { return text; }
-
-private:
-    unsigned code = 0;
-    std::string text;
-};
-
-// A battery chemistry: streamed like a processor family, but shown by its
-// code only; the stored text is carried along and never displayed.
-class ValueBatteryChemistry : public Datatype {
-public:
-    explicit ValueBatteryChemistry(unsigned code_ = 0) : code(code_) {}
-
-    std::string toString() const override;
-    void write(KVS_streamOutputBase &out_) const override;
+    // A text cut by the end of the data leaves the old text.
     void read(KVS_streamInputBase &in_) override;
 
     void set(unsigned code_, const std::string &text_ = std::string())
@@ -168,9 +140,30 @@ public:
     unsigned getCode() const { return code; }
     const std::string &getText() const { return text; }
 
-private:
+protected:
     unsigned code = 0;
     std::string text;
+};
+
+// A processor family: the code, and the name the scan found, which wins over
+// the code's own text when there is one.
+class ValueProcessorFamily : public ValueCodeText {
+public:
+    explicit ValueProcessorFamily(unsigned code_ = 0, const char *text_ = "") : ValueCodeText(code_, text_) {}
+
+    std::string toString() const override;
+    // The older layout carries the code alone.
+    void write(KVS_streamOutputBase &out_) const override;
+    void read(KVS_streamInputBase &in_) override;
+};
+
+// A battery chemistry: shown by its code only; the stored text is carried
+// along and never displayed.
+class ValueBatteryChemistry : public ValueCodeText {
+public:
+    explicit ValueBatteryChemistry(unsigned code_ = 0) : ValueCodeText(code_) {}
+
+    std::string toString() const override;
 };
 
 // AGP transfer rates: bit n of the supported set stands for the rate 2^n x;

@@ -47,18 +47,12 @@ void Capacity::reset()
     low = high = 0;
 }
 
-void Capacity::set64(std::uint64_t value_)
-{
-    low = static_cast<unsigned>(value_);
-    high = static_cast<unsigned>(value_ >> 32);
-}
-
 std::string Capacity::toString() const
 {
     return unitLadderText(get64(), byteUnits);
 }
 
-void Capacity::write(KVS_streamOutputBase &out_) const
+void WordPair::write(KVS_streamOutputBase &out_) const
 {
     out_ << low << high;
 }
@@ -68,20 +62,9 @@ void Capacity::read(KVS_streamInputBase &in_)
     in_ >> low >> high;
 }
 
-void Frequency::set64(std::uint64_t value_)
-{
-    low = static_cast<unsigned>(value_);
-    high = static_cast<unsigned>(value_ >> 32);
-}
-
 std::string Frequency::toString() const
 {
     return unitLadderText(get64(), hertzUnits);
-}
-
-void Frequency::write(KVS_streamOutputBase &out_) const
-{
-    out_ << low << high;
 }
 
 void Frequency::read(KVS_streamInputBase &in_)
