@@ -1,12 +1,39 @@
+#include <QCoreApplication>
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "MessageSink.h"
 #include "uAppServices.h"
 #include "uApplication.h"
+#include "uEntry.h"
 #include "uMainForm.h"
+#include "uexception.h"
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TQtAppServices services;
-    TFMainForm main;
-    main.show();
-    return app.exec();
+    std::unique_ptr<TApplication> app;
+    try {
+        // The application first: it takes its own options (-platform ...)
+        // out of the arguments before they are read as a command line.
+        app = std::make_unique<TApplication>(argc, argv);
+        TInstanceServer server;
+        const TEntryStart start = StartEntry(QCoreApplication::arguments().mid(1), server);
+        if (start.handedOver)
+            return 0;
+
+        TQtAppServices services;
+        TFMainForm main;
+        QObject::connect(&server, &TInstanceServer::commandLineReceived, main.pendingFiles(),
+                         &TPendingFiles::HandOverReceived);
+        main.show();
+        return app->exec();
+    } catch (...) {
+        const QString message = DescribeException(std::current_exception()).message;
+        if (app)
+            ShowMessage(message);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+        return 0;
+    }
 }

@@ -8,6 +8,9 @@
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
 #include "uMainForm.h"
+#include "uPictures.h"
+#include "uProjectLoad.h"
+#include "uRecentFileList.h"
 #include "uTreeNode.h"
 
 TQtAppServices::TQtAppServices()
@@ -94,4 +97,30 @@ void TQtAppServices::showSystemInfoDialog(const void *data_, unsigned size_)
 void TQtAppServices::showOldSystemInfoDialog(const void *data_, unsigned size_)
 {
     ShowOldSystemInfoDialog(data_, size_);
+}
+
+void TQtAppServices::projectReleased(CBasicProject &project_)
+{
+    TProjectDrag::projectGone(&project_);
+    if (TFMainForm *main = TFMainForm::instance())
+        main->ForgetProject(&project_);
+}
+
+void TQtAppServices::projectLeftDatabase(CBasicProject &project_, CBasicDatabase &database_)
+{
+    (void)database_;
+    TProjectDrag::projectLeftDatabase(&project_);
+    if (TFMainForm *main = TFMainForm::instance())
+        main->ForgetProject(&project_);
+}
+
+void TQtAppServices::addRecentFile(const std::string &fileName_)
+{
+    if (TFMainForm *main = TFMainForm::instance(); main && main->recentFiles())
+        main->recentFiles()->AddFile(FromFilePath(fileName_));
+}
+
+std::unique_ptr<CProjectImages> TQtAppServices::createProjectImages()
+{
+    return std::make_unique<TProjectImages>();
 }

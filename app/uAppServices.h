@@ -23,6 +23,11 @@ public:
     void setTreeNodeState(TTreeNode *node_, int state_) override;
     void rebuildDatabaseNode(CBasicDatabase &database_) override;
 
+    void projectReleased(CBasicProject &project_) override;
+    void projectLeftDatabase(CBasicProject &project_, CBasicDatabase &database_) override;
+    void addRecentFile(const std::string &fileName_) override;
+    std::unique_ptr<CProjectImages> createProjectImages() override;
+
     void showSystemInfoDialog(const void *data_, unsigned size_) override;
     void showOldSystemInfoDialog(const void *data_, unsigned size_) override;
 

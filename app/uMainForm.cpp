@@ -7,9 +7,14 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QShowEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -22,6 +27,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -34,15 +40,67 @@
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
 #include "uDefaultFolder.h"
+#include "uEntry.h"
 #include "uFileTypes.h"
+#include "uMDIForm.h"
+#include "uPictures.h"
+#include "uProjectLoad.h"
 #include "uPlacement.h"
 #include "uRecentFileList.h"
 #include "uTreeNode.h"
 #include "uexception.h"
+#include "ufiles.h"
 
 namespace {
 
 TFMainForm *mainWindow = nullptr;
+QString programDirectoryOverride;
+
+// The result tree: drags of project nodes carry only a marker, and only
+// those are taken here; dropped files go on to the main window.
+class TResultTree : public QTreeWidget {
+public:
+    TResultTree(TFMainForm *owner_, QWidget *parent_) : QTreeWidget(parent_), owner(owner_) {}
+
+protected:
+    void startDrag(Qt::DropActions) override { owner->MainTreeStartDrag(); }
+    void dragEnterEvent(QDragEnterEvent *event_) override
+    {
+        if (TProjectDrag::isOwnMimeData(event_->mimeData()))
+            event_->acceptProposedAction();
+        else
+            event_->ignore();
+    }
+    void dragMoveEvent(QDragMoveEvent *event_) override
+    {
+        if (TProjectDrag::isOwnMimeData(event_->mimeData()) &&
+            owner->MainTreeDragOver(event_->mimeData(), event_->position().toPoint()))
+            event_->acceptProposedAction();
+        else
+            event_->ignore();
+    }
+    void dropEvent(QDropEvent *event_) override
+    {
+        if (owner->MainTreeDragDrop(event_->mimeData(), event_->position().toPoint()))
+            event_->acceptProposedAction();
+        else
+            event_->ignore();
+    }
+
+private:
+    TFMainForm *owner;
+};
+
+QStringList localFiles(const QMimeData *data_)
+{
+    QStringList files;
+    if (!data_ || !data_->hasUrls())
+        return files;
+    for (const QUrl &url : data_->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            files << QDir::toNativeSeparators(url.toLocalFile());
+    return files;
+}
 
 const char *const openFilter = "Scorvista2001 files (*.prp,*.prb)|*.prp;*.prb|Polyra2001 files (*.prp, *.prb)|*.prp;*.prb|"
                                "Project files (*.prp)|*.prp|Database files (*.prb)|*.prb|All files (*.*)|*.*";
@@ -54,13 +112,19 @@ TFMainForm *TFMainForm::instance()
     return mainWindow;
 }
 
+void TFMainForm::SetProgramDirectory(const QString &directory_)
+{
+    programDirectoryOverride = directory_;
+}
+
 TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
 {
     mainWindow = this;
     SetProgramMainWindow(this);
     setObjectName("TFMainForm");
     setWindowFlags(Qt::Window);
-    programDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    programDir = QDir::toNativeSeparators(programDirectoryOverride.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                                              : programDirectoryOverride);
     if (!programDir.endsWith(QDir::separator()))
         programDir += QDir::separator();
     resize(575, 524);
@@ -81,12 +145,14 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);
     Splitter1->setObjectName("Splitter1");
-    MainTree = new QTreeWidget(Splitter1);
+    MainTree = new TResultTree(this, Splitter1);
     MainTree->setObjectName("MainTree");
     MainTree->setHeaderHidden(true);
     MainTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MainTree->setContextMenuPolicy(Qt::CustomContextMenu);
     MainTree->setDragEnabled(true);
+    MainTree->setAcceptDrops(true);
+    MainTree->viewport()->setAcceptDrops(true);
     MainTree->installEventFilter(this);
     mdi = new QMdiArea(Splitter1);
     mdi->setObjectName("MDIArea");
@@ -127,6 +193,8 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
         endRename(MainTree->currentItem());
     });
 
+    ThumbPictures();
+    referencesLoaded = LoadReferenceSets(programDir);
     FormCreate();
 }
 
@@ -159,10 +227,10 @@ QMenu *TFMainForm::menu(const char *name_) const
 void TFMainForm::buildActions()
 {
     connect(addAction("MNewDatabase", "&New", QKeySequence("Ctrl+N")), &QAction::triggered, this, &TFMainForm::MNewDatabaseClick);
-    addAction("MOpen", "&Open..", QKeySequence("Ctrl+O"));
-    addAction("MSave", "&Save", QKeySequence("Ctrl+S"));
-    addAction("MSaveAs", "Save &As..");
-    addAction("MSaveAll", "Sa&ve All");
+    connect(addAction("MOpen", "&Open..", QKeySequence("Ctrl+O")), &QAction::triggered, this, &TFMainForm::MOpenClick);
+    connect(addAction("MSave", "&Save", QKeySequence("Ctrl+S")), &QAction::triggered, this, &TFMainForm::MSaveClick);
+    connect(addAction("MSaveAs", "Save &As.."), &QAction::triggered, this, &TFMainForm::MSaveAsClick);
+    connect(addAction("MSaveAll", "Sa&ve All"), &QAction::triggered, this, &TFMainForm::MSaveAllClick);
     connect(addAction("MClose", "&Close"), &QAction::triggered, this, &TFMainForm::MCloseClick);
     connect(addAction("MCloseAll", "C&lose All"), &QAction::triggered, this, &TFMainForm::MCloseAllClick);
     addAction("RefreshFileInfo1", "Refresh File Info")->setVisible(false);
@@ -170,9 +238,9 @@ void TFMainForm::buildActions()
     connect(addAction("MPrintPreview", "Print Pre&view"), &QAction::triggered, this, &TFMainForm::MPrintPreviewClick);
     connect(addAction("MPrint", "&Print"), &QAction::triggered, this, &TFMainForm::MPrintClick);
     connect(addAction("Mexit", "E&xit", QKeySequence("Alt+X")), &QAction::triggered, this, &TFMainForm::MexitClick);
-    addAction("MCut", "Cu&t", QKeySequence("Ctrl+X"));
-    addAction("MCopy", "&Copy", QKeySequence("Ctrl+C"));
-    addAction("MPaste", "&Paste", QKeySequence("Ctrl+V"));
+    connect(addAction("MCut", "Cu&t", QKeySequence("Ctrl+X")), &QAction::triggered, this, &TFMainForm::MCutClick);
+    connect(addAction("MCopy", "&Copy", QKeySequence("Ctrl+C")), &QAction::triggered, this, &TFMainForm::MCopyClick);
+    connect(addAction("MPaste", "&Paste", QKeySequence("Ctrl+V")), &QAction::triggered, this, &TFMainForm::MPasteClick);
     QAction *del = addAction("MDelete", "&Delete", QKeySequence(Qt::Key_Delete));
     connect(del, &QAction::triggered, this, &TFMainForm::MDeleteClick);
     addAction("MSelectAll", "Se&lect All")->setVisible(false);
@@ -213,9 +281,9 @@ void TFMainForm::buildActions()
     // The popup's own items.
     connect(addAction("PShow", "Open"), &QAction::triggered, this, &TFMainForm::MShowClick);
     connect(addAction("PRename", "Rename", QKeySequence(Qt::Key_F2)), &QAction::triggered, this, &TFMainForm::PRenameClick);
-    addAction("PCut", "Cut");
-    addAction("PCopy", "Copy");
-    addAction("PPaste", "Paste");
+    connect(addAction("PCut", "Cut"), &QAction::triggered, this, &TFMainForm::MCutClick);
+    connect(addAction("PCopy", "Copy"), &QAction::triggered, this, &TFMainForm::MCopyClick);
+    connect(addAction("PPaste", "Paste"), &QAction::triggered, this, &TFMainForm::MPasteClick);
     connect(addAction("PDelete", "Delete"), &QAction::triggered, this, &TFMainForm::MDeleteClick);
     connect(addAction("PHidden", "Hidden"), &QAction::triggered, this, &TFMainForm::MHiddenClick);
     action("PHidden")->setCheckable(true);
@@ -318,11 +386,16 @@ void TFMainForm::FormCreate()
     LoadSystemInfoLibrary();
     RegisterFileTypes();
     LoadFormPlacement(this, "MainWindow");
+    if (!openByPath)
+        openByPath = [this](const QString &path) { OpenFileByPath(*this, path); };
     recent = std::make_unique<TRecentFileList>([this](const QString &path) {
         if (openByPath)
             openByPath(path);
     });
     programCatalogue();
+    pending = std::make_unique<TPendingFiles>(this, [this](const QString &path_, bool, bool) {
+        return OpenFileByPath(*this, path_);
+    });
     OpenDialogFilter = openFilter;
 
     MainTree->clear();
@@ -338,6 +411,8 @@ void TFMainForm::FormCreate()
     const int width = extraPlacement().toInt(&ok);
     if (ok)
         Splitter1->setSizes({width, std::max(1, this->width() - width)});
+    if (!referencesLoaded)
+        AppMessage(QStringLiteral("Some of the Quality Tests Reference Images Didn't Load"));
     setAcceptDrops(true);
 }
 
@@ -347,13 +422,30 @@ void TFMainForm::FormDestroy()
         return;
     destroyed = true;
     CBasicDatabase::deleteAll();
-    while (!CBasicProject::liveProjects().empty())
-        delete CBasicProject::liveProjects().back();
+    deleteAllProjects();
+    pending.reset();
     recent.reset();
     selected.clear();
+    held.reset();
+    dragging.reset();
+    dropped.clear();
     if (MainTree->isVisible() || MainTree->isVisibleTo(this))
         setExtraPlacement(QString::number(Splitter1->sizes().value(0)));
     SaveFormPlacement(this, "MainWindow");
+    FreeReferenceSets();
+}
+
+void TFMainForm::showEvent(QShowEvent *event_)
+{
+    TFBasicForm::showEvent(event_);
+    if (!event_->spontaneous())
+        FormShow();
+}
+
+void TFMainForm::FormShow()
+{
+    if (pending)
+        pending->openStartupFile(!mdi->subWindowList().isEmpty());
 }
 
 void TFMainForm::closeEvent(QCloseEvent *event_)
@@ -456,8 +548,7 @@ void TFMainForm::BuildSelection(bool forced_)
 
 bool TFMainForm::clipboardHoldsProjects() const
 {
-    const QMimeData *data = QApplication::clipboard()->mimeData();
-    return data && data->hasText() && data->text() == "ProjectList";
+    return ClipboardHoldsProjects();
 }
 
 void TFMainForm::File1Click()
@@ -809,4 +900,156 @@ bool TFMainForm::eventFilter(QObject *watched_, QEvent *event_)
 bool TFMainForm::HandleException(const QString &message_, bool accessViolation_)
 {
     return ShowExceptionDialog(message_, accessViolation_);
+}
+
+QWidget *TFMainForm::activeChild() const
+{
+    QMdiSubWindow *child = mdi->currentSubWindow();
+    return child ? child->widget() : nullptr;
+}
+
+CBasicDatabase *TFMainForm::activeChildDatabase() const
+{
+    auto *form = qobject_cast<TFDataViewForm *>(activeChild());
+    return form ? form->GetDatabase() : nullptr;
+}
+
+void TFMainForm::setHeldTransfer(std::unique_ptr<TProjectDrag> drag_)
+{
+    if (held)
+        for (CBasicProject *p : held->projects())
+            SetCutMark(p->getTreeNode(), false);
+    held = std::move(drag_);
+}
+
+void TFMainForm::ForgetProject(CBasicProject *project_)
+{
+    selected.erase(std::remove(selected.begin(), selected.end(), static_cast<void *>(project_)), selected.end());
+}
+
+void TFMainForm::MOpenClick()
+{
+    OpenFiles(*this);
+}
+
+void TFMainForm::MSaveClick()
+{
+    SaveDatabase(*this, false, nullptr);
+}
+
+void TFMainForm::MSaveAsClick()
+{
+    SaveDatabase(*this, true, nullptr);
+}
+
+void TFMainForm::MSaveAllClick()
+{
+    SaveAllDatabases(*this);
+}
+
+void TFMainForm::MCutClick()
+{
+    ::MCutClick(*this);
+}
+
+void TFMainForm::MCopyClick()
+{
+    ::MCopyClick(*this);
+}
+
+void TFMainForm::MPasteClick()
+{
+    ::MPasteClick(*this);
+}
+
+QMimeData *TFMainForm::BeginTreeDrag(CBasicProject *project_)
+{
+    dragging = std::make_unique<TProjectDrag>(project_);
+    return TProjectDrag::createMimeData();
+}
+
+void TFMainForm::EndTreeDrag()
+{
+    dragging.reset();
+}
+
+void TFMainForm::MainTreeStartDrag()
+{
+    TTreeNode *node = selectedNode();
+    if (!node || !node->project() || editingLabel)
+        return;
+    auto *drag = new QDrag(MainTree);
+    drag->setMimeData(BeginTreeDrag(node->project()));
+    drag->exec(Qt::MoveAction);
+    EndTreeDrag();
+}
+
+bool TFMainForm::MainTreeDragOver(const QMimeData *data_, const QPoint &at_) const
+{
+    if (!dragging || !dragging->firstProject() || !TProjectDrag::isOwnMimeData(data_))
+        return false;
+    auto *node = static_cast<TTreeNode *>(MainTree->itemAt(at_));
+    if (!node || !node->hasData())
+        return false;
+    CBasicDatabase *database = databaseOfTreeNode(node);
+    if (!database)
+        return false;
+    const int answer = database->canAddProject(dragging->firstProject());
+    return answer == 0 || answer == 1;
+}
+
+bool TFMainForm::MainTreeDragDrop(const QMimeData *data_, const QPoint &at_)
+{
+    if (!dragging || !TProjectDrag::isOwnMimeData(data_))
+        return false;
+    const bool accepted = MainTreeDragOver(data_, at_);
+    dragging->Finished(MainTree, at_, accepted);
+    return accepted;
+}
+
+void TFMainForm::dragEnterEvent(QDragEnterEvent *event_)
+{
+    // Dropped files only: a project drag over the window itself is refused.
+    if (!localFiles(event_->mimeData()).isEmpty())
+        event_->acceptProposedAction();
+    else
+        event_->ignore();
+}
+
+void TFMainForm::dragMoveEvent(QDragMoveEvent *event_)
+{
+    if (!localFiles(event_->mimeData()).isEmpty())
+        event_->acceptProposedAction();
+    else
+        event_->ignore();
+}
+
+void TFMainForm::dropEvent(QDropEvent *event_)
+{
+    const QStringList files = localFiles(event_->mimeData());
+    if (files.isEmpty()) {
+        event_->ignore();
+        return;
+    }
+    event_->acceptProposedAction();
+    // Opened after the drop returns, so the dragging program is not kept
+    // waiting on message boxes.
+    dropped << files;
+    QMetaObject::invokeMethod(this, &TFMainForm::OpenDroppedFiles, Qt::QueuedConnection);
+}
+
+void TFMainForm::OpenDroppedFiles()
+{
+    // A message box of one file may let further drops in: this loop takes them.
+    if (openingDropped)
+        return;
+    openingDropped = true;
+    while (!dropped.isEmpty()) {
+        const QString file = dropped.takeFirst();
+        bool stop = false;
+        OpenFileReported(*this, file, stop);
+        if (stop)
+            dropped.clear();
+    }
+    openingDropped = false;
 }

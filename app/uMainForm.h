@@ -5,12 +5,14 @@
 #include <QPointer>
 #include <functional>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
 #include "Advform.h"
 
 class QAction;
+class QMimeData;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -23,6 +25,8 @@ class QTreeWidgetItem;
 class CBasicDatabase;
 class CBasicProject;
 class TMenuBar;
+class TPendingFiles;
+class TProjectDrag;
 class TRecentFileList;
 class TTreeNode;
 
@@ -38,6 +42,9 @@ public:
 
     // The one main window, or null.
     static TFMainForm *instance();
+    // Tests: the program directory the next main windows take (empty: the
+    // folder of the program file).
+    static void SetProgramDirectory(const QString &directory_);
 
     TTreeNode *AddDatabaseNode(CBasicDatabase *database_);
     TTreeNode *AddProjectNode(CBasicProject *project_, CBasicDatabase *database_);
@@ -72,8 +79,49 @@ public:
     // The open dialog's filters, "text|pattern|..." with the first selected.
     QString OpenDialogFilter;
 
+    // The active MDI child's form (the last active one while the program is
+    // in the background), or null; the database it shows when it is a
+    // database window (TFDataViewForm::GetDatabase), else null.
+    QWidget *activeChild() const;
+    CBasicDatabase *activeChildDatabase() const;
+
+    // Both reference-image sets loaded completely at construction.
+    bool referenceImagesLoaded() const { return referencesLoaded; }
+
+    // The transfer object of Copy and Cut; replacing it takes the cut marks
+    // of the old one's projects away.
+    TProjectDrag *heldTransfer() const { return held.get(); }
+    void setHeldTransfer(std::unique_ptr<TProjectDrag> drag_);
+
+    // A drag of a project node: the transfer object lives here while the
+    // drag carries only a marker of it.
+    void MainTreeStartDrag();
+    QMimeData *BeginTreeDrag(CBasicProject *project_);
+    void EndTreeDrag();
+    TProjectDrag *treeDrag() const { return dragging.get(); }
+    // at_ in the tree's viewport; true when the drop would be accepted.
+    bool MainTreeDragOver(const QMimeData *data_, const QPoint &at_) const;
+    bool MainTreeDragDrop(const QMimeData *data_, const QPoint &at_);
+
+    // Dropped files waiting to be opened after their drop event.
+    QStringList droppedFiles() const { return dropped; }
+
+    // A project that went away or left its database leaves the selection.
+    void ForgetProject(CBasicProject *project_);
+
+    TPendingFiles *pendingFiles() const { return pending.get(); }
+
 public slots:
     void FormCreate();
+    void FormShow();
+    void MOpenClick();
+    void MSaveClick();
+    void MSaveAsClick();
+    void MSaveAllClick();
+    void MCutClick();
+    void MCopyClick();
+    void MPasteClick();
+    void OpenDroppedFiles();
     void File1Click();
     void MViewClick();
     void TreePopupPopup();
@@ -101,7 +149,11 @@ public slots:
     void MainTreeDblClick(QTreeWidgetItem *item_);
 
 protected:
+    void showEvent(QShowEvent *event_) override;
     void closeEvent(QCloseEvent *event_) override;
+    void dragEnterEvent(QDragEnterEvent *event_) override;
+    void dragMoveEvent(QDragMoveEvent *event_) override;
+    void dropEvent(QDropEvent *event_) override;
     bool eventFilter(QObject *watched_, QEvent *event_) override;
     bool closesOnEscape() const override { return false; }
 
@@ -134,12 +186,18 @@ private:
     TTreeNode *root = nullptr;
     TTreeNode *databases = nullptr;
     std::unique_ptr<TRecentFileList> recent;
+    std::unique_ptr<TPendingFiles> pending;
     std::vector<void *> selected;
     int kind = NoSelection;
     int lastTreeKey = 0;
     QKeySequence deleteShortcut;
     bool editingLabel = false;
     bool destroyed = false;
+    bool referencesLoaded = false;
+    std::unique_ptr<TProjectDrag> held;
+    std::unique_ptr<TProjectDrag> dragging;
+    QStringList dropped;
+    bool openingDropped = false;
 };
 
 #endif

@@ -67,6 +67,16 @@ public:
     // The open picture windows follow a change of a database's projects.
     virtual void picturesDatabaseChanged(CBasicDatabase &database_) { (void)database_; }
 
+    // Holders of project pointers outside the databases (the clipboard's
+    // transfer object, a drag, the selection) drop a project that goes away
+    // or leaves its database.
+    virtual void projectReleased(CBasicProject &project_) { (void)project_; }
+    virtual void projectLeftDatabase(CBasicProject &project_, CBasicDatabase &database_)
+    {
+        (void)project_;
+        (void)database_;
+    }
+
     virtual void addRecentFile(const std::string &fileName_) { (void)fileName_; }
     virtual std::unique_ptr<CProjectImages> createProjectImages() { return nullptr; }
     virtual void printProject(CBasicProject &project_, bool preview_) { (void)project_; (void)preview_; }

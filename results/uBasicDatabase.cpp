@@ -163,6 +163,7 @@ void CBasicDatabase::removeProject(CBasicProject *project_)
     projects.erase(it);
     if (project_->getDatabase() == this)
         project_->setDatabase(nullptr);
+    appServices().projectLeftDatabase(*project_, *this);
     if (projects.empty())
         version = 0;
     if (currentIndex >= getProjectCount())

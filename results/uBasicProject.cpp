@@ -84,6 +84,7 @@ void CBasicProject::release()
     if (!initialised)
         return;
     initialised = false;
+    appServices().projectReleased(*this);
     images.reset();
     if (treeNode && !appServices().applicationClosing())
         appServices().removeTreeNode(treeNode);

@@ -1,0 +1,349 @@
+#include "uEntry.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QtEndian>
+#include <exception>
+#include <memory>
+
+#include "MessageSink.h"
+#include "uBasicDatabase.h"
+#include "uBasicProject.h"
+#include "uModes.h"
+#include "uexception.h"
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int kRestLimit = 255;
+constexpr char kAck = '\x06';
+constexpr int kLockWaitMs = 15000;
+
+// The end of the next token in rest_ (1-based), 0 when there is none.
+qsizetype TokenEnd(const QString &rest_)
+{
+    const qsizetype b = rest_.indexOf(QLatin1Char(' ')) + 1;
+    const qsizetype q = rest_.indexOf(QLatin1Char('"')) + 1;
+    if (b == 0)
+        return 0;
+    if (q == 0 || q > b)
+        return b;
+    // A quoted part holds its blanks; the closing quote is never the last
+    // character, and without one the rest is dropped.
+    for (qsizetype i = q + 1; i <= rest_.size() - 1; ++i)
+        if (rest_.at(i - 1) == QLatin1Char('"'))
+            return i + 1;
+    return 0;
+}
+
+bool SameWord(const QString &word_, const char *switch_)
+{
+    return word_.compare(QLatin1String(switch_), Qt::CaseInsensitive) == 0;
+}
+
+QString UserTag()
+{
+#ifdef Q_OS_WIN
+    return qEnvironmentVariable("USERNAME");
+#else
+    return QString::number(::getuid());
+#endif
+}
+
+} // namespace
+
+TCommandLine ParseCommandLine(const QString &text_, bool posix_)
+{
+    TCommandLine result;
+    QString rest = text_;
+    if (!rest.isEmpty())
+        rest += QLatin1Char(' ');
+    for (qsizetype p = TokenEnd(rest); p > 0; p = TokenEnd(rest)) {
+        const QString token = rest.left(p - 1);
+        rest = rest.mid(p).left(kRestLimit);
+        if (token.isEmpty())
+            continue;
+        const QChar first = token.front();
+        if (first == QLatin1Char('-') || first == QLatin1Char('/')) {
+            const QString word = token.mid(1);
+            if (SameWord(word, "DEBUG")) {
+                result.debug = true;
+                continue;
+            }
+            if (SameWord(word, "SUBMIT")) {
+                result.submit = true;
+                continue;
+            }
+            if (SameWord(word, "HWUPGRADE")) {
+                result.submit = true;
+                result.hwUpgrade = true;
+                continue;
+            }
+            // On POSIX an absolute path begins with "/".
+            if (!(posix_ && first == QLatin1Char('/')))
+                continue;
+        }
+        if (!result.path.isEmpty())
+            continue;
+        result.path = token;
+        if (token.size() >= 3 && first == QLatin1Char('"') && token.back() == QLatin1Char('"'))
+            result.path = token.mid(1, token.size() - 2);
+    }
+    return result;
+}
+
+QString JoinCommandLine(const QStringList &arguments_)
+{
+    QStringList parts;
+    for (const QString &argument : arguments_) {
+        if (argument.isEmpty())
+            continue;
+        parts << (argument.contains(QLatin1Char(' ')) ? QLatin1Char('"') + argument + QLatin1Char('"') : argument);
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+QString InstanceServerName(const QString &instance_)
+{
+    QString name = QStringLiteral("TFMainForm");
+    if (!instance_.isEmpty())
+        name += QLatin1Char('-') + instance_;
+    return name + QLatin1Char('-') + UserTag();
+}
+
+TInstanceServer::TInstanceServer(const QString &instance_, QObject *parent_) : QObject(parent_), instance(instance_)
+{
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&server, &QLocalServer::newConnection, this, &TInstanceServer::acceptConnections);
+}
+
+TInstanceServer::~TInstanceServer() = default;
+
+QString TInstanceServer::lockFilePath() const
+{
+    return QDir(QDir::tempPath()).filePath(serverName() + QStringLiteral(".lock"));
+}
+
+bool TInstanceServer::listen()
+{
+    if (server.isListening())
+        return true;
+    const QString name = serverName();
+    {
+        // Listening with access options replaces an existing socket file,
+        // so a live copy is asked first; a dead copy's socket refuses.
+        QLocalSocket probe;
+        probe.connectToServer(name);
+        const bool live = probe.waitForConnected(1000);
+        probe.abort();
+        if (live)
+            return false;
+    }
+    QLocalServer::removeServer(name);
+    return server.listen(name);
+}
+
+void TInstanceServer::acceptConnections()
+{
+    while (QLocalSocket *socket = server.nextPendingConnection()) {
+        socket->setParent(this);
+        auto buffer = std::make_shared<QByteArray>();
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(ReadTimeoutMs, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, buffer] {
+            buffer->append(socket->readAll());
+            if (buffer->size() < 4)
+                return;
+            const quint32 length = qFromBigEndian<quint32>(buffer->constData());
+            if (length > MaxMessage) {
+                socket->abort();
+                socket->deleteLater();
+                return;
+            }
+            if (buffer->size() < 4 + qsizetype(length))
+                return;
+            const QString text = QString::fromUtf8(buffer->constData() + 4, length);
+            // One message per connection.
+            disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+            QPointer<QLocalSocket> guard(socket);
+            emit commandLineReceived(text);
+            if (!guard)
+                return;
+            socket->write(&kAck, 1);
+            socket->disconnectFromServer();
+        });
+    }
+}
+
+THandOver HandOverTo(const QString &commandLine_, const QString &instance_, int timeoutMs_)
+{
+    QLocalSocket socket;
+    socket.connectToServer(InstanceServerName(instance_));
+    if (!socket.waitForConnected(timeoutMs_)) {
+        const auto error = socket.error();
+        return error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError
+                   ? THandOver::NoCopy
+                   : THandOver::NoAnswer;
+    }
+    const QByteArray text = commandLine_.toUtf8();
+    QByteArray message(4, '\0');
+    qToBigEndian<quint32>(quint32(text.size()), message.data());
+    message += text;
+    socket.write(message);
+    socket.flush();
+    const QDeadlineTimer deadline(timeoutMs_);
+    while (socket.bytesAvailable() < 1) {
+        if (socket.state() != QLocalSocket::ConnectedState || deadline.hasExpired()
+            || !socket.waitForReadyRead(int(deadline.remainingTime())))
+            break;
+    }
+    char answer = 0;
+    return socket.getChar(&answer) && answer == kAck ? THandOver::Taken : THandOver::NoAnswer;
+}
+
+bool handOver(const QString &commandLine_, const QString &instance_, int timeoutMs_)
+{
+    return HandOverTo(commandLine_, instance_, timeoutMs_) == THandOver::Taken;
+}
+
+TEntryStart StartEntry(const QStringList &arguments_, TInstanceServer &server_, int timeoutMs_)
+{
+    TEntryStart start;
+    start.commandLine = JoinCommandLine(arguments_);
+    start.parsed = ParseCommandLine(start.commandLine);
+
+    // Without the lock (an unwritable temporary folder) the start goes on.
+    QLockFile lock(server_.lockFilePath());
+    lock.tryLock(kLockWaitMs);
+    if (!start.parsed.debug && HandOverTo(start.commandLine, server_.instanceName(), timeoutMs_) == THandOver::Taken) {
+        start.handedOver = true;
+        return start;
+    }
+    server_.listen();
+
+    if (start.parsed.debug)
+        gDebugMode = true;
+    // A submission switch without a file would submit the next plain file.
+    if (!start.parsed.path.isEmpty()) {
+        gSubmitMode = start.parsed.submit;
+        gHwUpgradeMode = start.parsed.hwUpgrade;
+    }
+    gStartupFile = start.parsed.path;
+    return start;
+}
+
+void BringToFront(QWidget *window_)
+{
+    if (!window_)
+        return;
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+TPendingFiles::TPendingFiles(QWidget *owner_, Opener opener_)
+    : QObject(owner_), owner(owner_), opener(std::move(opener_))
+{
+    setObjectName(QStringLiteral("PendingFiles"));
+    LoadTimer = new QTimer(this);
+    LoadTimer->setObjectName(QStringLiteral("LoadTimer"));
+    LoadTimer->setInterval(Interval);
+    connect(LoadTimer, &QTimer::timeout, this, &TPendingFiles::LoadTimerTimer);
+}
+
+TPendingFiles::~TPendingFiles() = default;
+
+void TPendingFiles::add(const TPendingFile &file_)
+{
+    pending.push_back(file_);
+    // Enabling a running timer must not postpone its tick.
+    if (!LoadTimer->isActive())
+        LoadTimer->start();
+}
+
+bool TPendingFiles::openNow(const TPendingFile &file_)
+{
+    // The opener may close and free the main window, and this with it.
+    QPointer<TPendingFiles> self(this);
+    busy = true;
+    gSubmitMode = file_.submit;
+    gHwUpgradeMode = file_.hwUpgrade;
+    bool loaded = false;
+    const Opener open = opener;
+    try {
+        loaded = open && open(file_.path, file_.submit, file_.hwUpgrade);
+    } catch (...) {
+        showAppMessage(DescribeException(std::current_exception()).message);
+    }
+    gSubmitMode = false;
+    gHwUpgradeMode = false;
+    if (self)
+        busy = false;
+    return loaded;
+}
+
+void TPendingFiles::openStartupFile(bool ownerHasChildWindow_)
+{
+    if (gStartupFile.isEmpty())
+        return;
+    const TPendingFile file{gStartupFile, gSubmitMode, gHwUpgradeMode};
+    gStartupFile.clear();
+    if (ownerHasChildWindow_) {
+        gSubmitMode = false;
+        gHwUpgradeMode = false;
+        return;
+    }
+    openNow(file);
+}
+
+void TPendingFiles::HandOverReceived(const QString &commandLine_)
+{
+    BringToFront(owner);
+    const TCommandLine parsed = ParseCommandLine(commandLine_);
+    if (parsed.debug)
+        gDebugMode = true;
+    if (!parsed.path.isEmpty())
+        add({parsed.path, parsed.submit, parsed.hwUpgrade});
+}
+
+void TPendingFiles::LoadTimerTimer()
+{
+    // A modal dialog inside an open runs the event loop; the next file
+    // waits until that open has returned.
+    if (busy)
+        return;
+    LoadTimer->stop();
+    if (pending.empty())
+        return;
+    // Taken off first, so a file that fails is never tried again and never
+    // holds up the ones behind it.
+    const TPendingFile file = pending.front();
+    pending.pop_front();
+    QPointer<TPendingFiles> self(this);
+    openNow(file);
+    if (self && !pending.empty())
+        LoadTimer->start();
+}
+
+bool EndSubmissionRun(QWidget *mainWindow_)
+{
+    if (!mainWindow_ || !CBasicDatabase::openDatabases().empty() || !CBasicProject::liveProjects().empty())
+        return false;
+    if (auto *files = mainWindow_->findChild<TPendingFiles *>(QString(), Qt::FindDirectChildrenOnly))
+        if (!files->files().empty())
+            return false;
+    QTimer::singleShot(0, mainWindow_, [mainWindow_] { mainWindow_->close(); });
+    return true;
+}

@@ -1,0 +1,259 @@
+#include "uPictures.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <png.h>
+
+#include "Cp1252.h"
+#include "FileUtil.h"
+#include "uBasicProject.h"
+#include "uDataVector.h"
+#include "uMainForm.h"
+#include "uPolyraProject.h"
+
+namespace {
+
+// Picture files are named by result files; a huge header must not make a
+// huge allocation.
+constexpr quint64 largestPicturePixels = quint64(1) << 26;
+
+QImage readPng(const QString &fileName_)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, QFile::encodeName(fileName_).constData()))
+        return QImage();
+    if (image.width == 0 || image.height == 0 || quint64(image.width) * image.height > largestPicturePixels) {
+        png_image_free(&image);
+        return QImage();
+    }
+    image.format = PNG_FORMAT_RGBA;
+    QImage out(static_cast<int>(image.width), static_cast<int>(image.height), QImage::Format_RGBA8888);
+    if (out.isNull()) {
+        png_image_free(&image);
+        return QImage();
+    }
+    if (!png_image_finish_read(&image, nullptr, out.bits(), static_cast<png_int_32>(out.bytesPerLine()), nullptr)) {
+        png_image_free(&image);
+        return QImage();
+    }
+    return out;
+}
+
+bool samePair(const TThumbPicture &entry_, const QString &pictureFile_, const QString &largeFile_)
+{
+    return entry_.pictureFile.compare(pictureFile_, Qt::CaseInsensitive) == 0 &&
+           entry_.largeFile.compare(largeFile_, Qt::CaseInsensitive) == 0;
+}
+
+std::unique_ptr<TProjectImages> referenceSets[2];
+
+// Lets go of cache entries when it ends, last first.
+struct ReleaseAfter {
+    std::vector<TThumbPicture *> entries;
+    ~ReleaseAfter()
+    {
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+            ThumbPictures().release((*it)->pictureFile, (*it)->largeFile);
+    }
+};
+
+// A picture named by a result file: a bare or relative name lies in the
+// project's folder, an absolute one stands as it is.
+QString picturePath(const std::string &folder_, const std::string &name_)
+{
+    const QString name = fromCp1252(nativePath(name_));
+    const bool driveLetter = name_.size() >= 3 && name_[1] == ':' && (name_[2] == '\\' || name_[2] == '/');
+    if (QFileInfo(name).isAbsolute() || driveLetter)
+        return name;
+    // The folder is a path of the file system, the name text of the result file.
+    return QFile::decodeName(QByteArray::fromStdString(folder_)) + name;
+}
+
+} // namespace
+
+QImage LoadPictureFile(const QString &fileName_)
+{
+    if (QFileInfo(fileName_).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0)
+        return readPng(fileName_);
+    QImage image;
+    image.load(fileName_);
+    return image;
+}
+
+TThumbPictureList::~TThumbPictureList()
+{
+    while (!entries.empty())
+        entries.pop_back();
+}
+
+TThumbPicture *TThumbPictureList::find(const QString &pictureFile_, const QString &largeFile_) const
+{
+    for (const auto &entry : entries)
+        if (samePair(*entry, pictureFile_, largeFile_))
+            return entry.get();
+    return nullptr;
+}
+
+TThumbPicture *TThumbPictureList::acquire(const QString &pictureFile_, const QString &largeFile_, int tag_)
+{
+    TThumbPicture *entry = find(pictureFile_, largeFile_);
+    if (!entry) {
+        if (!QFileInfo(pictureFile_).isFile())
+            return nullptr;
+        auto fresh = std::make_unique<TThumbPicture>();
+        fresh->tag = tag_;
+        fresh->pictureFile = pictureFile_;
+        fresh->largeFile = largeFile_;
+        fresh->largeName = QFileInfo(largeFile_).fileName();
+        fresh->picture = LoadPictureFile(pictureFile_);
+        if (fresh->picture.isNull())
+            return nullptr;
+        entries.push_back(std::move(fresh));
+        entry = entries.back().get();
+    }
+    ++entry->useCount;
+    return entry;
+}
+
+void TThumbPictureList::release(const QString &pictureFile_, const QString &largeFile_)
+{
+    auto it = std::find_if(entries.begin(), entries.end(),
+                           [&](const auto &entry) { return samePair(*entry, pictureFile_, largeFile_); });
+    if (it == entries.end())
+        return;
+    if (--(*it)->useCount <= 0)
+        entries.erase(it);
+}
+
+QString TThumbPictureList::largeFileName(const TThumbPicture *entry_)
+{
+    if (!entry_)
+        return QString();
+    const QString folder = QFileInfo(entry_->pictureFile).path();
+    return QDir::toNativeSeparators(folder + QLatin1Char('/') + entry_->largeName);
+}
+
+TThumbPictureList &ThumbPictures()
+{
+    static TThumbPictureList cache;
+    return cache;
+}
+
+const TTestImageRow testImageTable[5] = {
+    {1, 240, 244, "Game 1 - Road Rally", ""},
+    {2, 241, 245, "Game 2 - Wyrmhold", ""},
+    {3, 242, 246, "Game 3 - Atrium", ""},
+    {4, 243, 247, "Game 4 - Meadow", ""},
+    {0, 0, 0, "", ""},
+};
+
+int testImageRow(int n_)
+{
+    for (int i = 0; testImageTable[i].n != 0; ++i)
+        if (testImageTable[i].n == n_)
+            return i;
+    return 0;
+}
+
+TProjectImages::~TProjectImages()
+{
+    releaseAll();
+}
+
+void TProjectImages::releaseAll()
+{
+    while (!pictures.empty()) {
+        TThumbPicture *entry = pictures.back();
+        pictures.pop_back();
+        ThumbPictures().release(entry->pictureFile, entry->largeFile);
+    }
+}
+
+TThumbPicture *TProjectImages::findByTag(int n_) const
+{
+    for (TThumbPicture *entry : pictures)
+        if (entry->tag == n_)
+            return entry;
+    return nullptr;
+}
+
+bool TProjectImages::LoadReferenceImages(int set_, const QString &programDirectory_)
+{
+    // A reload replaces the entries instead of holding them twice.
+    const ReleaseAfter previous{std::exchange(pictures, {})};
+    QString directory = programDirectory_;
+    if (directory.isEmpty()) {
+        directory = TFMainForm::instance() ? TFMainForm::instance()->programDirectory()
+                                           : QCoreApplication::applicationDirPath() + QDir::separator();
+    }
+    const QString folder = directory + "Quality" + QDir::separator() + "Reference" + QDir::separator() + "IQ0";
+    loaded = true;
+    for (int i = 0; testImageTable[i].n != 0; ++i) {
+        const QString n = QString::number(testImageTable[i].n);
+        const QString picture = folder + n + "T_Reference.PNG";
+        const QString large = folder + n + (set_ == 0 ? "I_Reference.PNG" : "A_Reference.PNG");
+        if (TThumbPicture *entry = ThumbPictures().acquire(picture, large, i + 1))
+            pictures.push_back(entry);
+        else
+            loaded = false;
+    }
+    return loaded;
+}
+
+bool TProjectImages::LoadProjectImages(CBasicProject &project_)
+{
+    // The new entries are taken before the old ones are let go, so a reload
+    // finds the pictures still in the cache.
+    const ReleaseAfter previous{std::exchange(pictures, {})};
+    loaded = true;
+    if (project_.getKind() != 1) {
+        loaded = false;
+        return loaded;
+    }
+    auto *polyra = dynamic_cast<CPolyraProject *>(&project_);
+    DataVector *store = polyra ? polyra->getStore() : nullptr;
+    if (!store)
+        return loaded;
+    const std::string prefix = project_.getFolder();
+    for (int i = 0; testImageTable[i].n != 0; ++i) {
+        const BasicData *small = store->findItem(static_cast<unsigned>(testImageTable[i].smallItem));
+        const BasicData *full = store->findItem(static_cast<unsigned>(testImageTable[i].fullItem));
+        if (!small || !full)
+            continue;
+        const QString picture = picturePath(prefix, small->getString());
+        const QString large = picturePath(prefix, full->getString());
+        if (TThumbPicture *entry = ThumbPictures().acquire(picture, large, testImageTable[i].n))
+            pictures.push_back(entry);
+        else
+            loaded = false;
+    }
+    return loaded;
+}
+
+TProjectImages *ReferenceImages(int set_)
+{
+    return set_ == 0 || set_ == 1 ? referenceSets[set_].get() : nullptr;
+}
+
+bool LoadReferenceSets(const QString &programDirectory_)
+{
+    bool all = true;
+    for (int set = 0; set < 2; ++set) {
+        referenceSets[set] = std::make_unique<TProjectImages>();
+        all = referenceSets[set]->LoadReferenceImages(set, programDirectory_) && all;
+    }
+    return all;
+}
+
+void FreeReferenceSets()
+{
+    for (auto &set : referenceSets)
+        set.reset();
+}

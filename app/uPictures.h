@@ -1,0 +1,105 @@
+#ifndef APP_UPICTURES_H
+#define APP_UPICTURES_H
+
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "AppServices.h"
+
+// One cached picture: a thumbnail and the name of the full-size picture
+// that belongs to it.
+class TThumbPicture {
+public:
+    QString pictureFile; // full path of the thumbnail that was loaded
+    QString largeName;   // file-name part of the full-size picture
+    QString largeFile;   // the full-size picture as it was asked for
+    QImage picture;
+    int useCount = 0;
+    int tag = 0; // the reference-table number of the picture's row
+
+    QPixmap pixmap() const { return QPixmap::fromImage(picture); }
+};
+
+// The reference-counted picture cache. An entry is known by its thumbnail
+// and its full-size picture together (case ignored): two sets that share
+// thumbnails keep their own full-size pictures.
+class TThumbPictureList {
+public:
+    TThumbPictureList() = default;
+    ~TThumbPictureList();
+    TThumbPictureList(const TThumbPictureList &) = delete;
+    TThumbPictureList &operator=(const TThumbPictureList &) = delete;
+
+    // The entry, loaded when new; null when the thumbnail is missing or
+    // cannot be read. Raises the use count.
+    TThumbPicture *acquire(const QString &pictureFile_, const QString &largeFile_, int tag_);
+    // Lowers the use count; at 0 the entry is freed.
+    void release(const QString &pictureFile_, const QString &largeFile_);
+    TThumbPicture *find(const QString &pictureFile_, const QString &largeFile_) const;
+    int count() const { return static_cast<int>(entries.size()); }
+
+    // The thumbnail's folder followed by the full-size picture's name.
+    static QString largeFileName(const TThumbPicture *entry_);
+
+private:
+    std::vector<std::unique_ptr<TThumbPicture>> entries;
+};
+
+// The program's one cache; it lives to the end of the program.
+TThumbPictureList &ThumbPictures();
+
+// Reads a picture file: ".PNG" through libpng, anything else through
+// QImage. A null image when it cannot be read.
+QImage LoadPictureFile(const QString &fileName_);
+
+// One row of the image-quality tests and their project items.
+struct TTestImageRow {
+    int n;
+    int smallItem;
+    int fullItem;
+    const char *title;
+    const char *title2;
+};
+// Four rows, then an end row whose number is 0.
+extern const TTestImageRow testImageTable[5];
+// Index of the row numbered n_; 0 when none.
+int testImageRow(int n_);
+
+// The pictures of one project or of one reference set. The entries belong
+// to the cache and are released when the list is freed or reloaded.
+class TProjectImages : public CProjectImages {
+public:
+    TProjectImages() = default;
+    ~TProjectImages() override;
+
+    bool load(CBasicProject &project_) override { return LoadProjectImages(project_); }
+
+    // Set 0: the plain large pictures ("I"), set 1: the FSAA ones ("A");
+    // from programDirectory_ (which ends with a separator), empty: the main
+    // window's program directory.
+    bool LoadReferenceImages(int set_, const QString &programDirectory_ = QString());
+    bool LoadProjectImages(CBasicProject &project_);
+
+    TThumbPicture *findByTag(int n_) const;
+    bool isEmpty() const { return pictures.empty(); }
+    int count() const { return static_cast<int>(pictures.size()); }
+    TThumbPicture *entry(int index_) const { return pictures.at(static_cast<std::size_t>(index_)); }
+    bool allLoaded() const { return loaded; }
+
+private:
+    void releaseAll();
+
+    std::vector<TThumbPicture *> pictures;
+    bool loaded = true;
+};
+
+// The two reference sets, loaded by the main window; null before and after.
+TProjectImages *ReferenceImages(int set_);
+// Makes and loads both sets; true when both loaded completely.
+bool LoadReferenceSets(const QString &programDirectory_);
+void FreeReferenceSets();
+
+#endif

@@ -1,0 +1,809 @@
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTimer>
+#include <QWidget>
+#include <QtEndian>
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <stdexcept>
+#include <thread>
+
+#include "Exception.h"
+#include "MessageSink.h"
+#include "uEntry.h"
+#include "uModes.h"
+#include "uPolyraDatabase.h"
+#include "uPolyraProject.h"
+
+#ifndef Q_OS_WIN
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
+// Readable failures; internal, so no other test file is bothered.
+[[maybe_unused]] static void PrintTo(const QString &text_, std::ostream *os_)
+{
+    *os_ << '"' << text_.toStdString() << '"';
+}
+[[maybe_unused]] static void PrintTo(const TPendingFile &file_, std::ostream *os_)
+{
+    *os_ << '{' << file_.path.toStdString() << (file_.submit ? " submit" : "") << (file_.hwUpgrade ? " hw" : "")
+         << '}';
+}
+
+namespace {
+
+// A name no other test, run or user shares.
+QString uniqueInstance()
+{
+    static int counter = 0;
+    return QStringLiteral("test-%1-%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+}
+
+// Runs the event loop until done_ holds or the time is up.
+template <typename Done>
+bool spinUntil(Done done_, int timeoutMs_ = 15000)
+{
+    const QDeadlineTimer deadline(timeoutMs_);
+    while (!done_()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void resetModes()
+{
+    gSubmitMode = false;
+    gHwUpgradeMode = false;
+    gDebugMode = false;
+    gStartupFile.clear();
+}
+
+// ---------------------------------------------------------------- parsing
+
+struct ParseCase {
+    const char *name;
+    QString text;
+    bool posix;
+    QString path;
+    bool debug;
+    bool submit;
+    bool hwUpgrade;
+};
+
+void PrintTo(const ParseCase &c, std::ostream *os) { *os << c.name; }
+
+class CommandLineParse : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(CommandLineParse, GivesPathAndSwitches)
+{
+    const ParseCase &c = GetParam();
+    const TCommandLine r = ParseCommandLine(c.text, c.posix);
+    EXPECT_EQ(r.path, c.path);
+    EXPECT_EQ(r.debug, c.debug);
+    EXPECT_EQ(r.submit, c.submit);
+    EXPECT_EQ(r.hwUpgrade, c.hwUpgrade);
+}
+
+const QString longPath = QStringLiteral("/") + QString(300, QLatin1Char('x')) + QStringLiteral(".prp");
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandLineParse,
+    ::testing::Values(
+        ParseCase{"Empty", "", true, "", false, false, false},
+        ParseCase{"QuotedWindowsPathWithBlanks", "\"C:\\My Results\\a.prp\"", false, "C:\\My Results\\a.prp", false,
+                  false, false},
+        ParseCase{"QuotedPosixPathWithBlanks", "\"/home/x/My Results/a.prp\"", true, "/home/x/My Results/a.prp",
+                  false, false, false},
+        ParseCase{"SubmitLower", "-submit a.prp", true, "a.prp", false, true, false},
+        ParseCase{"SubmitMixedSlash", "/Submit a.prp", true, "a.prp", false, true, false},
+        ParseCase{"SubmitUpper", "-SUBMIT a.prp", false, "a.prp", false, true, false},
+        ParseCase{"HwUpgradeSetsBoth", "/HWUPGRADE a.prp", true, "a.prp", false, true, true},
+        ParseCase{"SwitchAfterTheFile", "a.prp -hwupgrade", true, "a.prp", false, true, true},
+        ParseCase{"Debug", "-Debug", true, "", true, false, false},
+        ParseCase{"UnknownDashSwitchIgnored", "-foo a.prp", true, "a.prp", false, false, false},
+        ParseCase{"UnknownSlashSwitchOnWindows", "/foo a.prp", false, "a.prp", false, false, false},
+        ParseCase{"SlashTokenIsAPathOnPosix", "/foo a.prp", true, "/foo", false, false, false},
+        ParseCase{"AbsolutePosixPath", "/home/x/a.prp", true, "/home/x/a.prp", false, false, false},
+        ParseCase{"AbsolutePosixPathIsASwitchOnWindows", "/home/x/a.prp", false, "", false, false, false},
+        ParseCase{"SwitchWordsStaySwitchesOnPosix", "/DEBUG /home/x/a.prp /submit", true, "/home/x/a.prp", true,
+                  true, false},
+        ParseCase{"SecondFileIgnored", "a.prp b.prp", true, "a.prp", false, false, false},
+        ParseCase{"EmptyTokensSkipped", "  -SUBMIT   a.prp  ", true, "a.prp", false, true, false},
+        ParseCase{"UnterminatedQuoteEndsTheParse", "-SUBMIT a.prp \"b c.prp -DEBUG", true, "a.prp", false, true,
+                  false},
+        ParseCase{"UnterminatedQuoteFirst", "\"a b.prp -SUBMIT", true, "", false, false, false},
+        // The character right after a closing quote ends the token and is
+        // dropped with it.
+        ParseCase{"CharacterAfterClosingQuoteDropped", "\"a b.prp\"x -SUBMIT", true, "a b.prp", false, true, false},
+        ParseCase{"QuotedSwitchIsAPath", "\"-SUBMIT\"", true, "-SUBMIT", false, false, false},
+        // Only the blank separates; a CR LF stays in its token.
+        ParseCase{"CrLfIsNoSeparator", "a.prp\r\n", true, "a.prp\r\n", false, false, false},
+        ParseCase{"CrLfGluedToASwitch", "-SUBMIT\r\n a.prp", true, "a.prp", false, false, false},
+        // The rest after a token is cut to 255 characters.
+        ParseCase{"LongFirstTokenKept", longPath, true, longPath, false, false, false},
+        ParseCase{"LongPathAfterASwitchLost", "-SUBMIT " + longPath, true, "", false, true, false},
+        ParseCase{"SwitchBeyond255Lost", "a.prp" + QString(260, QLatin1Char(' ')) + "-DEBUG", true, "a.prp", false,
+                  false, false}),
+    [](const ::testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.name); });
+
+struct JoinCase {
+    const char *name;
+    QStringList arguments;
+    QString text;
+    QString path;
+    bool submit;
+};
+
+void PrintTo(const JoinCase &c, std::ostream *os) { *os << c.name; }
+
+class CommandLineJoin : public ::testing::TestWithParam<JoinCase> {};
+
+// The arguments of a start come back out of the parse as they went in.
+TEST_P(CommandLineJoin, SurvivesTheParse)
+{
+    const JoinCase &c = GetParam();
+    const QString text = JoinCommandLine(c.arguments);
+    EXPECT_EQ(text, c.text);
+    const TCommandLine r = ParseCommandLine(text);
+    EXPECT_EQ(r.path, c.path);
+    EXPECT_EQ(r.submit, c.submit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandLineJoin,
+    ::testing::Values(JoinCase{"None", {}, "", "", false},
+                      JoinCase{"PlainPath", {"/home/x/a.prp"}, "/home/x/a.prp", "/home/x/a.prp", false},
+                      JoinCase{"PathWithBlanks", {"-SUBMIT", "/home/x/My Results/a.prp"},
+                               "-SUBMIT \"/home/x/My Results/a.prp\"", "/home/x/My Results/a.prp", true},
+                      JoinCase{"EmptyArgumentLeftOut", {"", "a.prp"}, "a.prp", "a.prp", false}),
+    [](const ::testing::TestParamInfo<JoinCase> &info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- queue
+
+struct OpenCall {
+    QString path;
+    bool submit;
+    bool hwUpgrade;
+    bool globalSubmit; // the program-wide flags while the file opens
+    bool globalHwUpgrade;
+};
+
+class PendingFiles : public ::testing::Test {
+protected:
+    void SetUp() override { resetModes(); }
+    void TearDown() override { resetModes(); }
+
+    TPendingFiles::Opener recorder(std::function<bool(const QString &)> result_ = {})
+    {
+        return [this, result_](const QString &path, bool submit, bool hwUpgrade) {
+            calls.push_back({path, submit, hwUpgrade, gSubmitMode, gHwUpgradeMode});
+            return result_ ? result_(path) : true;
+        };
+    }
+    QStringList openedPaths() const
+    {
+        QStringList paths;
+        for (const OpenCall &c : calls)
+            paths << c.path;
+        return paths;
+    }
+
+    RecordingMessageSink sink;
+    QWidget owner;
+    std::vector<OpenCall> calls;
+};
+
+TEST_F(PendingFiles, TimerStartsDisabledAt500ms)
+{
+    TPendingFiles files(&owner, recorder());
+    EXPECT_FALSE(files.LoadTimer->isActive());
+    EXPECT_EQ(files.LoadTimer->interval(), 500);
+    EXPECT_EQ(files.parent(), &owner);
+}
+
+// How the middle of three files fails.
+enum class Failure { ReturnsFalse, ThrowsException, ThrowsStd, ThrowsUnknown };
+
+class PendingFilesFailure : public PendingFiles, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(PendingFilesFailure, OneFilePerTickAndAFailingFileNeverStallsTheQueue)
+{
+    const Failure failure = GetParam();
+    TPendingFiles files(&owner, recorder([failure](const QString &path) -> bool {
+        if (path != "b.prp")
+            return true;
+        switch (failure) {
+        case Failure::ReturnsFalse:
+            return false;
+        case Failure::ThrowsException:
+            throw Exception("CRC Check failed.");
+        case Failure::ThrowsStd:
+            throw std::runtime_error("broken");
+        case Failure::ThrowsUnknown:
+            throw 42;
+        }
+        return true;
+    }));
+    files.add({"a.prp"});
+    files.add({"b.prp", true, true});
+    files.add({"c.prp"});
+    EXPECT_TRUE(files.LoadTimer->isActive());
+    EXPECT_TRUE(calls.empty());
+
+    files.LoadTimerTimer();
+    EXPECT_EQ(openedPaths(), QStringList({"a.prp"}));
+    EXPECT_EQ(files.files().size(), 2u);
+    EXPECT_TRUE(files.LoadTimer->isActive());
+
+    files.LoadTimerTimer();
+    EXPECT_EQ(openedPaths(), QStringList({"a.prp", "b.prp"}));
+    ASSERT_EQ(files.files().size(), 1u);
+    EXPECT_EQ(files.files().front().path, "c.prp");
+    EXPECT_TRUE(files.LoadTimer->isActive());
+    EXPECT_FALSE(gSubmitMode);
+    EXPECT_FALSE(gHwUpgradeMode);
+
+    files.LoadTimerTimer();
+    EXPECT_EQ(openedPaths(), QStringList({"a.prp", "b.prp", "c.prp"}));
+    EXPECT_TRUE(files.files().empty());
+    EXPECT_FALSE(files.LoadTimer->isActive());
+
+    // A file that merely does not load was reported by the loaders already.
+    const QStringList messages = sink.texts(MessageRequest::Kind::AppMessage);
+    switch (failure) {
+    case Failure::ReturnsFalse:
+        EXPECT_TRUE(messages.isEmpty());
+        break;
+    case Failure::ThrowsException:
+        EXPECT_EQ(messages, QStringList({"CRC Check failed."}));
+        break;
+    case Failure::ThrowsStd:
+        EXPECT_EQ(messages, QStringList({"broken"}));
+        break;
+    case Failure::ThrowsUnknown:
+        EXPECT_EQ(messages, QStringList({"Unknown exception."}));
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, PendingFilesFailure,
+                         ::testing::Values(Failure::ReturnsFalse, Failure::ThrowsException, Failure::ThrowsStd,
+                                           Failure::ThrowsUnknown));
+
+TEST_F(PendingFiles, EachFileOpensWithItsOwnSubmissionModeThenBothAreCleared)
+{
+    TPendingFiles files(&owner, recorder([](const QString &path) {
+        if (path == "fails.prp")
+            throw Exception("Unsupported file type");
+        return true;
+    }));
+    files.add({"plain1.prp"});
+    files.add({"submit.prp", true, false});
+    files.add({"fails.prp", true, true});
+    files.add({"upgrade.prp", true, true});
+    files.add({"plain2.prp"});
+    // A flag left over from elsewhere never submits a plain file.
+    gSubmitMode = true;
+    gHwUpgradeMode = true;
+    while (!files.files().empty()) {
+        files.LoadTimerTimer();
+        EXPECT_FALSE(gSubmitMode) << calls.back().path.toStdString();
+        EXPECT_FALSE(gHwUpgradeMode) << calls.back().path.toStdString();
+    }
+    ASSERT_EQ(calls.size(), 5u);
+    const bool expected[5][2] = {{false, false}, {true, false}, {true, true}, {true, true}, {false, false}};
+    for (size_t i = 0; i < calls.size(); ++i) {
+        SCOPED_TRACE(calls[i].path.toStdString());
+        EXPECT_EQ(calls[i].submit, expected[i][0]);
+        EXPECT_EQ(calls[i].hwUpgrade, expected[i][1]);
+        EXPECT_EQ(calls[i].globalSubmit, expected[i][0]);
+        EXPECT_EQ(calls[i].globalHwUpgrade, expected[i][1]);
+    }
+}
+
+struct ReceiveCase {
+    const char *name;
+    QString commandLine;
+    std::vector<TPendingFile> queued;
+    bool debug;
+};
+
+void PrintTo(const ReceiveCase &c, std::ostream *os) { *os << c.name; }
+
+class PendingFilesReceive : public PendingFiles, public ::testing::WithParamInterface<ReceiveCase> {};
+
+TEST_P(PendingFilesReceive, QueuesTheFileWithItsOwnSwitches)
+{
+    const ReceiveCase &c = GetParam();
+    TPendingFiles files(&owner, recorder());
+    files.add({"first.prp"});
+    files.HandOverReceived(c.commandLine);
+    std::vector<TPendingFile> expected{{"first.prp"}};
+    expected.insert(expected.end(), c.queued.begin(), c.queued.end());
+    EXPECT_EQ(std::vector<TPendingFile>(files.files().begin(), files.files().end()), expected);
+    // Nothing is opened or switched on before the file's own tick.
+    EXPECT_TRUE(calls.empty());
+    EXPECT_FALSE(gSubmitMode);
+    EXPECT_FALSE(gHwUpgradeMode);
+    EXPECT_EQ(gDebugMode, c.debug);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PendingFilesReceive,
+    ::testing::Values(ReceiveCase{"File", "/home/x/a.prp", {{"/home/x/a.prp"}}, false},
+                      ReceiveCase{"SubmitWithFile", "-SUBMIT \"/home/x/a b.prp\"", {{"/home/x/a b.prp", true, false}},
+                                  false},
+                      ReceiveCase{"HwUpgradeWithFile", "/hwupgrade a.prp", {{"a.prp", true, true}}, false},
+                      ReceiveCase{"SubmitWithoutFileIgnored", "-SUBMIT", {}, false},
+                      ReceiveCase{"NothingNamed", "", {}, false},
+                      ReceiveCase{"Debug", "-DEBUG a.prp", {{"a.prp"}}, true}),
+    [](const ::testing::TestParamInfo<ReceiveCase> &info) { return std::string(info.param.name); });
+
+TEST_F(PendingFiles, HandOverWithoutAFileOnlyRaisesTheOwner)
+{
+    TPendingFiles files(&owner, recorder());
+    owner.showMinimized();
+    ASSERT_TRUE(owner.isMinimized());
+    files.HandOverReceived("-SUBMIT");
+    EXPECT_FALSE(owner.isMinimized());
+    EXPECT_TRUE(owner.isVisible());
+    EXPECT_TRUE(files.files().empty());
+    EXPECT_FALSE(files.LoadTimer->isActive());
+}
+
+TEST_F(PendingFiles, OpensAtTheNextTickNotAtOnce)
+{
+    TPendingFiles files(&owner, recorder());
+    QElapsedTimer clock;
+    clock.start();
+    files.HandOverReceived("a.prp");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(calls.empty());
+    ASSERT_TRUE(spinUntil([&] { return !calls.empty(); }, 5000));
+    EXPECT_GE(clock.elapsed(), 400);
+    EXPECT_EQ(openedPaths(), QStringList({"a.prp"}));
+    EXPECT_FALSE(files.LoadTimer->isActive());
+}
+
+// A modal dialog inside an open runs the event loop; the timer's next tick
+// must not start the next file meanwhile.
+TEST_F(PendingFiles, AFileThatRunsTheEventLoopDoesNotOverlapTheNext)
+{
+    QStringList events;
+    TPendingFiles *filesPtr = nullptr;
+    TPendingFiles files(&owner, [&](const QString &path, bool, bool) {
+        events << "start " + path;
+        if (path == "a.prp") {
+            // A later start hands over meanwhile.
+            filesPtr->HandOverReceived("c.prp");
+            QEventLoop loop;
+            QTimer::singleShot(1300, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        events << "end " + path;
+        return true;
+    });
+    filesPtr = &files;
+    files.add({"a.prp"});
+    files.add({"b.prp"});
+    ASSERT_TRUE(spinUntil([&] { return events.size() == 6; }, 10000)) << events.join(", ").toStdString();
+    EXPECT_EQ(events, QStringList({"start a.prp", "end a.prp", "start b.prp", "end b.prp", "start c.prp", "end c.prp"}));
+}
+
+struct StartupCase {
+    const char *name;
+    QString startup;
+    bool submit;
+    bool hasChild;
+    bool opens;
+};
+
+void PrintTo(const StartupCase &c, std::ostream *os) { *os << c.name; }
+
+class PendingFilesStartup : public PendingFiles, public ::testing::WithParamInterface<StartupCase> {};
+
+TEST_P(PendingFilesStartup, OpensOnceWhenNoChildWindowYet)
+{
+    const StartupCase &c = GetParam();
+    TPendingFiles files(&owner, recorder());
+    gStartupFile = c.startup;
+    gSubmitMode = c.submit;
+    files.openStartupFile(c.hasChild);
+    ASSERT_EQ(calls.size(), c.opens ? 1u : 0u);
+    if (c.opens) {
+        EXPECT_EQ(calls[0].path, c.startup);
+        EXPECT_EQ(calls[0].submit, c.submit);
+        EXPECT_EQ(calls[0].globalSubmit, c.submit);
+    }
+    EXPECT_FALSE(gSubmitMode);
+    // Showing the window again does not open the file a second time.
+    files.openStartupFile(false);
+    EXPECT_EQ(calls.size(), c.opens ? 1u : 0u);
+    EXPECT_TRUE(files.files().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PendingFilesStartup,
+                         ::testing::Values(StartupCase{"Plain", "a.prp", false, false, true},
+                                           StartupCase{"Submission", "a.prp", true, false, true},
+                                           StartupCase{"ChildWindowAlready", "a.prp", true, true, false},
+                                           StartupCase{"None", "", false, false, false}),
+                         [](const ::testing::TestParamInfo<StartupCase> &info) { return std::string(info.param.name); });
+
+// A window whose close may be refused, as a changed database's question does.
+class ClosingWindow : public QWidget {
+public:
+    bool refuse = false;
+    int asked = 0;
+
+protected:
+    void closeEvent(QCloseEvent *event_) override
+    {
+        ++asked;
+        if (refuse)
+            event_->ignore();
+        else
+            event_->accept();
+    }
+};
+
+enum class Left { Nothing, Refuses, Database, Project, PendingFile };
+
+class PendingFilesEnd : public PendingFiles, public ::testing::WithParamInterface<Left> {};
+
+TEST_P(PendingFilesEnd, SubmissionEndsOnlyThroughTheCloseAndWithNothingOpen)
+{
+    const Left left = GetParam();
+    ClosingWindow window;
+    window.show();
+    TPendingFiles files(&window, recorder());
+    std::unique_ptr<CPolyraDatabase> database;
+    std::unique_ptr<CPolyraProject> project;
+    window.refuse = left == Left::Refuses;
+    if (left == Left::Database)
+        database = std::make_unique<CPolyraDatabase>();
+    if (left == Left::Project)
+        project = std::make_unique<CPolyraProject>();
+    if (left == Left::PendingFile)
+        files.add({"b.prp"});
+
+    const bool scheduled = EndSubmissionRun(&window);
+    // Later, never inside the open that asked.
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.asked, 0);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const bool mayEnd = left == Left::Nothing || left == Left::Refuses;
+    EXPECT_EQ(scheduled, mayEnd);
+    EXPECT_EQ(window.asked, mayEnd ? 1 : 0);
+    EXPECT_EQ(window.isVisible(), left != Left::Nothing);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PendingFilesEnd,
+                         ::testing::Values(Left::Nothing, Left::Refuses, Left::Database, Left::Project,
+                                           Left::PendingFile));
+
+// ---------------------------------------------------------------- hand-over
+
+// A second start in a thread of its own, so that this thread's event loop
+// can serve it.
+THandOver handOverFromThread(const QString &commandLine_, const QString &instance_, int timeoutMs_ = 5000)
+{
+    auto result = std::async(std::launch::async, [=] { return HandOverTo(commandLine_, instance_, timeoutMs_); });
+    spinUntil([&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    return result.get();
+}
+
+class InstanceServerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.listen());
+        QObject::connect(&server, &TInstanceServer::commandLineReceived,
+                         [this](const QString &text) { received << text; });
+    }
+
+    QString instance = uniqueInstance();
+    TInstanceServer server{instance};
+    QStringList received;
+};
+
+TEST_F(InstanceServerTest, HandOverInProcessDeliversTheWholeCommandLine)
+{
+    const QString commandLine = "-SUBMIT \"/home/x/My Results/\u00e4.prp\" -foo";
+    EXPECT_EQ(handOverFromThread(commandLine, instance), THandOver::Taken);
+    EXPECT_EQ(received, QStringList({commandLine}));
+    // An empty command line is handed over too: it raises the running copy.
+    EXPECT_EQ(handOverFromThread("", instance), THandOver::Taken);
+    EXPECT_EQ(received, QStringList({commandLine, ""}));
+}
+
+TEST_F(InstanceServerTest, NamesAreTheMainWindowsClassAndPerUser)
+{
+    EXPECT_TRUE(server.serverName().startsWith("TFMainForm-" + instance + "-"));
+    EXPECT_TRUE(InstanceServerName().startsWith("TFMainForm-"));
+    EXPECT_NE(InstanceServerName(), server.serverName());
+}
+
+#ifndef Q_OS_WIN
+TEST_F(InstanceServerTest, SocketIsUserOnly)
+{
+    const QString path = QDir(QDir::tempPath()).filePath(server.serverName());
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & (S_IRWXG | S_IRWXO), 0u);
+}
+#endif
+
+TEST_F(InstanceServerTest, ASecondServerLeavesTheLiveOneAlone)
+{
+    TInstanceServer second(instance);
+    EXPECT_FALSE(second.listen());
+    EXPECT_EQ(handOverFromThread("a.prp", instance), THandOver::Taken);
+    EXPECT_EQ(received, QStringList({"a.prp"}));
+}
+
+// How the second start's bytes arrive.
+struct Delivery {
+    const char *name;
+    std::vector<int> pieces; // sizes of the writes; the rest goes last
+    bool oversized;
+};
+
+void PrintTo(const Delivery &c, std::ostream *os) { *os << c.name; }
+
+class InstanceServerDelivery : public InstanceServerTest, public ::testing::WithParamInterface<Delivery> {};
+
+TEST_P(InstanceServerDelivery, AssemblesPiecesAndRefusesOversizedMessages)
+{
+    const Delivery &d = GetParam();
+    const QByteArray text = "-SUBMIT a.prp";
+    QByteArray message(4, '\0');
+    qToBigEndian<quint32>(d.oversized ? TInstanceServer::MaxMessage + 1 : quint32(text.size()), message.data());
+    message += text;
+    const QString name = server.serverName();
+    auto answer = std::async(std::launch::async, [&] {
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        if (!socket.waitForConnected(3000))
+            return QByteArray("no connection");
+        int at = 0;
+        for (int size : d.pieces) {
+            socket.write(message.mid(at, size));
+            socket.waitForBytesWritten(1000);
+            at += size;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        socket.write(message.mid(at));
+        socket.flush();
+        socket.waitForReadyRead(3000);
+        return socket.readAll();
+    });
+    spinUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    const QByteArray reply = answer.get();
+    if (d.oversized) {
+        EXPECT_TRUE(reply.isEmpty());
+        EXPECT_TRUE(received.isEmpty());
+    } else {
+        EXPECT_EQ(reply, QByteArray("\x06"));
+        EXPECT_EQ(received, QStringList({"-SUBMIT a.prp"}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, InstanceServerDelivery,
+                         ::testing::Values(Delivery{"Whole", {}, false}, Delivery{"SplitLength", {2}, false},
+                                           Delivery{"ThreePieces", {4, 3}, false}, Delivery{"Oversized", {}, true}),
+                         [](const ::testing::TestParamInfo<Delivery> &info) { return std::string(info.param.name); });
+
+TEST(HandOver, NobodyListening)
+{
+    EXPECT_EQ(HandOverTo("a.prp", uniqueInstance(), 1000), THandOver::NoCopy);
+    EXPECT_FALSE(handOver("a.prp", uniqueInstance(), 1000));
+}
+
+TEST(HandOver, ACopyThatNeverAnswersTimesOut)
+{
+    const QString instance = uniqueInstance();
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(InstanceServerName(instance)));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(HandOverTo("a.prp", instance, 300), THandOver::NoAnswer);
+    EXPECT_LT(clock.elapsed(), 3000);
+}
+
+#ifndef Q_OS_WIN
+// The socket of a copy that died: a file nobody listens on.
+void leaveStaleSocket(const QString &name_)
+{
+    const QByteArray path = QFile::encodeName(QDir(QDir::tempPath()).filePath(name_));
+    QFile::remove(QString::fromLocal8Bit(path));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(size_t(path.size()), sizeof(address.sun_path));
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    ::close(fd);
+    ASSERT_TRUE(QFile::exists(QString::fromLocal8Bit(path)));
+}
+
+TEST(HandOver, StaleSocketIsNoCopyAndIsReplaced)
+{
+    const QString instance = uniqueInstance();
+    leaveStaleSocket(InstanceServerName(instance));
+    EXPECT_EQ(HandOverTo("a.prp", instance, 1000), THandOver::NoCopy);
+    TInstanceServer server(instance);
+    ASSERT_TRUE(server.listen());
+    QStringList received;
+    QObject::connect(&server, &TInstanceServer::commandLineReceived, [&](const QString &t) { received << t; });
+    EXPECT_EQ(handOverFromThread("a.prp", instance), THandOver::Taken);
+    EXPECT_EQ(received, QStringList({"a.prp"}));
+}
+#endif
+
+// ---------------------------------------------------------------- entry
+
+struct HelperRun {
+    int exitCode = -1;
+    QStringList lines;
+};
+
+// Starts the helper as a second start of the program under instance_.
+QProcess *startHelper(const QString &instance_, int serve_, const QStringList &arguments_)
+{
+    auto *process = new QProcess;
+    process->setProgram(SCORVISTA_ENTRY_HELPER);
+    process->setArguments(QStringList{instance_, QString::number(serve_)} + arguments_);
+    process->start();
+    return process;
+}
+
+HelperRun finish(QProcess *process_)
+{
+    HelperRun run;
+    const bool ended = spinUntil([&] { return process_->state() == QProcess::NotRunning; }, 30000);
+    EXPECT_TRUE(ended);
+    if (!ended) {
+        process_->kill();
+        process_->waitForFinished();
+    }
+    run.exitCode = process_->exitStatus() == QProcess::NormalExit ? process_->exitCode() : -1;
+    run.lines = QString::fromLocal8Bit(process_->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(process_->readAllStandardError().isEmpty());
+    delete process_;
+    return run;
+}
+
+HelperRun runHelper(const QString &instance_, const QStringList &arguments_)
+{
+    return finish(startHelper(instance_, 0, arguments_));
+}
+
+// A running copy in this process, a second start as a real process.
+class EntrySecondStart : public PendingFiles {
+protected:
+    void SetUp() override
+    {
+        PendingFiles::SetUp();
+        ASSERT_TRUE(server.listen());
+        QObject::connect(&server, &TInstanceServer::commandLineReceived, &files, &TPendingFiles::HandOverReceived);
+        // What the receiver left, before any tick can open it.
+        QObject::connect(&server, &TInstanceServer::commandLineReceived, [this](const QString &t) {
+            received << t;
+            queued.assign(files.files().begin(), files.files().end());
+            timerActive = files.LoadTimer->isActive();
+        });
+        owner.showMinimized();
+    }
+
+    QString instance = uniqueInstance();
+    TInstanceServer server{instance};
+    TPendingFiles files{&owner, recorder()};
+    QStringList received;
+    std::vector<TPendingFile> queued;
+    bool timerActive = false;
+};
+
+TEST_F(EntrySecondStart, HandsItsFileOverAndEndsWithZero)
+{
+    const HelperRun run = runHelper(instance, {"-SUBMIT", "/tmp/My Results/a.prp"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.lines, QStringList({"handed-over"}));
+    EXPECT_EQ(received, QStringList({"-SUBMIT \"/tmp/My Results/a.prp\""}));
+    EXPECT_FALSE(owner.isMinimized());
+    EXPECT_EQ(queued, std::vector<TPendingFile>({{"/tmp/My Results/a.prp", true, false}}));
+    EXPECT_TRUE(timerActive);
+    // The running copy is in submission mode for that file only.
+    ASSERT_TRUE(spinUntil([&] { return !calls.empty(); }, 5000));
+    EXPECT_TRUE(calls[0].globalSubmit);
+    EXPECT_FALSE(gSubmitMode);
+    EXPECT_TRUE(files.files().empty());
+}
+
+TEST_F(EntrySecondStart, WithoutAFileOnlyRaisesTheRunningCopy)
+{
+    const HelperRun run = runHelper(instance, {});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(received, QStringList({""}));
+    EXPECT_FALSE(owner.isMinimized());
+    EXPECT_TRUE(queued.empty());
+    EXPECT_FALSE(timerActive);
+}
+
+TEST_F(EntrySecondStart, DebugRunsACopyOfItsOwn)
+{
+    const HelperRun run = runHelper(instance, {"-DEBUG", "a.prp"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.lines, QStringList({"own listening=0 debug=1 submit=0 hw=0 startup=a.prp"}));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(received.isEmpty());
+    EXPECT_TRUE(owner.isMinimized());
+}
+
+struct FirstStartCase {
+    const char *name;
+    QStringList arguments;
+    QString line;
+};
+
+void PrintTo(const FirstStartCase &c, std::ostream *os) { *os << c.name; }
+
+class EntryFirstStart : public ::testing::TestWithParam<FirstStartCase> {};
+
+// With no copy running, a start listens itself and keeps its file and flags.
+TEST_P(EntryFirstStart, ListensAndKeepsItsFile)
+{
+    const FirstStartCase &c = GetParam();
+    const HelperRun run = runHelper(uniqueInstance(), c.arguments);
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.lines, QStringList({c.line}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EntryFirstStart,
+    ::testing::Values(
+        FirstStartCase{"Plain", {"/tmp/a.prp"}, "own listening=1 debug=0 submit=0 hw=0 startup=/tmp/a.prp"},
+        FirstStartCase{"HwUpgrade", {"-HWUPGRADE", "a.prp"}, "own listening=1 debug=0 submit=1 hw=1 startup=a.prp"},
+        FirstStartCase{"SubmitWithoutFileIgnored", {"-SUBMIT"}, "own listening=1 debug=0 submit=0 hw=0 startup="},
+        FirstStartCase{"Debug", {"/debug"}, "own listening=1 debug=1 submit=0 hw=0 startup="}),
+    [](const ::testing::TestParamInfo<FirstStartCase> &info) { return std::string(info.param.name); });
+
+TEST(EntryRace, TwoSimultaneousStartsSettleOnOneCopy)
+{
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const QString instance = uniqueInstance();
+        QProcess *a = startHelper(instance, 1, {"a.prp"});
+        QProcess *b = startHelper(instance, 1, {"b.prp"});
+        const HelperRun ra = finish(a);
+        const HelperRun rb = finish(b);
+        const HelperRun &own = ra.exitCode == 3 ? ra : rb;
+        const HelperRun &other = ra.exitCode == 3 ? rb : ra;
+        const QString otherFile = ra.exitCode == 3 ? "b.prp" : "a.prp";
+        EXPECT_EQ(own.exitCode, 3);
+        EXPECT_EQ(other.exitCode, 0);
+        EXPECT_EQ(other.lines, QStringList({"handed-over"}));
+        ASSERT_EQ(own.lines.size(), 2);
+        EXPECT_TRUE(own.lines[0].startsWith("own listening=1"));
+        EXPECT_EQ(own.lines[1], "received " + otherFile);
+    }
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#ifndef TESTS_APP_OPENFIXTURE_H
+#define TESTS_APP_OPENFIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <memory>
+#include <string>
+
+#include "MessageSink.h"
+#include "TemporarySettings.h"
+#include "Ucommoncalls.h"
+#include "imagebuilder.h"
+#include "uAppServices.h"
+#include "uBasicDatabase.h"
+#include "uBasicProject.h"
+#include "uMDIForm.h"
+#include "uMainForm.h"
+#include "uModes.h"
+#include "uPolyraDatabase.h"
+#include "uPolyraProject.h"
+#include "uTreeNode.h"
+#include "ufiles.h"
+
+// A child window that shows a database, as the database window does.
+class FakeDatabaseWindow : public TFDataViewForm {
+public:
+    explicit FakeDatabaseWindow(CBasicDatabase *database_) : database(database_) {}
+    CBasicDatabase *GetDatabase() override { return database; }
+    void UpdateViews(const void *) override {}
+    void BeginRename() override {}
+    CBasicDatabase *database;
+};
+
+// A main window with its own settings, desktop folder, program directory
+// and message sink, and a folder for result files.
+class OpenFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gSubmitMode = gHwUpgradeMode = false;
+        SetViewerLibraryDirectory(QString(SCORVISTA_STANDINS) + "/record");
+        TFMainForm::SetProgramDirectory(programDirectory.path());
+        prepareProgramDirectory();
+        main = std::make_unique<TFMainForm>();
+        main->show();
+        QApplication::processEvents();
+        startMessages = messages();
+        sink.requests.clear();
+    }
+    void TearDown() override
+    {
+        SetFileDialogRunner({});
+        main.reset();
+        TFMainForm::SetProgramDirectory(QString());
+        SetViewerLibraryDirectory(QString());
+        gSubmitMode = gHwUpgradeMode = false;
+    }
+    // Before the main window is made.
+    virtual void prepareProgramDirectory() {}
+
+    QString writeFile(const QString &name, const Bytes &bytes)
+    {
+        const QString path = files.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char *>(bytes.data()), static_cast<qint64>(bytes.size()));
+        return QDir::toNativeSeparators(path);
+    }
+    QString writeText(const QString &name, const QByteArray &text)
+    {
+        const QString path = files.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return path;
+    }
+    QString writeProject(const QString &fileName, const std::string &name, std::int32_t version = 202)
+    {
+        return writeFile(fileName, image::build(image::basicItems(name, "A test", 1000.0f, version)));
+    }
+    static CPolyraProject *makeProject(const std::string &name, std::int32_t version = 202)
+    {
+        const Bytes bytes = image::build(image::basicItems(name, "A test", 1000.0f, version));
+        auto *p = new CPolyraProject;
+        std::unique_ptr<unsigned char[]> buffer(new unsigned char[bytes.size()]);
+        std::copy(bytes.begin(), bytes.end(), buffer.get());
+        EXPECT_TRUE(parseProjectImage(*p, std::move(buffer), bytes.size()));
+        return p;
+    }
+    // A database window for the database, made the active child.
+    FakeDatabaseWindow *showWindowOf(CBasicDatabase *database)
+    {
+        auto *window = new FakeDatabaseWindow(database);
+        QMdiSubWindow *child = main->mdiArea()->addSubWindow(window);
+        child->show();
+        main->mdiArea()->setActiveSubWindow(child);
+        QApplication::processEvents();
+        return window;
+    }
+    void select(QTreeWidgetItem *node)
+    {
+        main->tree()->setCurrentItem(node);
+        main->tree()->setFocus();
+        QApplication::processEvents();
+    }
+    static std::vector<std::string> namesIn(const CBasicDatabase *database)
+    {
+        std::vector<std::string> names;
+        for (int i = 0; i < database->getProjectCount(); ++i)
+            names.push_back(database->getProject(i)->getName());
+        return names;
+    }
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const MessageRequest &r : sink.requests)
+            texts << r.text;
+        return texts;
+    }
+
+    TemporarySettings settings;
+    QTemporaryDir desktop;
+    ScopedEnvironment xdg{"XDG_DATA_HOME", desktop.path().toUtf8()};
+    QTemporaryDir programDirectory;
+    QTemporaryDir files;
+    RecordingMessageSink sink;
+    TQtAppServices services;
+    std::unique_ptr<TFMainForm> main;
+    // What the main window said while it was made.
+    QStringList startMessages;
+};
+
+#endif

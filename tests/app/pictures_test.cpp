@@ -1,0 +1,286 @@
+#include "openfixture.h"
+
+#include <QColor>
+#include <QImage>
+
+#include "Cp1252.h"
+#include "uPictures.h"
+#include "uProjectLoad.h"
+
+namespace {
+
+// A tiny picture of one colour.
+bool writePicture(const QString &path, const QColor &colour, const char *format = "PNG")
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(colour);
+    return image.save(path, format);
+}
+
+class Pictures : public ::testing::Test {
+protected:
+    QString path(const QString &name) const { return QDir(folder.path()).filePath(name); }
+    QTemporaryDir folder;
+    TThumbPictureList cache;
+};
+
+TEST_F(Pictures, AcquireCountsAndReleaseFrees)
+{
+    ASSERT_TRUE(writePicture(path("t.png"), Qt::red));
+    TThumbPicture *first = cache.acquire(path("t.png"), path("large.png"), 3);
+    ASSERT_TRUE(first);
+    TThumbPicture *second = cache.acquire(path("t.png"), path("large.png"), 9);
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(first->useCount, 2);
+    EXPECT_EQ(first->tag, 3);
+    EXPECT_EQ(cache.count(), 1);
+    cache.release(path("t.png"), path("large.png"));
+    EXPECT_EQ(cache.find(path("t.png"), path("large.png")), first);
+    EXPECT_EQ(first->useCount, 1);
+    cache.release(path("t.png"), path("large.png"));
+    EXPECT_FALSE(cache.find(path("t.png"), path("large.png")));
+    EXPECT_EQ(cache.count(), 0);
+    // Releasing what is not there does nothing.
+    cache.release(path("t.png"), path("large.png"));
+}
+
+TEST_F(Pictures, EntriesAreKeyedByBothFiles)
+{
+    ASSERT_TRUE(writePicture(path("IQ01T.PNG"), Qt::red));
+    TThumbPicture *plain = cache.acquire(path("IQ01T.PNG"), "/elsewhere/IQ01I.PNG", 1);
+    TThumbPicture *fsaa = cache.acquire(path("IQ01T.PNG"), "/elsewhere/IQ01A.PNG", 1);
+    ASSERT_TRUE(plain && fsaa);
+    EXPECT_NE(plain, fsaa);
+    // The full-size picture is looked for next to the thumbnail.
+    EXPECT_EQ(TThumbPictureList::largeFileName(plain), QDir::toNativeSeparators(path("IQ01I.PNG")));
+    EXPECT_EQ(TThumbPictureList::largeFileName(fsaa), QDir::toNativeSeparators(path("IQ01A.PNG")));
+    // Both names are compared without regard to case.
+    EXPECT_EQ(cache.acquire(path("iq01t.png"), "/ELSEWHERE/iq01a.png", 1), fsaa);
+    EXPECT_EQ(fsaa->useCount, 2);
+    cache.release(path("IQ01T.PNG"), "/elsewhere/IQ01I.PNG");
+    EXPECT_EQ(cache.count(), 1);
+}
+
+TEST_F(Pictures, LoadsByTheExtension)
+{
+    ASSERT_TRUE(writePicture(path("green.png"), Qt::green));
+    ASSERT_TRUE(writePicture(path("blue.PNG"), Qt::blue));
+    ASSERT_TRUE(writePicture(path("yellow.bmp"), Qt::yellow, "BMP"));
+    // A PNG under another name is read by its content.
+    ASSERT_TRUE(writePicture(path("disguised.bmp"), Qt::cyan));
+    {
+        QFile f(path("broken.png"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\x89PNG\r\n\x1a\n not really");
+    }
+    {
+        QFile f(path("bmp.png"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QImage image(2, 2, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        image.save(&f, "BMP");
+    }
+    struct Case {
+        QString name;
+        bool loads;
+        QColor colour;
+    };
+    const Case cases[] = {
+        {"green.png", true, Qt::green},   {"blue.PNG", true, Qt::blue},     {"yellow.bmp", true, Qt::yellow},
+        {"disguised.bmp", true, Qt::cyan}, {"broken.png", false, QColor()}, {"bmp.png", false, QColor()},
+        {"missing.png", false, QColor()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        TThumbPicture *entry = cache.acquire(path(c.name), path("large.png"), 1);
+        EXPECT_EQ(entry != nullptr, c.loads);
+        if (entry) {
+            EXPECT_EQ(entry->picture.size(), QSize(3, 2));
+            EXPECT_EQ(entry->picture.pixelColor(2, 1).rgb(), c.colour.rgb());
+            EXPECT_FALSE(entry->pixmap().isNull());
+        } else {
+            EXPECT_FALSE(cache.find(path(c.name), path("large.png")));
+        }
+    }
+}
+
+TEST(TestImageTable, RowsByNumber)
+{
+    const std::pair<int, int> cases[] = {{1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, 0}, {0, 0}, {-1, 0}};
+    for (auto [n, row] : cases)
+        EXPECT_EQ(testImageRow(n), row) << n;
+    EXPECT_STREQ(testImageTable[1].title, "Game 2 - Wyrmhold");
+    EXPECT_EQ(testImageTable[3].smallItem, 243);
+    EXPECT_EQ(testImageTable[3].fullItem, 247);
+    EXPECT_EQ(testImageTable[4].n, 0);
+}
+
+// A program directory with the reference pictures, some left out.
+class ReferenceSets : public OpenFixture {
+protected:
+    void prepareProgramDirectory() override
+    {
+        const QString folder = programDirectory.path() + "/Quality/Reference/";
+        for (int n = 1; n <= 4; ++n)
+            for (const char *kind : {"T", "I", "A"}) {
+                const QString name = QString("IQ0%1%2_Reference.PNG").arg(n).arg(kind);
+                if (!leftOut.contains(name))
+                    writePicture(folder + name, QColor(n * 40, 0, 0));
+            }
+    }
+    QStringList leftOut;
+};
+
+TEST_F(ReferenceSets, BothSetsLoadFromTheProgramDirectory)
+{
+    EXPECT_TRUE(main->referenceImagesLoaded());
+    for (int set = 0; set < 2; ++set) {
+        TProjectImages *images = ReferenceImages(set);
+        ASSERT_TRUE(images);
+        EXPECT_TRUE(images->allLoaded());
+        EXPECT_EQ(images->count(), 4);
+        for (int n = 1; n <= 4; ++n) {
+            TThumbPicture *entry = images->findByTag(n);
+            ASSERT_TRUE(entry) << set << " " << n;
+            EXPECT_EQ(entry->picture.pixelColor(0, 0).red(), n * 40);
+            const QString large = QString("IQ0%1%2_Reference.PNG").arg(n).arg(set == 0 ? "I" : "A");
+            EXPECT_EQ(TThumbPictureList::largeFileName(entry),
+                      QDir::toNativeSeparators(programDirectory.path() + "/Quality/Reference/" + large));
+        }
+        EXPECT_FALSE(images->findByTag(5));
+    }
+    // The two sets share their thumbnails' files, not their entries.
+    EXPECT_NE(ReferenceImages(0)->findByTag(1), ReferenceImages(1)->findByTag(1));
+    main.reset();
+    EXPECT_FALSE(ReferenceImages(0));
+}
+
+class IncompleteReferenceSets : public ReferenceSets {
+protected:
+    void SetUp() override
+    {
+        // Only the thumbnails must be there: the full-size pictures are opened on demand.
+        leftOut = {"IQ03T_Reference.PNG", "IQ02A_Reference.PNG"};
+        ReferenceSets::SetUp();
+    }
+};
+
+TEST_F(IncompleteReferenceSets, AMissingPictureIsReported)
+{
+    EXPECT_FALSE(main->referenceImagesLoaded());
+    for (int set = 0; set < 2; ++set) {
+        EXPECT_FALSE(ReferenceImages(set)->allLoaded());
+        EXPECT_EQ(ReferenceImages(set)->count(), 3);
+        EXPECT_FALSE(ReferenceImages(set)->findByTag(3));
+        EXPECT_TRUE(ReferenceImages(set)->findByTag(2));
+    }
+    EXPECT_EQ(startMessages, QStringList{"Some of the Quality Tests Reference Images Didn't Load"});
+}
+
+// Project pictures: the project's folder and the names of items 240-247.
+class ProjectPictures : public OpenFixture {
+protected:
+    QString writePictureProject(const QString &folderName, const Bytes &pictureItems)
+    {
+        QDir(files.path()).mkpath(folderName);
+        return writeFile(folderName + "/pictures.prp",
+                         image::build(cat({image::basicItems("Pictured"), pictureItems})));
+    }
+};
+
+TEST_F(ProjectPictures, LoadedFromTheProjectsFolder)
+{
+    const QString folder = files.filePath("run");
+    writePicture(folder + "/t1.png", Qt::red);
+    writePicture(folder + "/t3.png", Qt::green);
+    QTemporaryDir otherFolder;
+    writePicture(otherFolder.filePath("t4.png"), Qt::blue);
+    auto *db = new CPolyraDatabase;
+    struct Case {
+        Bytes items;
+        bool allLoaded;
+        std::vector<int> tags;
+    };
+    const Case cases[] = {
+        {cat({stringItem(240, "t1.png"), stringItem(244, "l1.png"), stringItem(242, "t3.png"),
+              stringItem(246, "l3.png")}),
+         true, {1, 3}},
+        // A row with one item only is skipped.
+        {cat({stringItem(240, "t1.png")}), true, {}},
+        {cat({stringItem(241, "missing.png"), stringItem(245, "l2.png"), stringItem(240, "t1.png"),
+              stringItem(244, "l1.png")}),
+         false, {1}},
+        // An absolute name stands as it is.
+        {cat({stringItem(243, toCp1252(otherFolder.filePath("t4.png"))), stringItem(247, "l4.png")}), true, {4}},
+        {Bytes(), true, {}},
+    };
+    for (const Case &c : cases) {
+        const QString path = writePictureProject("run", c.items);
+        ASSERT_EQ(OpenProjectIntoDatabase(path, db), 1);
+        CBasicProject *p = db->getProject(db->getProjectCount() - 1);
+        auto *images = dynamic_cast<TProjectImages *>(p->getImages());
+        ASSERT_TRUE(images);
+        EXPECT_EQ(images->allLoaded(), c.allLoaded);
+        std::vector<int> tags;
+        for (int i = 0; i < images->count(); ++i)
+            tags.push_back(images->entry(i)->tag);
+        EXPECT_EQ(tags, c.tags);
+    }
+    auto *images = dynamic_cast<TProjectImages *>(db->getProject(0)->getImages());
+    ASSERT_TRUE(images);
+    EXPECT_EQ(TThumbPictureList::largeFileName(images->findByTag(3)), QDir::toNativeSeparators(folder + "/l3.png"));
+}
+
+TEST_F(ProjectPictures, ReloadingKeepsEachPictureOnce)
+{
+    const QString folder = files.filePath("run");
+    writePicture(folder + "/t1.png", Qt::red);
+    auto *db = new CPolyraDatabase;
+    ASSERT_EQ(OpenProjectIntoDatabase(writePictureProject("run", cat({stringItem(240, "t1.png"), stringItem(244, "l1.png")})), db), 1);
+    CBasicProject *p = db->getProject(0);
+    auto *images = dynamic_cast<TProjectImages *>(p->getImages());
+    ASSERT_TRUE(images);
+    TThumbPicture *entry = images->findByTag(1);
+    ASSERT_TRUE(entry);
+    const int uses = entry->useCount;
+    p->loadImages();
+    p->loadImages();
+    EXPECT_EQ(images->count(), 1);
+    EXPECT_EQ(entry->useCount, uses);
+    delete p;
+    EXPECT_FALSE(ThumbPictures().find(QDir::toNativeSeparators(folder + "/t1.png"),
+                                      QDir::toNativeSeparators(folder + "/l1.png")));
+}
+
+TEST_F(ProjectPictures, ACopyKeepsItsSourcesPictures)
+{
+    QTemporaryDir temp;
+    ScopedEnvironment tmpdir("TMPDIR", temp.path().toUtf8());
+    const QString folder = files.filePath("run");
+    writePicture(folder + "/t1.png", Qt::red);
+    auto *a = new CPolyraDatabase;
+    auto *b = new CPolyraDatabase;
+    ASSERT_EQ(OpenProjectIntoDatabase(writePictureProject("run", cat({stringItem(240, "t1.png"), stringItem(244, "l1.png")})), a), 1);
+    TProjectDrag drag(a->getProject(0));
+    drag.copyFlag = 1;
+    drag.targetDatabase = b;
+    drag.Finished(b, true);
+    ASSERT_EQ(b->getProjectCount(), 1);
+    auto *images = dynamic_cast<TProjectImages *>(b->getProject(0)->getImages());
+    ASSERT_TRUE(images);
+    EXPECT_TRUE(images->allLoaded());
+    EXPECT_TRUE(images->findByTag(1));
+}
+
+TEST_F(ProjectPictures, OtherKindsLoadNothing)
+{
+    struct OtherKind : CPolyraProject {
+        OtherKind() { kind = 2; }
+    } project;
+    TProjectImages images;
+    EXPECT_FALSE(images.LoadProjectImages(project));
+    EXPECT_TRUE(images.isEmpty());
+}
+
+} // namespace
