@@ -90,7 +90,7 @@ int main(int argc, char **argv)
     save(projects + "odd_name_items", cat({seed, stringItem(0, std::string("Rig\0Seven", 9)), intItem(0, 5),
                                            stringItem(1, "d"), intItem(5, 202), intItem(5, 150)}));
     save(projects + "no_name_items", cat({seed, intItem(5, 202), floatItem(4, 10.0f), boolItem(9, 1)}));
-    save(projects + "special_results", cat({seed, basic, floatItem(180, -2.0f), floatItem(181, 1e38f),
+    save(projects + "status_code_results", cat({seed, basic, floatItem(180, -2.0f), floatItem(181, 1e38f),
                                             item(182, 2, be32(0x7FC00000u)), item(183, 2, be32(0x7F800000u))}));
     // Whole images for the raw path.
     save(projects + "image_file", image::build(basic));
