@@ -12,8 +12,23 @@
 
 namespace KV_Rigscan {
 
+// What every record shares: its members, listed once in members(), are
+// written and read in place; most records reset before they read.
+template <class R, int ID, bool ResetBeforeRead = true>
+class Record : public BaseContainer {
+public:
+    void writeToStream(BaseOutputStream &out_) const override { writeMembers(static_cast<const R &>(*this), out_); }
+    void readFromStream(BaseInputStream &in_) override
+    {
+        if constexpr (ResetBeforeRead)
+            static_cast<R &>(*this).reset();
+        readMembers(static_cast<R &>(*this), in_);
+    }
+    int getID() const override { return ID; }
+};
+
 // One processor cache.
-class CpuCache : public BaseContainer {
+class CpuCache : public Record<CpuCache, 14> {
 public:
     CpuCache() { reset(); }
     ~CpuCache() override { reset(); }
@@ -21,13 +36,6 @@ public:
     CpuCache &operator=(const CpuCache &) = default;
 
     const char *getName() const override;
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    void readFromStream(BaseInputStream &in_) override
-    {
-        reset();
-        readMembers(*this, in_);
-    }
-    int getID() const override { return 14; }
 
     virtual Value<short> getLevel() const { return level; }
     virtual Capacity getCapacity() const { return capacity; }
@@ -63,7 +71,7 @@ private:
 };
 
 // One processor socket with its caches.
-class CpuSlot : public BaseContainer {
+class CpuSlot : public Record<CpuSlot, 15> {
 public:
     CpuSlot() { reset(); }
     ~CpuSlot() override { reset(); }
@@ -71,13 +79,6 @@ public:
     CpuSlot &operator=(const CpuSlot &) = default;
 
     const char *getName() const override;
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    void readFromStream(BaseInputStream &in_) override
-    {
-        reset();
-        readMembers(*this, in_);
-    }
-    int getID() const override { return 15; }
     void reset() { resetMembers(*this); }
 
     template <class Self, class V>
@@ -115,7 +116,7 @@ private:
 };
 
 // One display adapter with its modes, texture formats and 3D capabilities.
-class DisplayDevice : public BaseContainer {
+class DisplayDevice : public Record<DisplayDevice, 16> {
 public:
     DisplayDevice() { reset(); }
     ~DisplayDevice() override { reset(); }
@@ -123,13 +124,6 @@ public:
     DisplayDevice &operator=(const DisplayDevice &) = default;
 
     const char *getName() const override { return name.get().c_str(); }
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    void readFromStream(BaseInputStream &in_) override
-    {
-        reset();
-        readMembers(*this, in_);
-    }
-    int getID() const override { return 16; }
     void reset();
 
     template <class Self, class V>
@@ -194,7 +188,7 @@ public:
 };
 
 // One memory module socket.
-class MemorySlot : public BaseContainer {
+class MemorySlot : public Record<MemorySlot, 19, false> {
 public:
     MemorySlot() { reset(); }
     ~MemorySlot() override { reset(); }
@@ -202,10 +196,6 @@ public:
     MemorySlot &operator=(const MemorySlot &) = default;
 
     const char *getName() const override;
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    // Read straight into the members: list elements always start as fresh defaults.
-    void readFromStream(BaseInputStream &in_) override { readMembers(*this, in_); }
-    int getID() const override { return 19; }
 
     virtual void clear() { reset(); }
     virtual void reset();
@@ -252,7 +242,7 @@ private:
 };
 
 // One memory array with its module sockets.
-class MemoryArray : public BaseContainer {
+class MemoryArray : public Record<MemoryArray, 18> {
 public:
     MemoryArray() { reset(); }
     ~MemoryArray() override { reset(); }
@@ -260,13 +250,6 @@ public:
     MemoryArray &operator=(const MemoryArray &) = default;
 
     const char *getName() const override { return "Memory Array"; }
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    void readFromStream(BaseInputStream &in_) override
-    {
-        reset();
-        readMembers(*this, in_);
-    }
-    int getID() const override { return 18; }
     void reset() { resetMembers(*this); }
 
     template <class Self, class V>
@@ -293,7 +276,7 @@ public:
 };
 
 // One expansion slot and the card in it.
-class CardSlot : public BaseContainer {
+class CardSlot : public Record<CardSlot, 13> {
 public:
     CardSlot() { reset(); }
     ~CardSlot() override { reset(); }
@@ -301,13 +284,6 @@ public:
     CardSlot &operator=(const CardSlot &) = default;
 
     const char *getName() const override;
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    void readFromStream(BaseInputStream &in_) override
-    {
-        reset();
-        readMembers(*this, in_);
-    }
-    int getID() const override { return 13; }
     void reset() { resetMembers(*this); }
 
     template <class Self, class V>
@@ -353,7 +329,7 @@ private:
 };
 
 // One device on the system board.
-class MotherboardDevice : public BaseContainer {
+class MotherboardDevice : public Record<MotherboardDevice, 20> {
 public:
     MotherboardDevice() { reset(); }
     ~MotherboardDevice() override { reset(); }
@@ -361,13 +337,6 @@ public:
     MotherboardDevice &operator=(const MotherboardDevice &) = default;
 
     const char *getName() const override { return description.get().c_str(); }
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    void readFromStream(BaseInputStream &in_) override
-    {
-        reset();
-        readMembers(*this, in_);
-    }
-    int getID() const override { return 20; }
     void reset() { resetMembers(*this); }
 
     template <class Self, class V>
@@ -391,7 +360,7 @@ public:
     ValueHex<unsigned char> revision2;
 };
 
-class Monitor : public BaseContainer {
+class Monitor : public Record<Monitor, 21> {
 public:
     Monitor() { reset(); }
     ~Monitor() override { reset(); }
@@ -399,13 +368,6 @@ public:
     Monitor &operator=(const Monitor &) = default;
 
     const char *getName() const override { return name.get().c_str(); }
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    void readFromStream(BaseInputStream &in_) override
-    {
-        reset();
-        readMembers(*this, in_);
-    }
-    int getID() const override { return 21; }
     void reset() { resetMembers(*this); }
 
     template <class Self, class V>
@@ -423,7 +385,7 @@ public:
     Value<unsigned> maxHeight;
 };
 
-class PhysicalHDD : public BaseContainer {
+class PhysicalHDD : public Record<PhysicalHDD, 12, false> {
 public:
     PhysicalHDD() { reset(); }
     ~PhysicalHDD() override { reset(); }
@@ -431,9 +393,6 @@ public:
     PhysicalHDD &operator=(const PhysicalHDD &) = default;
 
     const char *getName() const override { return name.get().c_str(); }
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    void readFromStream(BaseInputStream &in_) override { readMembers(*this, in_); }
-    int getID() const override { return 12; }
     void reset();
 
     template <class Self, class V>
@@ -453,7 +412,7 @@ public:
     String interfaceType;
 };
 
-class Battery : public BaseContainer {
+class Battery : public Record<Battery, 22, false> {
 public:
     Battery() { reset(); }
     ~Battery() override { reset(); }
@@ -461,9 +420,6 @@ public:
     Battery &operator=(const Battery &) = default;
 
     const char *getName() const override { return "Battery"; }
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    void readFromStream(BaseInputStream &in_) override { readMembers(*this, in_); }
-    int getID() const override { return 22; }
     void reset();
 
     template <class Self, class V>
@@ -482,7 +438,7 @@ public:
 };
 
 // The motherboard's AGP capabilities, held by the motherboard component itself.
-class AGPCap : public BaseContainer {
+class AGPCap : public Record<AGPCap, 23> {
 public:
     AGPCap() { reset(); }
     ~AGPCap() override { reset(); }
@@ -490,13 +446,6 @@ public:
     AGPCap &operator=(const AGPCap &) = default;
 
     const char *getName() const override { return "AGP Capabilities"; }
-    void writeToStream(BaseOutputStream &out_) const override { writeMembers(*this, out_); }
-    void readFromStream(BaseInputStream &in_) override
-    {
-        reset();
-        readMembers(*this, in_);
-    }
-    int getID() const override { return 23; }
     void reset() { resetMembers(*this); }
 
     template <class Self, class V>
