@@ -8,7 +8,7 @@ packages=(
   zlib1g-dev
   clang libclang-rt-14-dev
   locales
-  qt6-base-dev libgl-dev fonts-dejavu-core
+  qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth
 )
 
 missing=()
