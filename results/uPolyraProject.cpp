@@ -155,7 +155,14 @@ void CPolyraProject::storeNameAndDescription()
 
 int CPolyraProject::getFsaaSamples() const
 {
-    return store ? store->getInt(29) : -1;
+    if (!store)
+        return -1;
+    // A display text must not fail: an item 29 of another kind counts as absent.
+    try {
+        return store->getInt(29);
+    } catch (const Exception &) {
+        return -1;
+    }
 }
 
 void CPolyraProject::afterParse()

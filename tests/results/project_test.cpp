@@ -123,10 +123,12 @@ TEST_F(ProjectFiles, DisplayTexts)
         EXPECT_EQ(p->getRenderingPlatform(), "GeForce3");
         EXPECT_EQ(p->getRenderingPipeline(), "D3D Pure Hardware T&L");
     }
-    // No FSAA item at all reads as not enabled.
-    std::unique_ptr<CBasicProject> p(loadProjectFile(write("n.prp", image::build(image::basicItems()))));
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->getFsaaText(), "Not Enabled");
+    // No FSAA item, or one of another kind, reads as not enabled.
+    for (const Bytes &items : {image::basicItems(), cat({image::basicItems(), stringItem(29, "four")})}) {
+        std::unique_ptr<CBasicProject> p(loadProjectFile(write("n.prp", image::build(items))));
+        ASSERT_TRUE(p);
+        EXPECT_EQ(p->getFsaaText(), "Not Enabled");
+    }
 }
 
 TEST_F(ProjectFiles, MalformedImagesFailCleanly)
