@@ -165,6 +165,16 @@ std::string StringData::getString() const
     return value;
 }
 
+int StringData::getInt() const
+{
+    throw Exception("Data length not of any integer type");
+}
+
+int BinaryData::getInt() const
+{
+    throw Exception("Data length not of any integer type");
+}
+
 const unsigned char* StringData::getData(unsigned& length_) const
 {
     length_ = 0;

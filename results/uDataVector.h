@@ -98,6 +98,8 @@ public:
 
     // The characters up to the first zero byte.
     std::string getString() const override;
+    // Its payload starts with a length field, never a number: refused.
+    int getInt() const override;
     // Strings are read through getString: null and 0.
     const unsigned char* getData(unsigned& length_) const override;
     // The stored characters unchanged, zero bytes included, until setString.
@@ -118,6 +120,8 @@ public:
 
     // The first byte of the block and n.
     const unsigned char* getData(unsigned& length_) const override;
+    // Its payload starts with a length field, never a number: refused.
+    int getInt() const override;
     void write(unsigned char* buffer, std::size_t& position) const override;
     void read(unsigned char* buffer, std::size_t& position, std::size_t end) override;
     std::size_t size() const override;

@@ -372,3 +372,16 @@ TEST(DataVectorSerialise, EmptyStoreGivesOnlyTheRoom)
 }
 
 } // namespace
+
+// A string or block item of four bytes is not a number: its payload begins
+// with the length field.
+TEST(BasicDataErrors, TextAndBlockItemsAreNoNumbers)
+{
+    for (const Bytes &region : {stringItem(7, "four"), blockItem(7, {1, 2, 3, 4})}) {
+        ExactBuffer buffer(region);
+        DataVector store;
+        store.parse(buffer.data.get(), buffer.size);
+        EXPECT_THROW(store.getInt(7), Exception);
+        EXPECT_THROW(store.getFloat(7), Exception);
+    }
+}
