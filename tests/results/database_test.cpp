@@ -9,6 +9,7 @@
 #include "FileUtil.h"
 #include "imagebuilder.h"
 #include "recording_services.h"
+#include "resultfiles_fixture.h"
 #include "samplemachine.h"
 #include "uPolyraDatabase.h"
 #include "uPolyraProject.h"
@@ -18,21 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Databases : public ::testing::Test {
+class Databases : public ResultFilesTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "scvdbXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override
-    {
-        CBasicDatabase::deleteAll();
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-
     // A project parsed from a hand-built image, with one result per test id.
     CPolyraProject *project(const std::string &name, std::vector<std::pair<unsigned, float>> results = {},
                             std::uint32_t seed = 7, bool hidden = false)
@@ -67,15 +55,6 @@ protected:
         return b;
     }
 
-    std::string write(const std::string &name, const Bytes &bytes)
-    {
-        const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
-        return path;
-    }
-
-    RecordingServices services;
-    fs::path dir;
 };
 
 Bytes le32(std::uint32_t v)

@@ -10,6 +10,7 @@
 #include "U2001crypt.h"
 #include "imagebuilder.h"
 #include "recording_services.h"
+#include "resultfiles_fixture.h"
 #include "samplemachine.h"
 #include "uDataVector.h"
 #include "uPolyraDatabase.h"
@@ -21,27 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ProjectFiles : public ::testing::Test {
+class ProjectFiles : public ResultFilesTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "scvprojXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override
-    {
-        CBasicDatabase::deleteAll();
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-
-    std::string write(const std::string &name, const Bytes &bytes)
-    {
-        const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
-        return path;
-    }
     Bytes read(const std::string &path)
     {
         std::vector<unsigned char> bytes;
@@ -49,8 +31,6 @@ protected:
         return bytes;
     }
 
-    RecordingServices services;
-    fs::path dir;
 };
 
 // The plain items of an image: version 202 and up keeps the current layout.
