@@ -474,12 +474,14 @@ bool sortTexts(std::vector<CBasicProject *> &projects_, std::string (CBasicProje
 
 } // namespace
 
-#define SCORVISTA_FINISH_SORT(reverse)                                                             \
-    do {                                                                                           \
-        if (reverse)                                                                               \
-            reverseOrder();                                                                        \
-        changed();                                                                                 \
-    } while (0)
+// Every sort ends the same way: turned round when nothing moved, then the
+// views follow.
+void CBasicDatabase::finishSort(bool reverse_)
+{
+    if (reverse_)
+        reverseOrder();
+    changed();
+}
 
 void CBasicDatabase::sortByTestResult(int testId_)
 {
@@ -490,17 +492,17 @@ void CBasicDatabase::sortByTestResult(int testId_)
             return v ? v->getValue() : 0.0;
         },
         [](double a, double b) { return a > b; }, [](double a, double b) { return std::fabs(a - b) > 0.001; });
-    SCORVISTA_FINISH_SORT(reverse);
+    finishSort(reverse);
 }
 
 void CBasicDatabase::sortByRenderingPlatform()
 {
-    SCORVISTA_FINISH_SORT(sortTexts(projects, &CBasicProject::getRenderingPlatform));
+    finishSort(sortTexts(projects, &CBasicProject::getRenderingPlatform));
 }
 
 void CBasicDatabase::sortByTextureFormat()
 {
-    SCORVISTA_FINISH_SORT(sortTexts(projects, &CBasicProject::getTextureFormatText));
+    finishSort(sortTexts(projects, &CBasicProject::getTextureFormatText));
 }
 
 void CBasicDatabase::sortByCpu()
@@ -514,46 +516,44 @@ void CBasicDatabase::sortByCpu()
         },
         // Either part differing makes a second sort turn the order round.
         [](const Key &a, const Key &b) { return !sameTextIgnoringCase(a.first, b.first) || a.second != b.second; });
-    SCORVISTA_FINISH_SORT(reverse);
+    finishSort(reverse);
 }
 
 void CBasicDatabase::sortByCpuSpeed()
 {
-    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getCpuSpeed(); }));
+    finishSort(sortNumbers(projects, [](CBasicProject *p) { return p->getCpuSpeed(); }));
 }
 
 void CBasicDatabase::sortByZBuffer()
 {
-    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getZBufferDepth(); }));
+    finishSort(sortNumbers(projects, [](CBasicProject *p) { return p->getZBufferDepth(); }));
 }
 
 void CBasicDatabase::sortByFrameBuffer()
 {
-    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getFrameBuffer(); }));
+    finishSort(sortNumbers(projects, [](CBasicProject *p) { return p->getFrameBuffer(); }));
 }
 
 void CBasicDatabase::sortByRefreshRate()
 {
-    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getRefreshRate(); }));
+    finishSort(sortNumbers(projects, [](CBasicProject *p) { return p->getRefreshRate(); }));
 }
 
 void CBasicDatabase::sortByResolution()
 {
-    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getWidth(); }));
+    finishSort(sortNumbers(projects, [](CBasicProject *p) { return p->getWidth(); }));
 }
 
 void CBasicDatabase::sortByColorDepth()
 {
-    SCORVISTA_FINISH_SORT(sortNumbers(projects, [](CBasicProject *p) { return p->getColorDepth(); }));
+    finishSort(sortNumbers(projects, [](CBasicProject *p) { return p->getColorDepth(); }));
 }
 
 void CBasicDatabase::sortByRenderingPipeline()
 {
-    SCORVISTA_FINISH_SORT(
+    finishSort(
         sortNumbers(projects, [](CBasicProject *p) { return renderingPipelineRank(p->getRenderingPipeline()); }));
 }
-
-#undef SCORVISTA_FINISH_SORT
 
 int renderingPipelineRank(const std::string &text_)
 {

@@ -118,6 +118,7 @@ public:
 protected:
     void init();
     void clear();
+    void finishSort(bool reverse_);
 
     int kind = 1;
     unsigned version = 0;
