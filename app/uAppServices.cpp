@@ -28,16 +28,40 @@ void TQtAppServices::appMessage(const std::string &text_)
     AppMessage(fromCp1252(text_));
 }
 
+namespace {
+
+CAppServices::Answer answerOf(MessageAnswer answer_)
+{
+    switch (answer_) {
+    case MessageAnswer::Yes:
+        return CAppServices::Answer::Yes;
+    case MessageAnswer::No:
+        return CAppServices::Answer::No;
+    default:
+        return CAppServices::Answer::Cancel;
+    }
+}
+
+} // namespace
+
 CAppServices::Answer TQtAppServices::askYesNoCancel(const std::string &text_)
 {
-    switch (::askYesNoCancel(fromCp1252(text_))) {
-    case MessageAnswer::Yes:
-        return Answer::Yes;
-    case MessageAnswer::No:
-        return Answer::No;
-    default:
-        return Answer::Cancel;
-    }
+    return answerOf(::askYesNoCancel(fromCp1252(text_)));
+}
+
+CAppServices::Answer TQtAppServices::askYesNoCancelCaptioned(const std::string &text_, const std::string &caption_)
+{
+    return answerOf(::askYesNoCancel(fromCp1252(text_), fromCp1252(caption_)));
+}
+
+void TQtAppServices::beginWorkMessage()
+{
+    BeginWorkMessage();
+}
+
+void TQtAppServices::endWorkMessage()
+{
+    EndWorkMessage();
 }
 
 TTreeNode *TQtAppServices::addProjectNode(CBasicProject &project_)

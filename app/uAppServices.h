@@ -12,6 +12,9 @@ public:
 
     void appMessage(const std::string &text_) override;
     Answer askYesNoCancel(const std::string &text_) override;
+    Answer askYesNoCancelCaptioned(const std::string &text_, const std::string &caption_) override;
+    void beginWorkMessage() override;
+    void endWorkMessage() override;
     bool applicationClosing() override { return closing; }
     void setClosing(bool closing_) { closing = closing_; }
 

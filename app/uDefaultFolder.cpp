@@ -1,5 +1,7 @@
 #include "uDefaultFolder.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include "RegistryStore.h"
@@ -18,8 +20,12 @@ QString GetDefaultFolder()
     if (store.keyExists())
         folder = store.readString(QString(), defaultPathName);
     // Kept whole: a shortened path would name some other folder.
-    if (folder.isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!folder.isEmpty())
+        return folder;
+    // The documents folder is only named, not made, on many desktops.
+    folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
     return folder;
 }
 

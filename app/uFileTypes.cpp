@@ -171,7 +171,7 @@ bool desktopNeedsRewrite(const QString &exe_)
     bool namesProgram = false;
     for (const QString &argument : splitDesktopExec(entry.exec))
         namesProgram = namesProgram || argument.contains(exe_);
-    if (!namesProgram)
+    if (!namesProgram || defaultApplicationFor(projectMimeType) != desktopFileId)
         return true;
 
     const MimePackage package = readMimePackage(mimePackagePath());
@@ -182,7 +182,7 @@ bool desktopNeedsRewrite(const QString &exe_)
     if (package.databaseIcon != databaseIconName)
         return true;
 
-    if (!entry.mimeTypes.contains(databaseMimeType))
+    if (!entry.mimeTypes.contains(databaseMimeType) || defaultApplicationFor(databaseMimeType) != desktopFileId)
         return true;
     return entry.exec != desktopExecLine(exe_);
 }
@@ -243,12 +243,119 @@ QByteArray desktopEntryText(const QString &exe_)
                                           "Name=Scorvista2001 SE\n"
                                           "Comment=Polyra2001 result projects and databases\n")
                          + QStringLiteral("Exec=") + escapeValue(desktopExecLine(exe_)) + QLatin1Char('\n')
+                         + QStringLiteral("Icon=") + applicationIconName + QLatin1Char('\n')
                          + QStringLiteral("MimeType=") + databaseMimeType + QLatin1Char(';') + projectMimeType
                          + QStringLiteral(";\n"
                                           "Terminal=false\n"
                                           // A file handler, not a launcher of its own.
                                           "NoDisplay=true\n");
     return text.toUtf8();
+}
+
+// ---- the user's default applications ----
+
+const QString defaultApplicationsGroup = QStringLiteral("Default Applications");
+
+// The lines of a text file, without the last line's newline.
+QStringList readLines(const QString &path_)
+{
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
+// The group a "[name]" line opens; null when the line opens none.
+QString groupOf(const QString &line_)
+{
+    const QString line = line_.trimmed();
+    if (!line.startsWith(QLatin1Char('[')) || !line.endsWith(QLatin1Char(']')))
+        return QString();
+    return line.mid(1, line.size() - 2);
+}
+
+bool splitKeyLine(const QString &line_, QString &key_, QString &value_)
+{
+    const QString line = line_.trimmed();
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (line.startsWith(QLatin1Char('#')) || equals <= 0)
+        return false;
+    key_ = line.left(equals).trimmed();
+    value_ = line.mid(equals + 1).trimmed();
+    return true;
+}
+
+QStringList applicationsOf(const QString &value_)
+{
+    QStringList applications;
+    for (const QString &part : value_.split(QLatin1Char(';')))
+        if (!part.trimmed().isEmpty())
+            applications.append(part.trimmed());
+    return applications;
+}
+
+// The program first; the user's other choices stay behind it.
+QString defaultValueBefore(const QString &value_)
+{
+    QString value = desktopFileId + QLatin1Char(';');
+    for (const QString &application : applicationsOf(value_))
+        if (application != desktopFileId)
+            value += application + QLatin1Char(';');
+    return value;
+}
+
+// Sets the program as the default of both types and leaves every other
+// line as it was.
+bool writeDefaultApplications()
+{
+    const QString path = mimeAppsListPath();
+    QStringList lines = readLines(path);
+    const QStringList types = {databaseMimeType, projectMimeType};
+    QStringList missing = types;
+    // New entries go after the last line of the first such group.
+    qsizetype insertAt = -1;
+    int groupsSeen = 0;
+    bool inGroup = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString group = groupOf(lines[i]);
+        if (!group.isNull()) {
+            inGroup = group == defaultApplicationsGroup;
+            if (inGroup && ++groupsSeen == 1)
+                insertAt = i + 1;
+            continue;
+        }
+        if (!inGroup)
+            continue;
+        if (groupsSeen == 1 && !lines[i].trimmed().isEmpty())
+            insertAt = i + 1;
+        QString key;
+        QString value;
+        if (splitKeyLine(lines[i], key, value) && types.contains(key)) {
+            lines[i] = key + QLatin1Char('=') + defaultValueBefore(value);
+            missing.removeAll(key);
+        }
+    }
+    if (insertAt < 0) {
+        lines.append(QLatin1Char('[') + defaultApplicationsGroup + QLatin1Char(']'));
+        insertAt = lines.size();
+    }
+    for (const QString &type : missing)
+        lines.insert(insertAt++, type + QLatin1Char('=') + defaultValueBefore(QString()));
+
+    // A linked file (kept with the user's other settings) stays linked.
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path;
+    return writeFile(target, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+}
+
+// Embedded, so a program run from its build folder has its icon too.
+QByteArray applicationIconData()
+{
+    QFile icon(QStringLiteral(":/icons/") + applicationIconName + QStringLiteral(".svg"));
+    return icon.open(QIODevice::ReadOnly) ? icon.readAll() : QByteArray();
 }
 
 bool hasControlCharacters(const QString &text_)
@@ -294,6 +401,45 @@ QString mimePackagePath()
 QString desktopEntryPath()
 {
     return xdgDataHome() + QStringLiteral("/applications/scorvista2001se.desktop");
+}
+
+QString applicationIconPath()
+{
+    return xdgDataHome() + QStringLiteral("/icons/hicolor/scalable/apps/") + applicationIconName
+           + QStringLiteral(".svg");
+}
+
+QString xdgConfigHome()
+{
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
+        return configured;
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString mimeAppsListPath()
+{
+    return xdgConfigHome() + QStringLiteral("/mimeapps.list");
+}
+
+QString defaultApplicationFor(const QString &mimeType_)
+{
+    // A key given twice counts with its last value, as GLib reads it.
+    QString value;
+    bool inGroup = false;
+    for (const QString &line : readLines(mimeAppsListPath())) {
+        const QString group = groupOf(line);
+        if (!group.isNull()) {
+            inGroup = group == defaultApplicationsGroup;
+            continue;
+        }
+        QString key;
+        QString lineValue;
+        if (inGroup && splitKeyLine(line, key, lineValue) && key == mimeType_)
+            value = lineValue;
+    }
+    const QStringList applications = applicationsOf(value);
+    return applications.isEmpty() ? QString() : applications.first();
 }
 
 QString desktopExecLine(const QString &exePath_)
@@ -350,6 +496,10 @@ bool RegisterFileTypesOnDesktop(const QString &exePath_, const DesktopToolRunner
     // Write failures are ignored; the next start tries again.
     writeFile(mimePackagePath(), mimePackageText());
     writeFile(desktopEntryPath(), desktopEntryText(exePath_));
+    const QByteArray icon = applicationIconData();
+    if (!icon.isEmpty())
+        writeFile(applicationIconPath(), icon);
+    writeDefaultApplications();
     if (runTool_) {
         runTool_(QStringLiteral("update-mime-database"), {xdgDataHome() + QStringLiteral("/mime")});
         runTool_(QStringLiteral("update-desktop-database"), {xdgDataHome() + QStringLiteral("/applications")});

@@ -12,7 +12,8 @@ using DesktopToolRunner = std::function<bool(const QString &program_, const QStr
 // Checks that ".prp" and ".prb" open with this program and rewrites all of
 // the associations when a check fails. True when they were rewritten.
 // Windows keeps them in the registry, other desktops in a shared-mime-info
-// package and a desktop entry below $XDG_DATA_HOME.
+// package and a desktop entry below $XDG_DATA_HOME, and the entry as the
+// default of both types in $XDG_CONFIG_HOME/mimeapps.list.
 bool RegisterFileTypes();
 bool RegisterFileTypes(const QString &exePath_, const DesktopToolRunner &runTool_);
 
@@ -25,6 +26,14 @@ bool RegisterFileTypesOnDesktop(const QString &exePath_, const DesktopToolRunner
 QString xdgDataHome();
 QString mimePackagePath();
 QString desktopEntryPath();
+// The program's icon beside the desktop entry, in the user's hicolor theme.
+QString applicationIconPath();
+QString xdgConfigHome();
+// Where the user's default applications are kept.
+QString mimeAppsListPath();
+// The first application of the type's [Default Applications] entry in the
+// user's mimeapps.list; empty when there is none.
+QString defaultApplicationFor(const QString &mimeType_);
 // The Exec value that opens one file with the program: its path quoted
 // by the desktop entry's rules, then "%f".
 QString desktopExecLine(const QString &exePath_);
@@ -36,5 +45,7 @@ inline const QString projectMimeType = QStringLiteral("application/x-polyra-proj
 inline const QString databaseMimeType = QStringLiteral("application/x-polyra-database");
 inline const QString projectIconName = QStringLiteral("scorvista2001se-project");
 inline const QString databaseIconName = QStringLiteral("scorvista2001se-database");
+inline const QString applicationIconName = QStringLiteral("scorvista2001se");
+inline const QString desktopFileId = QStringLiteral("scorvista2001se.desktop");
 
 #endif

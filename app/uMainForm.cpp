@@ -4,6 +4,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QFontMetrics>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -50,6 +53,8 @@
 #include "uTreeNode.h"
 #include "uexception.h"
 #include "ufiles.h"
+#include "programprinter.h"
+#include "toolbaricons.h"
 
 namespace {
 
@@ -90,6 +95,13 @@ protected:
 private:
     TFMainForm *owner;
 };
+
+// Wide enough for a database node and a typical project name under it.
+int defaultTreeWidth(const QTreeWidget *tree_)
+{
+    const int text = tree_->fontMetrics().horizontalAdvance(QStringLiteral("Pentium 4 2000 GeForce3 Ti"));
+    return std::max(145, text + 4 * tree_->indentation() + 32);
+}
 
 QStringList localFiles(const QMimeData *data_)
 {
@@ -137,6 +149,8 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
     layout->setMenuBar(MainMenu);
     Toolbar = new QToolBar(this);
     Toolbar->setObjectName("Toolbar");
+    Toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    Toolbar->setIconSize(QSize(20, 20));
     layout->addWidget(Toolbar);
     ToolMenu = new TMenuBar(this);
     ToolMenu->setObjectName("ToolMenu");
@@ -160,7 +174,7 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
     Splitter1->addWidget(MainTree);
     Splitter1->addWidget(mdi);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({145, 430});
+    Splitter1->setSizes({defaultTreeWidth(MainTree), 430});
     layout->addWidget(Splitter1, 1);
 
     StatusBar = new QStatusBar(this);
@@ -186,12 +200,31 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
     connect(MainTree, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         if (QTreeWidgetItem *item = MainTree->itemAt(at))
             MainTree->setCurrentItem(item);
+        MainTree->setFocus(Qt::PopupFocusReason);
+        lastFocus = MainTree;
         TreePopupPopup();
         TreePopup->popup(MainTree->viewport()->mapToGlobal(at));
     });
     connect(MainTree->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this](QWidget *, QAbstractItemDelegate::EndEditHint) {
         endRename(MainTree->currentItem());
     });
+
+    // Shortcuts and toolbar buttons act at once: the states are kept as a
+    // command given now would find them, not only when a menu opens.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && !qobject_cast<QMenu *>(now) && !qobject_cast<QMenuBar *>(now))
+            lastFocus = now;
+        RefreshCommandStates();
+    });
+    connect(MainTree, &QTreeWidget::currentItemChanged, this, [this] { RefreshCommandStates(); });
+    connect(MainTree->model(), &QAbstractItemModel::rowsInserted, this, [this] { scheduleStateRefresh(); });
+    connect(MainTree->model(), &QAbstractItemModel::rowsRemoved, this, [this] { scheduleStateRefresh(); });
+    connect(mdi, &QMdiArea::subWindowActivated, this, [this] { RefreshCommandStates(); });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        clipboardMarker = ClipboardHoldsProjects();
+        RefreshCommandStates();
+    });
+    clipboardMarker = ClipboardHoldsProjects();
 
     ThumbPictures();
     referencesLoaded = LoadReferenceSets(programDir);
@@ -224,33 +257,35 @@ QMenu *TFMainForm::menu(const char *name_) const
     return findChild<QMenu *>(name_);
 }
 
+void TFMainForm::connectCommand(const char *name_, void (TFMainForm::*command_)(), CommandRoad road_)
+{
+    connect(action(name_), &QAction::triggered, this, [this, command_, road_] { runCommand(road_, command_); });
+}
+
 void TFMainForm::buildActions()
 {
-    connect(addAction("MNewDatabase", "&New", QKeySequence("Ctrl+N")), &QAction::triggered, this, &TFMainForm::MNewDatabaseClick);
-    connect(addAction("MOpen", "&Open..", QKeySequence("Ctrl+O")), &QAction::triggered, this, &TFMainForm::MOpenClick);
-    connect(addAction("MSave", "&Save", QKeySequence("Ctrl+S")), &QAction::triggered, this, &TFMainForm::MSaveClick);
-    connect(addAction("MSaveAs", "Save &As.."), &QAction::triggered, this, &TFMainForm::MSaveAsClick);
-    connect(addAction("MSaveAll", "Sa&ve All"), &QAction::triggered, this, &TFMainForm::MSaveAllClick);
-    connect(addAction("MClose", "&Close"), &QAction::triggered, this, &TFMainForm::MCloseClick);
-    connect(addAction("MCloseAll", "C&lose All"), &QAction::triggered, this, &TFMainForm::MCloseAllClick);
+    using R = CommandRoad;
+    addAction("MNewDatabase", "&New", QKeySequence("Ctrl+N"));
+    addAction("MOpen", "&Open..", QKeySequence("Ctrl+O"));
+    addAction("MSave", "&Save", QKeySequence("Ctrl+S"));
+    addAction("MSaveAs", "Save &As..");
+    addAction("MSaveAll", "Sa&ve All");
+    addAction("MClose", "&Close");
+    addAction("MCloseAll", "C&lose All");
     addAction("RefreshFileInfo1", "Refresh File Info")->setVisible(false);
-    connect(addAction("MPrintsettings", "Page Setup"), &QAction::triggered, this, &TFMainForm::MPrintsettingsClick);
-    connect(addAction("MPrintPreview", "Print Pre&view"), &QAction::triggered, this, &TFMainForm::MPrintPreviewClick);
-    connect(addAction("MPrint", "&Print"), &QAction::triggered, this, &TFMainForm::MPrintClick);
-    connect(addAction("Mexit", "E&xit", QKeySequence("Alt+X")), &QAction::triggered, this, &TFMainForm::MexitClick);
-    connect(addAction("MCut", "Cu&t", QKeySequence("Ctrl+X")), &QAction::triggered, this, &TFMainForm::MCutClick);
-    connect(addAction("MCopy", "&Copy", QKeySequence("Ctrl+C")), &QAction::triggered, this, &TFMainForm::MCopyClick);
-    connect(addAction("MPaste", "&Paste", QKeySequence("Ctrl+V")), &QAction::triggered, this, &TFMainForm::MPasteClick);
+    addAction("MPrintsettings", "Page Setup");
+    addAction("MPrintPreview", "Print Pre&view");
+    addAction("MPrint", "&Print");
+    addAction("Mexit", "E&xit", QKeySequence("Alt+X"));
+    addAction("MCut", "Cu&t", QKeySequence("Ctrl+X"));
+    addAction("MCopy", "&Copy", QKeySequence("Ctrl+C"));
+    addAction("MPaste", "&Paste", QKeySequence("Ctrl+V"));
     QAction *del = addAction("MDelete", "&Delete", QKeySequence(Qt::Key_Delete));
-    connect(del, &QAction::triggered, this, &TFMainForm::MDeleteClick);
     addAction("MSelectAll", "Se&lect All")->setVisible(false);
-    for (auto [name, caption, slot] : {std::tuple{"MToolbar", "&Toolbar", &TFMainForm::MToolbarClick},
-                                       {"MStatusbar", "&Status bar", &TFMainForm::MStatusbarClick},
-                                       {"MResultTree", "&Result tree", &TFMainForm::MResultTreeClick}}) {
+    for (auto [name, caption] : {std::pair{"MToolbar", "&Toolbar"}, {"MStatusbar", "&Status bar"}, {"MResultTree", "&Result tree"}}) {
         QAction *a = addAction(name, caption);
         a->setCheckable(true);
         a->setChecked(true);
-        connect(a, &QAction::triggered, this, slot);
     }
     auto *views = new QActionGroup(this);
     for (auto [name, caption] : {std::pair{"MLargeIcons", "Lar&ge Icons"}, {"MDetails", "&Details"}}) {
@@ -258,13 +293,12 @@ void TFMainForm::buildActions()
         a->setCheckable(true);
         views->addAction(a);
     }
-    connect(addAction("MShow", "Open"), &QAction::triggered, this, &TFMainForm::MShowClick);
+    addAction("MShow", "Open");
     addAction("MSubmit", "Submit");
-    connect(addAction("MHidden", "Hidden"), &QAction::triggered, this, &TFMainForm::MHiddenClick);
-    action("MHidden")->setCheckable(true);
+    addAction("MHidden", "Hidden")->setCheckable(true);
     addAction("GlobalCompare1", "&Online Scorvista");
     addAction("CorvalincomSettings1", "CorvalinSoft Settings")->setVisible(false);
-    connect(addAction("NPolyraResults1", "Go to &CorvalinSoft"), &QAction::triggered, this, &TFMainForm::NPolyraResults1Click);
+    addAction("NPolyraResults1", "Go to &CorvalinSoft");
     addAction("Cascade1", "&Cascade");
     addAction("Tile1", "&Tile");
     addAction("Next1", "&Next");
@@ -275,24 +309,61 @@ void TFMainForm::buildActions()
     connect(action("Next1"), &QAction::triggered, mdi, &QMdiArea::activateNextSubWindow);
     connect(action("Previous1"), &QAction::triggered, mdi, &QMdiArea::activatePreviousSubWindow);
     connect(action("ArrangeIcons1"), &QAction::triggered, mdi, &QMdiArea::tileSubWindows);
-    connect(addAction("Content1", "&Help topics", QKeySequence(Qt::Key_F1)), &QAction::triggered, this, &TFMainForm::Content1Click);
-    connect(addAction("About1", "&About Scorvista2001"), &QAction::triggered, this, &TFMainForm::About1Click);
+    addAction("Content1", "&Help topics", QKeySequence(Qt::Key_F1));
+    addAction("About1", "&About Scorvista2001");
+
+    for (auto [name, command] : {std::pair{"MNewDatabase", &TFMainForm::MNewDatabaseClick},
+                                 {"MOpen", &TFMainForm::MOpenClick},
+                                 {"MSave", &TFMainForm::MSaveClick},
+                                 {"MSaveAs", &TFMainForm::MSaveAsClick},
+                                 {"MSaveAll", &TFMainForm::MSaveAllClick},
+                                 {"MClose", &TFMainForm::MCloseClick},
+                                 {"MCloseAll", &TFMainForm::MCloseAllClick},
+                                 {"MPrintsettings", &TFMainForm::MPrintsettingsClick},
+                                 {"MPrintPreview", &TFMainForm::MPrintPreviewClick},
+                                 {"MPrint", &TFMainForm::MPrintClick},
+                                 {"Mexit", &TFMainForm::MexitClick},
+                                 {"MCut", &TFMainForm::MCutClick},
+                                 {"MCopy", &TFMainForm::MCopyClick},
+                                 {"MPaste", &TFMainForm::MPasteClick},
+                                 {"MDelete", &TFMainForm::MDeleteClick},
+                                 {"MToolbar", &TFMainForm::MToolbarClick},
+                                 {"MStatusbar", &TFMainForm::MStatusbarClick},
+                                 {"MResultTree", &TFMainForm::MResultTreeClick},
+                                 {"MShow", &TFMainForm::MShowClick},
+                                 {"MHidden", &TFMainForm::MHiddenClick},
+                                 {"NPolyraResults1", &TFMainForm::NPolyraResults1Click},
+                                 {"Content1", &TFMainForm::Content1Click},
+                                 {"About1", &TFMainForm::About1Click}})
+        connectCommand(name, command);
 
     // The popup's own items.
-    connect(addAction("PShow", "Open"), &QAction::triggered, this, &TFMainForm::MShowClick);
-    connect(addAction("PRename", "Rename", QKeySequence(Qt::Key_F2)), &QAction::triggered, this, &TFMainForm::PRenameClick);
-    connect(addAction("PCut", "Cut"), &QAction::triggered, this, &TFMainForm::MCutClick);
-    connect(addAction("PCopy", "Copy"), &QAction::triggered, this, &TFMainForm::MCopyClick);
-    connect(addAction("PPaste", "Paste"), &QAction::triggered, this, &TFMainForm::MPasteClick);
-    connect(addAction("PDelete", "Delete"), &QAction::triggered, this, &TFMainForm::MDeleteClick);
-    connect(addAction("PHidden", "Hidden"), &QAction::triggered, this, &TFMainForm::MHiddenClick);
-    action("PHidden")->setCheckable(true);
-    connect(addAction("PPrint", "Print"), &QAction::triggered, this, &TFMainForm::MPrintClick);
-    connect(addAction("PrintPreview1", "Print Preview"), &QAction::triggered, this, &TFMainForm::MPrintPreviewClick);
-    connect(addAction("PDetails", "Details"), &QAction::triggered, this, &TFMainForm::PDetailsClick);
-    connect(addAction("PSystemInfo", "System Info"), &QAction::triggered, this, &TFMainForm::PSystemInfoClick);
-    connect(addAction("PProperties", "Properties"), &QAction::triggered, this, &TFMainForm::PPropertiesClick);
+    addAction("PShow", "Open");
+    addAction("PRename", "Rename", QKeySequence(Qt::Key_F2));
+    addAction("PCut", "Cut");
+    addAction("PCopy", "Copy");
+    addAction("PPaste", "Paste");
+    addAction("PDelete", "Delete");
+    addAction("PHidden", "Hidden")->setCheckable(true);
+    addAction("PPrint", "Print");
+    addAction("PrintPreview1", "Print Preview");
+    addAction("PDetails", "Details");
+    addAction("PSystemInfo", "System Info");
+    addAction("PProperties", "Properties");
     addAction("PSubmit", "Online Scorvista");
+    for (auto [name, command] : {std::pair{"PShow", &TFMainForm::MShowClick},
+                                 {"PRename", &TFMainForm::PRenameClick},
+                                 {"PCut", &TFMainForm::MCutClick},
+                                 {"PCopy", &TFMainForm::MCopyClick},
+                                 {"PPaste", &TFMainForm::MPasteClick},
+                                 {"PDelete", &TFMainForm::MDeleteClick},
+                                 {"PHidden", &TFMainForm::MHiddenClick},
+                                 {"PPrint", &TFMainForm::MPrintClick},
+                                 {"PrintPreview1", &TFMainForm::MPrintPreviewClick},
+                                 {"PDetails", &TFMainForm::PDetailsClick},
+                                 {"PSystemInfo", &TFMainForm::PSystemInfoClick},
+                                 {"PProperties", &TFMainForm::PPropertiesClick}})
+        connectCommand(name, command, R::Popup);
     // Shortcuts of the menu work while the window is active.
     for (QAction *a : findChildren<QAction *>())
         QWidget::addAction(a);
@@ -335,36 +406,33 @@ void TFMainForm::buildMenus()
     menu("Project1")->menuAction()->setVisible(false);
     addMenu("CorvalinSoft1", "&CorvalinSoft", {"GlobalCompare1", "CorvalincomSettings1", "NPolyraResults1"});
     QMenu *window = addMenu("MWindow", "&Window", {"Cascade1", "Tile1", "Next1", "Previous1", "ArrangeIcons1"});
-    (void)window;
+    connect(window, &QMenu::aboutToShow, this, &TFMainForm::MWindowClick);
     addMenu("Help1", "&Help", {"Content1", "About1"});
 }
 
 void TFMainForm::buildToolbar()
 {
-    auto button = [this](const char *name, const QString &caption, const char *command) {
-        auto *a = new QAction(caption, this);
+    auto button = [this](const char *name, const QString &caption, void (TFMainForm::*command)()) {
+        auto *a = new QAction(toolbarIcon(QString::fromLatin1(name)), caption, this);
         a->setObjectName(name);
-        QAction *target = action(command);
-        connect(a, &QAction::triggered, this, [this, target] {
-            // The toolbar runs the selection rule itself before the command.
-            BuildSelection(true);
-            target->trigger();
-        });
+        a->setToolTip(caption);
+        // The toolbar runs the selection rule itself, forced, before the command.
+        connect(a, &QAction::triggered, this, [this, command] { runCommand(CommandRoad::Toolbar, command); });
         Toolbar->addAction(a);
     };
-    button("ToolButton1", "New Database", "MNewDatabase");
-    button("ToolButton2", "Open", "MOpen");
-    button("ToolButton5", "Save", "MSave");
+    button("ToolButton1", "New Database", &TFMainForm::MNewDatabaseClick);
+    button("ToolButton2", "Open", &TFMainForm::MOpenClick);
+    button("ToolButton5", "Save", &TFMainForm::MSaveClick);
     Toolbar->addSeparator();
-    button("ToolButton7", "Cut", "MCut");
-    button("ToolButton8", "Copy", "MCopy");
-    button("ToolButton9", "Paste", "MPaste");
-    button("ToolButton4", "Delete", "MDelete");
+    button("ToolButton7", "Cut", &TFMainForm::MCutClick);
+    button("ToolButton8", "Copy", &TFMainForm::MCopyClick);
+    button("ToolButton9", "Paste", &TFMainForm::MPasteClick);
+    button("ToolButton4", "Delete", &TFMainForm::MDeleteClick);
     Toolbar->addSeparator();
-    button("ToolButton11", "Print Preview", "MPrintPreview");
-    button("ToolButton12", "Print", "MPrint");
+    button("ToolButton11", "Print Preview", &TFMainForm::MPrintPreviewClick);
+    button("ToolButton12", "Print", &TFMainForm::MPrintClick);
     Toolbar->addSeparator();
-    button("Bonline", "Online Scorvista", "GlobalCompare1");
+    button("Bonline", "Online Scorvista", nullptr);
     findChild<QAction *>("Bonline")->setToolTip("Compare selected project globally");
 }
 
@@ -433,6 +501,7 @@ void TFMainForm::FormDestroy()
         setExtraPlacement(QString::number(Splitter1->sizes().value(0)));
     SaveFormPlacement(this, "MainWindow");
     FreeReferenceSets();
+    FreeProgramPrinter();
 }
 
 void TFMainForm::showEvent(QShowEvent *event_)
@@ -444,6 +513,11 @@ void TFMainForm::showEvent(QShowEvent *event_)
 
 void TFMainForm::FormShow()
 {
+    if (!activationHandler)
+        activationHandler = connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                ApplicationActivated();
+        });
     if (pending)
         pending->openStartupFile(!mdi->subWindowList().isEmpty());
 }
@@ -492,6 +566,9 @@ void TFMainForm::RebuildDatabaseNode(CBasicDatabase *database_)
     auto *parent = static_cast<TTreeNode *>(database_->getTreeNode());
     if (!parent)
         return;
+    // Taking the nodes out moves the tree's current node to the database:
+    // the node that was current stays so.
+    QTreeWidgetItem *current = MainTree->currentItem();
     // Take the project nodes out and put them back in the database's order.
     std::vector<TTreeNode *> nodes;
     while (parent->childCount() > 0)
@@ -511,8 +588,11 @@ void TFMainForm::RebuildDatabaseNode(CBasicDatabase *database_)
         node->setStateImage(p->isHidden() ? TTreeNode::HiddenImage : TTreeNode::ProjectImage);
         parent->addChild(node);
     }
+    const bool currentGoes = std::find(nodes.begin(), nodes.end(), current) != nodes.end();
     for (TTreeNode *stale : nodes)
         delete stale;
+    if (current && !currentGoes && MainTree->currentItem() != current)
+        MainTree->setCurrentItem(current);
 }
 
 TTreeNode *TFMainForm::selectedNode() const
@@ -540,8 +620,7 @@ void TFMainForm::BuildSelectionFromTree()
 void TFMainForm::BuildSelection(bool forced_)
 {
     selected.clear();
-    QWidget *focus = QApplication::focusWidget();
-    if (!forced_ && focus != MainTree)
+    if (!forced_ && activeControl() != MainTree)
         return;
     BuildSelectionFromTree();
 }
@@ -559,12 +638,7 @@ void TFMainForm::File1Click()
     const qsizetype n2 = items.indexOf(findChild<QAction *>("N2"));
     const qsizetype n4 = items.indexOf(findChild<QAction *>("N4"));
     findChild<QAction *>("N4")->setVisible(n4 - n2 > 1);
-    const bool children = !mdi->subWindowList().isEmpty();
-    for (const char *name : {"MSave", "MSaveAs", "MSaveAll", "MClose", "MCloseAll"})
-        action(name)->setEnabled(children);
-    const bool projects = !selected.empty() && kind == ProjectSelection;
-    action("MPrint")->setEnabled(projects);
-    action("MPrintPreview")->setEnabled(projects);
+    updateCommandStates();
 }
 
 void TFMainForm::MViewClick()
@@ -572,11 +646,54 @@ void TFMainForm::MViewClick()
     action("MToolbar")->setChecked(Toolbar->isVisibleTo(this));
     action("MStatusbar")->setChecked(StatusBar->isVisibleTo(this));
     action("MResultTree")->setChecked(MainTree->isVisibleTo(this));
-    action("MDelete")->setShortcut(QApplication::focusWidget() == MainTree ? deleteShortcut : QKeySequence());
+    BuildSelection();
+    updateCommandStates();
+}
+
+void TFMainForm::TreePopupPopup()
+{
+    BuildSelection();
+    updatePopupStates();
+}
+
+void TFMainForm::RefreshCommandStates()
+{
+    // A command that runs a dialog is not pulled from under itself; it
+    // refreshes when it is done.
+    if (destroyed || !pending || runningCommands > 0)
+        return;
+    BuildSelection();
+    updateCommandStates();
+}
+
+void TFMainForm::scheduleStateRefresh()
+{
+    if (refreshScheduled)
+        return;
+    refreshScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshScheduled = false;
+        RefreshCommandStates();
+    });
+}
+
+void TFMainForm::updateCommandStates()
+{
+    const bool treeActive = activeControl() == MainTree;
+    // File menu.
+    const bool children = !mdi->subWindowList().isEmpty();
+    for (const char *name : {"MSave", "MSaveAs", "MSaveAll", "MClose", "MCloseAll"})
+        action(name)->setEnabled(children);
+    const bool projects = !selected.empty() && kind == ProjectSelection;
+    action("MPrint")->setEnabled(projects);
+    action("MPrintPreview")->setEnabled(projects);
+
+    // Edit, View and Project menus. Del and F2 belong to the tree alone.
+    action("MDelete")->setShortcut(treeActive && !editingLabel ? deleteShortcut : QKeySequence());
+    action("PRename")->setShortcut(treeActive && !editingLabel ? QKeySequence(Qt::Key_F2) : QKeySequence());
     for (const char *name : {"MShow", "MCut", "MCopy", "MPaste", "MDelete", "MSubmit", "MLargeIcons", "MDetails"})
         action(name)->setEnabled(false);
-    BuildSelection();
-    if (clipboardHoldsProjects())
+    if (clipboardMarker)
         action("MPaste")->setEnabled(true);
     if (editingLabel && lastTreeKey == 0)
         for (const char *name : {"MCut", "MCopy", "MPaste", "MDelete"})
@@ -593,11 +710,12 @@ void TFMainForm::MViewClick()
             anyHidden = anyHidden || static_cast<CBasicProject *>(p)->isHidden();
     action("MHidden")->setEnabled(!selected.empty() && kind == ProjectSelection);
     action("MHidden")->setChecked(anyHidden);
+
+    updatePopupStates();
 }
 
-void TFMainForm::TreePopupPopup()
+void TFMainForm::updatePopupStates()
 {
-    BuildSelectionFromTree();
     for (QAction *a : TreePopup->actions())
         if (!a->isSeparator())
             a->setEnabled(a == action("PrintPreview1"));
@@ -608,7 +726,7 @@ void TFMainForm::TreePopupPopup()
     if (node->database()) {
         for (const char *name : {"PDelete", "PShow", "PRename"})
             action(name)->setEnabled(true);
-        action("PPaste")->setEnabled(clipboardHoldsProjects());
+        action("PPaste")->setEnabled(clipboardMarker);
         return;
     }
     bool anyHidden = false;
@@ -620,6 +738,71 @@ void TFMainForm::TreePopupPopup()
                              "PSystemInfo", "PProperties"})
         action(name)->setEnabled(true);
     action("PSubmit")->setEnabled(selected.size() == 1);
+}
+
+void TFMainForm::runCommand(CommandRoad road_, void (TFMainForm::*command_)())
+{
+    QPointer<TFMainForm> self(this);
+    BuildSelection(road_ == CommandRoad::Toolbar);
+    if (command_) {
+        ++runningCommands;
+        struct Leave {
+            QPointer<TFMainForm> &form;
+            ~Leave()
+            {
+                if (form)
+                    --form->runningCommands;
+            }
+        } leave{self};
+        (this->*command_)();
+    }
+    if (self)
+        RefreshCommandStates();
+}
+
+QWidget *TFMainForm::activeControl() const
+{
+    QWidget *w = lastFocus;
+    return w && (w == this || isAncestorOf(w)) ? w : nullptr;
+}
+
+void TFMainForm::MWindowClick()
+{
+    QMenu *window = menu("MWindow");
+    for (QAction *a : windowItems) {
+        window->removeAction(a);
+        delete a;
+    }
+    windowItems.clear();
+    const QList<QMdiSubWindow *> children = mdi->subWindowList();
+    if (children.isEmpty())
+        return;
+    windowItems << window->addSeparator();
+    int number = 1;
+    for (QMdiSubWindow *child : children) {
+        QString caption = child->windowTitle();
+        caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction *item = window->addAction(number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(caption)
+                                                      : QStringLiteral("%1 %2").arg(number).arg(caption));
+        item->setCheckable(true);
+        item->setChecked(child == mdi->activeSubWindow());
+        QPointer<QMdiSubWindow> target(child);
+        connect(item, &QAction::triggered, this, [this, target] {
+            if (target)
+                mdi->setActiveSubWindow(target);
+        });
+        windowItems << item;
+        ++number;
+    }
+}
+
+void TFMainForm::ApplicationActivated()
+{
+    ReleaseProgramPrinter();
+    if (isMinimized()) {
+        raise();
+        activateWindow();
+    }
 }
 
 void TFMainForm::MNewDatabaseClick()
@@ -644,11 +827,12 @@ void TFMainForm::MPrintsettingsClick()
 {
     if (!CheckPrinters())
         return;
-    // The printer set-up: the print dialog's own choice of printer and paper.
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
+    // The printer set-up: the print dialog's own choice of printer and paper,
+    // kept for the reports that come later.
+    QPrintDialog dialog(&ProgramPrinter(), this);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted)
+        KeepChosenPrinter();
 }
 
 void TFMainForm::MPrintPreviewClick()
@@ -674,10 +858,10 @@ void TFMainForm::printDispatch(int mode_)
         return;
     }
     if (mode_ == 0) {
-        QPrinter printer;
-        QPrintDialog dialog(&printer, this);
+        QPrintDialog dialog(&ProgramPrinter(), this);
         if (dialog.exec() != QDialog::Accepted)
             return;
+        KeepChosenPrinter();
     }
     const std::vector<void *> targets = selected;
     for (std::size_t i = 0; i < targets.size(); ++i) {
@@ -698,7 +882,6 @@ void TFMainForm::MDeleteClick()
 {
     if (editingLabel)
         return;
-    BuildSelection(true);
     const std::vector<void *> targets = selected;
     const int targetKind = kind;
     bool all = false;
@@ -823,6 +1006,7 @@ void TFMainForm::PRenameClick()
     action("PDelete")->setEnabled(false);
     node->setFlags(node->flags() | Qt::ItemIsEditable);
     MainTree->editItem(node, 0);
+    RefreshCommandStates();
 }
 
 void TFMainForm::endRename(QTreeWidgetItem *item_)
@@ -852,6 +1036,8 @@ void TFMainForm::endRename(QTreeWidgetItem *item_)
     action("PDelete")->setEnabled(true);
     action("MDelete")->setEnabled(false);
     action("MDelete")->setShortcut(deleteShortcut);
+    // After a rename Del and Ctrl+C work on the node again.
+    RefreshCommandStates();
 }
 
 void TFMainForm::MainTreeClick(QTreeWidgetItem *item_)
@@ -880,19 +1066,10 @@ void TFMainForm::MainTreeDblClick(QTreeWidgetItem *item_)
 bool TFMainForm::eventFilter(QObject *watched_, QEvent *event_)
 {
     if (watched_ == MainTree) {
-        if (event_->type() == QEvent::KeyPress) {
+        // Del and F2 reach the tree as the shortcuts of Delete and Rename,
+        // which exist only while the tree has the focus.
+        if (event_->type() == QEvent::KeyPress)
             lastTreeKey = static_cast<QKeyEvent *>(event_)->key();
-        } else if (event_->type() == QEvent::KeyRelease) {
-            const int key = static_cast<QKeyEvent *>(event_)->key();
-            if (key == Qt::Key_F2 && !editingLabel) {
-                PRenameClick();
-                return true;
-            }
-            if (key == Qt::Key_Delete && !editingLabel && action("MDelete")->isEnabled()) {
-                MDeleteClick();
-                return true;
-            }
-        }
     }
     return TFBasicForm::eventFilter(watched_, event_);
 }

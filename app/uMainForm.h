@@ -58,8 +58,21 @@ public:
     QString programDirectory() const { return programDir; }
     TRecentFileList *recentFiles() const { return recent.get(); }
 
+    // How a command was given: the menu and its shortcuts and the popup run
+    // the selection rule, the toolbar runs it forced.
+    enum class CommandRoad { Menu, Toolbar, Popup };
+
     // The selection rule: what a command acts on.
     void BuildSelection(bool forced_ = false);
+    // The window's active control: the widget that had the focus last, a
+    // menu or the menu bar never counting.
+    QWidget *activeControl() const;
+    // The selection and every command's state, as a command given now would
+    // find them (run on every change of focus, tree node, clipboard, child
+    // window or label edit, and after every command).
+    void RefreshCommandStates();
+    // The program became active again.
+    void ApplicationActivated();
     // The second form: only the tree's selected node, no focus test.
     void BuildSelectionFromTree();
     const std::vector<void *> &selection() const { return selected; }
@@ -147,6 +160,7 @@ public slots:
     void PRenameClick();
     void MainTreeClick(QTreeWidgetItem *item_);
     void MainTreeDblClick(QTreeWidgetItem *item_);
+    void MWindowClick();
 
 protected:
     void showEvent(QShowEvent *event_) override;
@@ -164,6 +178,11 @@ private:
     void buildPopup();
     QAction *addAction(const char *name_, const QString &caption_, const QKeySequence &shortcut_ = QKeySequence());
     void printDispatch(int mode_);
+    void runCommand(CommandRoad road_, void (TFMainForm::*command_)());
+    void connectCommand(const char *name_, void (TFMainForm::*command_)(), CommandRoad road_ = CommandRoad::Menu);
+    void updateCommandStates();
+    void updatePopupStates();
+    void scheduleStateRefresh();
     void endRename(QTreeWidgetItem *item_);
 public:
     // The end of a label edit in the tree: renames the node's object.
@@ -198,6 +217,12 @@ private:
     std::unique_ptr<TProjectDrag> dragging;
     QStringList dropped;
     bool openingDropped = false;
+    QPointer<QWidget> lastFocus;
+    bool clipboardMarker = false;
+    int runningCommands = 0;
+    bool refreshScheduled = false;
+    QList<QAction *> windowItems;
+    QMetaObject::Connection activationHandler;
 };
 
 #endif

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Cp1252.h"
+#include "Exception.h"
 #include "FileUtil.h"
 #include "MessageSink.h"
 #include "Ucommoncalls.h"
@@ -192,11 +193,14 @@ bool OpenFileByPath(TFMainForm &main_, const QString &path_)
         return false;
     if (path_.startsWith(QLatin1Char('&')))
         return openListFile(main_, path_.mid(1));
-    const QString suffix = QFileInfo(path_).suffix();
+    // The extension, dot included, has four characters; the fourth decides.
+    const QString name = QFileInfo(path_).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QChar kind = dot >= 0 && name.size() - dot == 4 ? name.at(dot + 3).toUpper() : QChar();
     bool loaded;
-    if (suffix.compare(QLatin1String("prp"), Qt::CaseInsensitive) == 0) {
+    if (kind == QLatin1Char('P')) {
         loaded = OpenProjectIntoDatabase(path_, nullptr) == 1;
-    } else if (suffix.compare(QLatin1String("prb"), Qt::CaseInsensitive) == 0) {
+    } else if (kind == QLatin1Char('B')) {
         loaded = openDatabaseFile(ToFilePath(path_)) != nullptr;
     } else {
         ShowMessage(QStringLiteral("Unsupported file type"));
@@ -284,7 +288,14 @@ bool SaveDatabase(TFMainForm &main_, bool saveAs_, CBasicDatabase *database_)
     const QString suffix = QFileInfo(file).suffix();
     auto is = [&](const char *ext) { return suffix.compare(QLatin1String(ext), Qt::CaseInsensitive) == 0; };
     if (is("prb")) {
-        const bool saved = database_->saveToFile(ToFilePath(file));
+        bool saved = false;
+        try {
+            saved = database_->saveToFile(ToFilePath(file));
+        } catch (const Exception &e) {
+            // A target that cannot be written is a plain message, not a
+            // fault of the program.
+            AppMessage(fromCp1252(e.Message));
+        }
         if (!saved)
             keepOwnName();
         return saved;
@@ -341,7 +352,9 @@ void MCopyClick(TFMainForm &main_)
 
 void MCutClick(TFMainForm &main_)
 {
-    main_.BuildSelection();
+    // The road the command came by has run the selection rule its way.
+    if (main_.selection().empty())
+        main_.BuildSelection();
     std::unique_ptr<TProjectDrag> drag = transferOfSelection(main_);
     if (!drag)
         return;
@@ -364,7 +377,7 @@ void MPasteClick(TFMainForm &main_)
         CBasicDatabase *target = main_.activeChildDatabase();
         held->targetDatabase = target;
         held->Finished(target, true);
-    } else if (QApplication::focusWidget() == main_.tree()) {
+    } else if (main_.activeControl() == main_.tree()) {
         CBasicDatabase *target = databaseOfTreeNode(main_.tree()->currentItem());
         if (!target)
             return;

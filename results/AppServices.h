@@ -38,6 +38,15 @@ public:
         (void)text_;
         return Answer::Cancel;
     }
+    // The same question under a caption of its own.
+    virtual Answer askYesNoCancelCaptioned(const std::string &text_, const std::string &caption_)
+    {
+        (void)caption_;
+        return askYesNoCancel(text_);
+    }
+    // The work message, shown while a long task runs; calls nest in pairs.
+    virtual void beginWorkMessage() {}
+    virtual void endWorkMessage() {}
     virtual bool applicationClosing() { return false; }
 
     // Result tree.
@@ -98,5 +107,14 @@ inline void AppMessage(const std::string &text_)
 {
     appServices().appMessage(text_);
 }
+
+// Shows the work message for as long as it lives, also when the task raises.
+class CWorkMessage {
+public:
+    CWorkMessage() { appServices().beginWorkMessage(); }
+    ~CWorkMessage() { appServices().endWorkMessage(); }
+    CWorkMessage(const CWorkMessage &) = delete;
+    CWorkMessage &operator=(const CWorkMessage &) = delete;
+};
 
 #endif

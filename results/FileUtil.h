@@ -5,10 +5,30 @@
 #include <string>
 #include <vector>
 
-// Replaces a file's contents safely: the bytes go to a new file in the same
-// folder, every write is checked and flushed to disk, and only then is it
-// renamed over the target. On false the target is as it was before.
+enum class FileWriteResult {
+    Written,
+    // The target may not be written (read-only, not a plain file, a loop of
+    // links) or its folder refuses new files; nothing was written.
+    CannotOpen,
+    // Writing or replacing failed (a missing folder, a full disk); the
+    // target is as it was.
+    WriteFailed,
+};
+
+// Replaces a file's contents safely: the bytes go to a new file in the
+// target's folder, every write is checked and flushed to disk, and only then
+// is it renamed over the target. A symbolic link is followed, so the file it
+// points to is replaced and the link stays. A new file gets 0666 less the
+// umask, a replaced one keeps its mode. Hidden copies that killed saves of
+// the same target left behind are removed.
+FileWriteResult replaceFile(const std::string &fileName_, const unsigned char *data_, std::size_t length_);
+
+// replaceFile, true when the file was written.
 bool writeFileAtomically(const std::string &fileName_, const unsigned char *data_, std::size_t length_);
+
+// The name prefix of the hidden copies that saves of the given file name
+// write beside it; a copy is this prefix and six letters or digits.
+std::string saveCopyPrefix(const std::string &baseName_);
 
 // Appends bytes to a file; false when the file cannot be opened or not every
 // byte was written.

@@ -226,12 +226,7 @@ void CBasicDatabase::numberVisibleProjects()
 {
     int row = 0;
     for (int position = 0; position < getProjectCount(); ++position) {
-        CBasicProject *p = nullptr;
-        for (CBasicProject *q : projects)
-            if (q->getPosition() == position) {
-                p = q;
-                break;
-            }
+        CBasicProject *p = findProjectById(position);
         if (p && !p->isHidden())
             p->setChartRow(row++);
     }

@@ -29,6 +29,7 @@ public:
     virtual void notifyChanged();
     // The project's text export, one line an entry; false when it failed.
     virtual bool exportText(std::vector<std::string> &lines_) = 0;
+    // False, after "Error writing to file <name>.", when nothing was written.
     virtual bool saveToFile(const std::string &fileName_, bool append_, bool noRecent_) = 0;
     virtual bool loadFromFile(const std::string &fileName_) = 0;
     virtual void afterLoad();

@@ -14,6 +14,8 @@ namespace {
 
 // The smallest record: the flag byte and a project image's fixed parts.
 constexpr std::size_t minimumRecordLength = 39;
+// The name is read into 256 bytes with its terminator.
+constexpr std::uint32_t maximumNameLength = 255;
 
 // Reads the database file's fields, each checked against what is left.
 class Cursor {
@@ -89,44 +91,48 @@ void CPolyraDatabase::reset()
 bool CPolyraDatabase::loadFromFile(const std::string &fileName_)
 {
     cancelled = false;
-    std::vector<unsigned char> bytes;
-    if (!readWholeFile(fileName_, bytes))
-        return false;
-    Cursor in(bytes);
-    const std::size_t headerLength = std::strlen(fileHeader());
-    const unsigned char *p = nullptr;
-    if (!in.take(headerLength, p) || std::memcmp(p, fileHeader(), headerLength) != 0)
-        return false;
-    if (!in.take(1, p) || *p != 0)
-        return false;
-    std::uint32_t nameLength = 0, count = 0;
-    if (!in.u32(nameLength) || !in.take(nameLength, p))
-        return false;
-    std::string newName(reinterpret_cast<const char *>(p), nameLength);
-    if (!in.u32(count))
-        return false;
-
+    std::string newName;
+    std::uint32_t count = 0;
     // Every record is read and checked before anything open is touched.
     std::vector<std::unique_ptr<CPolyraProject>> loaded;
-    std::uint32_t complete = 0;
-    for (; complete < count; ++complete) {
-        std::uint32_t length = 0;
-        if (!in.u32(length) || length < minimumRecordLength || length > in.left())
-            break;
-        in.take(length, p);
-        std::unique_ptr<unsigned char[]> record(new unsigned char[length]);
-        std::memcpy(record.get(), p, length);
-        auto project = std::make_unique<CPolyraProject>();
-        if (parseProjectImage(*project, std::move(record), length))
-            loaded.push_back(std::move(project));
+    {
+        CWorkMessage working;
+        std::vector<unsigned char> bytes;
+        if (!readWholeFile(fileName_, bytes))
+            return false;
+        Cursor in(bytes);
+        const std::size_t headerLength = std::strlen(fileHeader());
+        const unsigned char *p = nullptr;
+        if (!in.take(headerLength, p) || std::memcmp(p, fileHeader(), headerLength) != 0)
+            return false;
+        if (!in.take(1, p) || *p != 0)
+            return false;
+        std::uint32_t nameLength = 0;
+        if (!in.u32(nameLength) || nameLength > maximumNameLength || !in.take(nameLength, p))
+            return false;
+        newName.assign(reinterpret_cast<const char *>(p), nameLength);
+        if (!in.u32(count))
+            return false;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::uint32_t length = 0;
+            // A record that runs past the end leaves nothing after it to read.
+            if (!in.u32(length) || length > in.left())
+                break;
+            in.take(length, p);
+            // Too short for any project: skipped like a record that does not parse.
+            if (length < minimumRecordLength)
+                continue;
+            std::unique_ptr<unsigned char[]> record(new unsigned char[length]);
+            std::memcpy(record.get(), p, length);
+            auto project = std::make_unique<CPolyraProject>();
+            if (parseProjectRecord(*project, std::move(record), length))
+                loaded.push_back(std::move(project));
+        }
     }
-    if (complete < count)
-        AppMessage("The database file " + fileName_ + " ends after " + std::to_string(complete) + " of its " +
-                   std::to_string(count) + " projects; the complete ones are loaded.");
 
     if (CBasicDatabase *other = findOpenDatabase(newName, this)) {
         const std::string question = "Database Name :\"" + newName + "\" already Exists. Overwrite ?";
-        switch (appServices().askYesNoCancel(question)) {
+        switch (appServices().askYesNoCancelCaptioned(question, "Warning")) {
         case CAppServices::Answer::Cancel:
             cancelled = true;
             return false;
@@ -154,13 +160,20 @@ bool CPolyraDatabase::loadFromFile(const std::string &fileName_)
     fileName = fileName_;
     name = newName;
     makeNameUnique();
-    beginBulkAdd();
-    for (auto &project : loaded)
-        if (addProject(project.get()) == 0)
-            project.release();
-    normaliseOrder();
-    endBulkAdd();
+    {
+        CWorkMessage working;
+        beginBulkAdd();
+        for (auto &project : loaded)
+            if (addProject(project.get()) == 0)
+                project.release();
+        normaliseOrder();
+        endBulkAdd();
+    }
     setModified(false);
+    // One message for the file, however many of its records are broken.
+    if (loaded.size() < count)
+        AppMessage(std::to_string(count - loaded.size()) + " of " + std::to_string(count) + " records of the database \"" +
+                   getName() + "\" could not be read.");
     return true;
 }
 
@@ -185,7 +198,10 @@ bool CPolyraDatabase::saveToFile(const std::string &fileName_)
         putLittleEndian32(out, static_cast<std::uint32_t>(length));
         out.insert(out.end(), record.get(), record.get() + length);
     }
-    if (!ok || !writeFileAtomically(fileName_, out.data(), out.size())) {
+    const FileWriteResult written = ok ? replaceFile(fileName_, out.data(), out.size()) : FileWriteResult::WriteFailed;
+    if (written == FileWriteResult::CannotOpen)
+        throw Exception("File could not be opened");
+    if (written != FileWriteResult::Written) {
         AppMessage("Error writing to file " + fileName_ + ".");
         return false;
     }

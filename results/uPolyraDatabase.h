@@ -14,11 +14,13 @@ public:
     void reset() override;
     // False when the file cannot be read, is not a database file or the user
     // cancelled a name clash (see wasCancelled()). A record that fails its
-    // CRC check raises, and nothing of the database is changed then.
+    // CRC check raises, and nothing of the database is changed then. Records
+    // that are not projects are skipped and told in one message for the file.
     bool loadFromFile(const std::string &fileName_) override;
     // Replaces the file whole or not at all; false (after telling the user)
     // when it could not be written, and the database keeps its file name and
-    // modified state.
+    // modified state. A file the user may not write raises "File could not
+    // be opened" before anything is written.
     bool saveToFile(const std::string &fileName_) override;
     void createWindow() override;
     void setupSaveDialog(CSaveDialogSetup &dialog_) override;

@@ -80,15 +80,21 @@ std::unique_ptr<unsigned char[]> buildProjectImage(CPolyraProject &project_, std
 
 bool parseProjectImage(CPolyraProject &project_, std::unique_ptr<unsigned char[]> buffer_, std::size_t length_)
 {
+    if (parseProjectRecord(project_, std::move(buffer_), length_))
+        return true;
+    AppMessage("File is not a Polyra2001 project file");
+    return false;
+}
+
+bool parseProjectRecord(CPolyraProject &project_, std::unique_ptr<unsigned char[]> buffer_, std::size_t length_)
+{
     unsigned char *p = buffer_.get();
     const bool record = p && isRecord(p, length_);
     const std::size_t offset = record ? 1 : 0;
     // Too short to hold the fixed parts: nothing of it is read.
     if (!p || length_ < fixedImageLength + offset || length_ > 0x7FFFFFFFu ||
-        std::memcmp(p + offset, headerText, headerTextLength) != 0) {
-        AppMessage("File is not a Polyra2001 project file");
+        std::memcmp(p + offset, headerText, headerTextLength) != 0)
         return false;
-    }
     if (record && (p[0] & 1))
         project_.setHidden(true);
     // The store and model point into the buffer they were parsed from.
@@ -257,20 +263,20 @@ bool CPolyraProject::saveToFile(const std::string &fileName_, bool append_, bool
 {
     std::size_t length = 0;
     std::unique_ptr<unsigned char[]> image = buildProjectImage(*this, length, append_);
-    if (!image || length > 0xFFFFFFFFu)
-        return false;
-    bool ok;
-    if (append_) {
+    bool ok = false;
+    if (image && length <= 0xFFFFFFFFu && append_) {
         std::vector<unsigned char> out(4 + length);
         for (int i = 0; i < 4; ++i)
             out[i] = static_cast<unsigned char>(length >> (8 * i));
         std::memcpy(out.data() + 4, image.get(), length);
         ok = appendToFile(fileName_, out.data(), out.size());
-    } else {
+    } else if (image && length <= 0xFFFFFFFFu) {
         ok = writeFileAtomically(fileName_, image.get(), length);
     }
-    if (!ok)
+    if (!ok) {
+        AppMessage("Error writing to file " + fileName_ + ".");
         return false;
+    }
     if (!append_ && !noRecent_) {
         appServices().addRecentFile(fileName_);
         if (!database) {

@@ -59,6 +59,7 @@ public:
 private:
     friend std::unique_ptr<unsigned char[]> buildProjectImage(CPolyraProject &, std::size_t &, bool);
     friend bool parseProjectImage(CPolyraProject &, std::unique_ptr<unsigned char[]>, std::size_t);
+    friend bool parseProjectRecord(CPolyraProject &, std::unique_ptr<unsigned char[]>, std::size_t);
     friend bool readProjectFile(CPolyraProject &, const std::string &);
 
     void afterParse();
@@ -82,6 +83,9 @@ std::unique_ptr<unsigned char[]> buildProjectImage(CPolyraProject &project_, std
 // keeps the buffer. False when it is not a project image; raises on a CRC
 // mismatch and on broken items.
 bool parseProjectImage(CPolyraProject &project_, std::unique_ptr<unsigned char[]> buffer_, std::size_t length_);
+// parseProjectImage without a message: the reader of a database tells once
+// for the whole file how many of its records were not project images.
+bool parseProjectRecord(CPolyraProject &project_, std::unique_ptr<unsigned char[]> buffer_, std::size_t length_);
 // Reads a project file whole and parses it.
 bool readProjectFile(CPolyraProject &project_, const std::string &fileName_);
 

@@ -9,6 +9,10 @@ packages=(
   clang libclang-rt-14-dev
   locales
   qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth
+  # SVG icons (the icon engine plugin comes with the SVG module)
+  qt6-svg-dev libqt6svg6
+  # the desktop's file associations: its tools, and GLib's client for the tests
+  shared-mime-info desktop-file-utils libglib2.0-bin
 )
 
 missing=()

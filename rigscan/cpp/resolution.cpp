@@ -72,8 +72,13 @@ std::string PixelFormat::toString() const
         d += "Indexed(";
     if (flags & FourCC) {
         d += "FourCC";
-        for (int i = 0; i < 4; ++i)
-            n.push_back(static_cast<char>(fourCC >> (8 * i)));
+        // The code is a C text of at most four characters: it ends at its first zero byte.
+        for (int i = 0; i < 4; ++i) {
+            const char c = static_cast<char>(fourCC >> (8 * i));
+            if (c == '\0')
+                break;
+            n.push_back(c);
+        }
     }
     if (flags & Alpha) {
         d += "A";

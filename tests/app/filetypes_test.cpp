@@ -2,6 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -16,10 +20,12 @@ namespace {
 
 const QString program = QStringLiteral("/opt/Polyra Tools/bin/Scorvista2001");
 
-// A temporary XDG data folder and a recorder in place of the desktop's tools.
+// Temporary XDG data and configuration folders and a recorder in place of
+// the desktop's tools.
 struct Desktop {
     QTemporaryDir folder;
     ScopedEnvironment environment{"XDG_DATA_HOME", folder.path().toUtf8()};
+    ScopedEnvironment configEnvironment{"XDG_CONFIG_HOME", (folder.path() + "/config").toUtf8()};
     std::vector<std::pair<QString, QStringList>> runs;
     bool toolsWork = true;
 
@@ -80,6 +86,17 @@ TEST(FileTypesOnDesktop, AFreshDesktopGetsBothFilesAndItsToolsRun)
     EXPECT_TRUE(entry.contains("\n" + execLineOf(program) + "\n"));
     EXPECT_TRUE(entry.contains("application/x-polyra-project"));
     EXPECT_TRUE(entry.contains("application/x-polyra-database"));
+    EXPECT_TRUE(entry.contains("\nIcon=scorvista2001se\n"));
+
+    EXPECT_EQ(applicationIconPath(), desktop.folder.path() + "/icons/hicolor/scalable/apps/scorvista2001se.svg");
+    QFile embedded(":/icons/scorvista2001se.svg");
+    ASSERT_TRUE(embedded.open(QIODevice::ReadOnly));
+    EXPECT_EQ(readText(applicationIconPath()), QString::fromUtf8(embedded.readAll()));
+
+    EXPECT_EQ(mimeAppsListPath(), desktop.folder.path() + "/config/mimeapps.list");
+    EXPECT_EQ(readText(mimeAppsListPath()), "[Default Applications]\n"
+                                            "application/x-polyra-database=scorvista2001se.desktop;\n"
+                                            "application/x-polyra-project=scorvista2001se.desktop;\n");
 
     ASSERT_EQ(desktop.runs.size(), 2u);
     EXPECT_EQ(desktop.runs[0].first, "update-mime-database");
@@ -99,6 +116,8 @@ TEST(FileTypesOnDesktop, EachCheckDecidesOnARewrite)
     const QString otherArguments = "Exec=\"" + program + "\" --open %f";
     const QString mimeTypes = "MimeType=application/x-polyra-database;application/x-polyra-project;";
     const QString databaseIcon = "<icon name=\"scorvista2001se-database\"/>";
+    const QString projectDefault = "application/x-polyra-project=scorvista2001se.desktop;";
+    const QString databaseDefault = "application/x-polyra-database=scorvista2001se.desktop;";
     struct Case {
         const char *name;
         std::function<void()> damage;
@@ -147,6 +166,38 @@ TEST(FileTypesOnDesktop, EachCheckDecidesOnARewrite)
          false},
         {"blanks around the equals sign",
          [&] { replaceIn(desktopEntryPath(), exec, "Exec = \"" + program + "\" %f"); }, false},
+        // The defaults of the user's mimeapps.list.
+        {"no mimeapps.list", [] { QFile::remove(mimeAppsListPath()); }, true},
+        {"another default for projects",
+         [&] { replaceIn(mimeAppsListPath(), projectDefault, "application/x-polyra-project=other.desktop;"); }, true},
+        {"the program second for projects",
+         [&] {
+             replaceIn(mimeAppsListPath(), projectDefault,
+                       "application/x-polyra-project=other.desktop;scorvista2001se.desktop;");
+         },
+         true},
+        {"no default for databases", [&] { replaceIn(mimeAppsListPath(), databaseDefault + "\n", ""); }, true},
+        {"another default for databases",
+         [&] { replaceIn(mimeAppsListPath(), databaseDefault, "application/x-polyra-database=other.desktop;"); },
+         true},
+        {"no database icon stops the checks before the database default",
+         [&] {
+             replaceIn(mimePackagePath(), databaseIcon, "");
+             replaceIn(mimeAppsListPath(), databaseDefault + "\n", "");
+         },
+         false},
+        {"a later line of the same key wins",
+         [&] { writeText(mimeAppsListPath(), readText(mimeAppsListPath()) + "application/x-polyra-project=other.desktop\n"); },
+         true},
+        {"the type in another group",
+         [&] {
+             writeText(mimeAppsListPath(),
+                       readText(mimeAppsListPath()) + "[Added Associations]\napplication/x-polyra-project=other.desktop;\n");
+         },
+         false},
+        {"without the closing semicolon",
+         [&] { replaceIn(mimeAppsListPath(), projectDefault, "application/x-polyra-project = scorvista2001se.desktop"); },
+         false},
     };
     for (const Case &c : cases) {
         Desktop desktop;
@@ -157,6 +208,115 @@ TEST(FileTypesOnDesktop, EachCheckDecidesOnARewrite)
         EXPECT_EQ(desktop.runs.size(), c.rewrite ? 2u : 0u) << c.name;
         // A rewrite mends everything at once.
         EXPECT_FALSE(desktop.registerTypes()) << c.name;
+    }
+}
+
+TEST(FileTypesOnDesktop, TheUsersOtherChoicesStayInMimeappsList)
+{
+    const QString ours = "application/x-polyra-database=scorvista2001se.desktop;\n"
+                         "application/x-polyra-project=scorvista2001se.desktop;\n";
+    struct Case {
+        const char *name;
+        QString before;
+        QString after;
+    };
+    const Case cases[] = {
+        {"other groups, other types and the user's earlier choice",
+         "# kept by hand\n"
+         "[Added Associations]\n"
+         "application/x-polyra-project=other.desktop;\n"
+         "\n"
+         "[Default Applications]\n"
+         "text/plain=editor.desktop;\n"
+         "application/x-polyra-project=other.desktop;viewer.desktop;scorvista2001se.desktop;\n"
+         "\n"
+         "[Removed Associations]\n"
+         "image/png=paint.desktop;\n",
+         "# kept by hand\n"
+         "[Added Associations]\n"
+         "application/x-polyra-project=other.desktop;\n"
+         "\n"
+         "[Default Applications]\n"
+         "text/plain=editor.desktop;\n"
+         "application/x-polyra-project=scorvista2001se.desktop;other.desktop;viewer.desktop;\n"
+         "application/x-polyra-database=scorvista2001se.desktop;\n"
+         "\n"
+         "[Removed Associations]\n"
+         "image/png=paint.desktop;\n"},
+        {"no such group yet", "[Added Associations]\ntext/plain=editor.desktop;",
+         "[Added Associations]\ntext/plain=editor.desktop;\n[Default Applications]\n" + ours},
+        {"an empty file", "", "[Default Applications]\n" + ours},
+        {"only the group", "[Default Applications]\n", "[Default Applications]\n" + ours},
+    };
+    for (const Case &c : cases) {
+        Desktop desktop;
+        ASSERT_TRUE(QDir().mkpath(desktop.folder.path() + "/config"));
+        writeText(mimeAppsListPath(), c.before);
+        ASSERT_TRUE(desktop.registerTypes()) << c.name;
+        EXPECT_EQ(readText(mimeAppsListPath()), c.after) << c.name;
+        EXPECT_EQ(defaultApplicationFor(projectMimeType), "scorvista2001se.desktop") << c.name;
+        EXPECT_EQ(defaultApplicationFor(databaseMimeType), "scorvista2001se.desktop") << c.name;
+    }
+}
+
+TEST(FileTypesOnDesktop, ALinkedMimeappsListStaysLinked)
+{
+    Desktop desktop;
+    const QString kept = desktop.folder.path() + "/dotfiles/mimeapps.list";
+    ASSERT_TRUE(QDir().mkpath(desktop.folder.path() + "/dotfiles"));
+    ASSERT_TRUE(QDir().mkpath(desktop.folder.path() + "/config"));
+    writeText(kept, "[Default Applications]\ntext/plain=editor.desktop;\n");
+    ASSERT_TRUE(QFile::link(kept, mimeAppsListPath()));
+    ASSERT_TRUE(desktop.registerTypes());
+    EXPECT_TRUE(QFileInfo(mimeAppsListPath()).isSymLink());
+    EXPECT_TRUE(readText(kept).contains("application/x-polyra-project=scorvista2001se.desktop;"));
+    EXPECT_TRUE(readText(kept).startsWith("[Default Applications]\ntext/plain=editor.desktop;\n"));
+}
+
+// GLib's own client, in a home of its own, finds the program for both types.
+TEST(FileTypesOnDesktop, GioFindsTheProgramAsTheDefault)
+{
+    const QString gio = QStandardPaths::findExecutable("gio");
+    if (gio.isEmpty())
+        GTEST_SKIP() << "gio is not installed";
+    QTemporaryDir root;
+    const QString home = root.path() + "/home";
+    ScopedEnvironment homeVariable("HOME", home.toUtf8());
+    ScopedEnvironment data("XDG_DATA_HOME", (home + "/.local/share").toUtf8());
+    ScopedEnvironment config("XDG_CONFIG_HOME", (home + "/.config").toUtf8());
+    ScopedEnvironment dataDirs("XDG_DATA_DIRS", (root.path() + "/system").toUtf8());
+    ScopedEnvironment configDirs("XDG_CONFIG_DIRS", (root.path() + "/system-config").toUtf8());
+    ScopedEnvironment desktopName("XDG_CURRENT_DESKTOP", "");
+
+    // GLib ignores an entry whose program cannot be found.
+    const QString exe = root.path() + "/Polyra Tools/Scorvista2001";
+    ASSERT_TRUE(QDir().mkpath(root.path() + "/Polyra Tools"));
+    writeText(exe, "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    const auto runAndWait = [](const QString &program_, const QStringList &arguments_) {
+        return QProcess::execute(program_, arguments_) == 0;
+    };
+    ASSERT_TRUE(RegisterFileTypesOnDesktop(exe, runAndWait));
+
+    for (const QString &type : {projectMimeType, databaseMimeType}) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LC_ALL", "C.UTF-8");
+        environment.insert("LANGUAGE", "C");
+        process.setProcessEnvironment(environment);
+        process.start(gio, {"mime", type});
+        ASSERT_TRUE(process.waitForFinished(30000)) << type.toStdString();
+        const QString output = QString::fromUtf8(process.readAllStandardOutput());
+        const QStringList lines = output.split('\n');
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_TRUE(lines.first().startsWith("Default application for")) << output.toStdString();
+        EXPECT_TRUE(lines.first().endsWith(": scorvista2001se.desktop")) << output.toStdString();
+        EXPECT_FALSE(output.contains("No default applications")) << output.toStdString();
+        // Listed for the type once the desktop's own tool has indexed the entry.
+        if (!QStandardPaths::findExecutable("update-desktop-database").isEmpty()) {
+            EXPECT_TRUE(output.contains("Registered applications:\n\tscorvista2001se.desktop\n")) << output.toStdString();
+        }
     }
 }
 
@@ -224,6 +384,12 @@ TEST(FileTypesOnDesktop, ARelativeDataHomeIsIgnored)
 {
     ScopedEnvironment environment("XDG_DATA_HOME", "relative/share");
     EXPECT_EQ(xdgDataHome(), QDir::homePath() + "/.local/share");
+}
+
+TEST(FileTypesOnDesktop, ARelativeConfigHomeIsIgnored)
+{
+    ScopedEnvironment environment("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(mimeAppsListPath(), QDir::homePath() + "/.config/mimeapps.list");
 }
 
 // ---- the registry's table (kept in the temporary store here) ----

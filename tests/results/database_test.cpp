@@ -279,14 +279,14 @@ TEST_F(Databases, SaveAndLoadKeepEverything)
     EXPECT_EQ(services.recentFiles, (std::vector<std::string>{path}));
 }
 
-TEST_F(Databases, BrokenFilesAreRejectedOrCutAtTheirLastCompleteRecord)
+TEST_F(Databases, BrokenFilesAreRejectedOrLoadTheirReadableRecords)
 {
     const Bytes good = databaseFile("Good", 2, {recordOf("One"), recordOf("Two")});
     struct Case {
         const char *name;
         Bytes bytes;
         int projects; // -1: not a database file
-        bool warned;
+        int unread;   // records told as unreadable
     };
     Bytes noZero = good;
     noZero[23] = 1;
@@ -294,17 +294,22 @@ TEST_F(Databases, BrokenFilesAreRejectedOrCutAtTheirLastCompleteRecord)
     hugeName[24] = hugeName[25] = hugeName[26] = hugeName[27] = 0xFF;
     Bytes hugeRecord = databaseFile("Good", 1, {});
     hugeRecord = cat({hugeRecord, le32(0xFFFFFFF0u), recordOf("One")});
+    const Bytes tooShort(20, 'P');
     const std::vector<Case> cases = {
-        {"empty", {}, -1, false},
-        {"header only", text("Scorvista2001 Database\n"), -1, false},
-        {"no zero byte", noZero, -1, false},
-        {"name longer than the file", hugeName, -1, false},
-        {"complete", good, 2, false},
-        {"count larger than the records", databaseFile("Good", 5, {recordOf("One"), recordOf("Two")}), 2, true},
-        {"cut inside the second record", Bytes(good.begin(), good.end() - 10), 1, true},
-        {"record length past the end", hugeRecord, 0, true},
-        {"record shorter than its fixed parts", databaseFile("Good", 1, {Bytes(20, 'P')}), 0, true},
-        {"long name", databaseFile(std::string(300, 'n'), 0, {}), 0, false},
+        {"empty", {}, -1, 0},
+        {"header only", text("Scorvista2001 Database\n"), -1, 0},
+        {"no zero byte", noZero, -1, 0},
+        {"name longer than the file", hugeName, -1, 0},
+        {"name of 256 characters", databaseFile(std::string(256, 'n'), 0, {}), -1, 0},
+        {"name of 300 characters", databaseFile(std::string(300, 'n'), 0, {}), -1, 0},
+        {"complete", good, 2, 0},
+        {"count larger than the records", databaseFile("Good", 5, {recordOf("One"), recordOf("Two")}), 2, 3},
+        {"cut inside the second record", Bytes(good.begin(), good.end() - 10), 1, 1},
+        {"record length past the end", hugeRecord, 0, 1},
+        {"record shorter than its fixed parts", databaseFile("Good", 1, {tooShort}), 0, 1},
+        {"short records among good ones",
+         databaseFile("Good", 4, {tooShort, recordOf("One"), Bytes(38, 'P'), recordOf("Two")}), 2, 2},
+        {"empty record first", databaseFile("Good", 2, {Bytes{}, recordOf("One")}), 1, 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -319,10 +324,39 @@ TEST_F(Databases, BrokenFilesAreRejectedOrCutAtTheirLastCompleteRecord)
         }
         ASSERT_TRUE(db);
         EXPECT_EQ(db->getProjectCount(), c.projects);
-        EXPECT_EQ(!services.messages.empty(), c.warned);
-        EXPECT_LE(services.messages.size(), 1u) << "said once";
+        std::vector<std::string> expected;
+        if (c.unread > 0) {
+            const int count = c.projects + c.unread;
+            expected.push_back(std::to_string(c.unread) + " of " + std::to_string(count) +
+                               " records of the database \"Good\" could not be read.");
+        }
+        EXPECT_EQ(services.messages, expected);
         db.reset();
     }
+}
+
+TEST_F(Databases, ANameOf255CharactersLoads)
+{
+    const std::string name(255, 'n');
+    std::unique_ptr<CBasicDatabase> db(openDatabaseFile(write("long.prb", databaseFile(name, 1, {recordOf("One")}))));
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->getName(), name);
+    EXPECT_EQ(db->getProjectCount(), 1);
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(Databases, ManyBrokenRecordsGiveOneMessageForTheFile)
+{
+    // Records of the smallest size that are not project images, and one good one among them.
+    std::vector<Bytes> records(1000, Bytes(39, 'x'));
+    records[500] = recordOf("Survivor");
+    const std::string path = write("bad.prb", databaseFile("Bad", 1000, records));
+    std::unique_ptr<CBasicDatabase> db(openDatabaseFile(path));
+    ASSERT_TRUE(db);
+    EXPECT_EQ(names(*db), (std::vector<std::string>{"Survivor"}));
+    EXPECT_EQ(services.messages, (std::vector<std::string>{"999 of 1000 records of the database \"Bad\" could not be read."}));
+    EXPECT_GT(services.workMessagesShown, 0) << "the load shows the work message";
+    EXPECT_EQ(services.workMessageDepth, 0);
 }
 
 TEST_F(Databases, CrcFailureInARecordLeavesOpenDatabasesAlone)
@@ -339,6 +373,7 @@ TEST_F(Databases, CrcFailureInARecordLeavesOpenDatabasesAlone)
     EXPECT_THROW(loading.loadFromFile(path), Exception);
     EXPECT_TRUE(services.questions.empty()) << "the file is checked before the clash is settled";
     EXPECT_EQ(open.getProjectCount(), 1);
+    EXPECT_EQ(services.workMessageDepth, 0) << "the work message ends with the failed load";
 }
 
 TEST_F(Databases, NameClashes)
@@ -365,6 +400,7 @@ TEST_F(Databases, NameClashes)
         SCOPED_TRACE(i);
         services.messages.clear();
         services.questions.clear();
+        services.captions.clear();
         services.answers.assign(c.answers.begin(), c.answers.end());
         auto *other = new CPolyraDatabase;
         if (c.questions == 2)
@@ -376,6 +412,7 @@ TEST_F(Databases, NameClashes)
         EXPECT_EQ(services.questions.size(), c.questions);
         if (!services.questions.empty()) {
             EXPECT_EQ(services.questions[0], "Database Name :\"Database1\" already Exists. Overwrite ?");
+            EXPECT_EQ(services.captions, (std::vector<std::string>{"Warning"}));
         }
         EXPECT_TRUE(services.messages.empty()) << "Cancel and the answers show no error";
         const auto &open = CBasicDatabase::openDatabases();
@@ -407,14 +444,86 @@ TEST_F(Databases, SaveDialogProposesASafeFileName)
 
 TEST_F(Databases, AFailedSaveKeepsTheOldFileAndState)
 {
+    const std::string path = write("kept.prb", text("old contents"));
+    {
+        CPolyraDatabase db;
+        db.addProject(project("A"));
+        // A project without items cannot be written.
+        db.addProject(new CPolyraProject);
+        EXPECT_FALSE(db.saveToFile(path));
+        EXPECT_TRUE(db.isModified());
+        EXPECT_TRUE(db.isUntitled());
+        EXPECT_EQ(services.messages, (std::vector<std::string>{"Error writing to file " + path + "."}));
+        EXPECT_EQ(fileBytes(path), text("old contents"));
+    }
+    services.messages.clear();
+    const std::string missing = (dir / "no" / "such.prb").string();
     CPolyraDatabase db;
     db.addProject(project("A"));
-    const fs::path blocked = dir / "blocked.prb";
-    fs::create_directory(blocked);
-    EXPECT_FALSE(db.saveToFile(blocked.string()));
-    EXPECT_TRUE(db.isModified());
+    EXPECT_FALSE(db.saveToFile(missing));
     EXPECT_TRUE(db.isUntitled());
-    EXPECT_EQ(services.messages, (std::vector<std::string>{"Error writing to file " + blocked.string() + "."}));
+    EXPECT_EQ(services.messages, (std::vector<std::string>{"Error writing to file " + missing + "."}));
+    EXPECT_TRUE(services.recentFiles.empty());
+}
+
+TEST_F(Databases, ATargetThatCannotBeOpenedRaisesBeforeWriting)
+{
+    const fs::path folder = dir / "folder.prb";
+    fs::create_directory(folder);
+    const std::string locked = write("locked.prb", text("locked"));
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    for (const std::string &target : {folder.string(), locked}) {
+        SCOPED_TRACE(target);
+        CPolyraDatabase db;
+        db.addProject(project("A"));
+        try {
+            db.saveToFile(target);
+            ADD_FAILURE() << "saved";
+        } catch (const Exception &e) {
+            EXPECT_EQ(e.Message, "File could not be opened");
+        }
+        EXPECT_TRUE(db.isModified());
+        EXPECT_TRUE(db.isUntitled());
+    }
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(fileBytes(locked), text("locked"));
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(Databases, ChartRowsFollowPositionsThroughTheirRepair)
+{
+    struct Case {
+        const char *name;
+        std::vector<int> positions;
+        std::vector<bool> hidden;
+        std::vector<int> rows; // -1: given no row
+        std::vector<int> positionsAfter;
+        std::size_t messages;
+    };
+    const std::vector<Case> cases = {
+        {"in order, one hidden", {0, 1, 2}, {false, true, false}, {0, -1, 1}, {0, 1, 2}, 0},
+        // Position 2 is only found once the repeated 0 has been moved up.
+        {"a repeated position", {0, 0, 1}, {false, false, false}, {0, -1, 2}, {0, 1, 2}, 0},
+        {"a gap", {0, 2, 3}, {false, false, false}, {0, 1, -1}, {0, 2, 3}, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        services.messages.clear();
+        CPolyraDatabase db;
+        for (std::size_t i = 0; i < c.positions.size(); ++i)
+            db.addProject(project("P" + std::to_string(i)));
+        for (std::size_t i = 0; i < c.positions.size(); ++i) {
+            db.getProject(static_cast<int>(i))->setPosition(c.positions[i]);
+            db.getProject(static_cast<int>(i))->setHidden(c.hidden[i]);
+            db.getProject(static_cast<int>(i))->setChartRow(-1);
+        }
+        db.numberVisibleProjects();
+        for (std::size_t i = 0; i < c.positions.size(); ++i) {
+            EXPECT_EQ(db.getProject(static_cast<int>(i))->getChartRow(), c.rows[i]) << i;
+            EXPECT_EQ(db.getProject(static_cast<int>(i))->getPosition(), c.positionsAfter[i]) << i;
+        }
+        EXPECT_EQ(services.messages, std::vector<std::string>(c.messages, "No project id found."));
+    }
 }
 
 } // namespace

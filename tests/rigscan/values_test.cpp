@@ -303,6 +303,12 @@ TEST(PixelFormats, Texts)
         {format(16, P::RGB, {}), "16-bit RGB"},
         {format(32, P::Depth | P::Stencil, {{P::ZMask, 24}, {P::StencilMask, 8}}), "32-bit SZ [824]"},
         {format(0, P::FourCC, {}, 0x31545844), "FourCC [DXT1]"},
+        // The code's characters end at its first zero byte; no NUL reaches the text.
+        {format(0, P::FourCC, {}, 0), "FourCC"},
+        {format(0, P::FourCC, {}, 0x00315844), "FourCC [DX1]"},
+        {format(0, P::FourCC, {}, 0x31005844), "FourCC [DX]"},
+        {format(16, P::FourCC | P::Alpha, {{P::AlphaMask, 8}}, 0x32590055), "16-bit FourCCA [U8]"},
+        {format(0, P::FourCC | P::Alpha, {{P::AlphaMask, 8}}, 0x00000000), "FourCCA [8]"},
         {format(16, P::YUV, {{P::YMask, 8}, {P::UMask, 4}, {P::VMask, 4}}), "16-bit YUV [844]"},
     };
     for (const auto &[f, text] : cases)

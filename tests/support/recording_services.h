@@ -36,6 +36,17 @@ public:
         answers.pop_front();
         return a;
     }
+    Answer askYesNoCancelCaptioned(const std::string &text, const std::string &caption) override
+    {
+        captions.push_back(caption);
+        return askYesNoCancel(text);
+    }
+    void beginWorkMessage() override
+    {
+        ++workMessageDepth;
+        ++workMessagesShown;
+    }
+    void endWorkMessage() override { --workMessageDepth; }
     TTreeNode *addProjectNode(CBasicProject &) override { return newNode(); }
     TTreeNode *addDatabaseNode(CBasicDatabase &) override { return newNode(); }
     void removeTreeNode(TTreeNode *node) override { removedNodes.push_back(node); }
@@ -48,6 +59,10 @@ public:
 
     std::vector<std::string> messages;
     std::vector<std::string> questions;
+    // The captions of the questions that had one of their own.
+    std::vector<std::string> captions;
+    int workMessageDepth = 0;
+    int workMessagesShown = 0;
     std::deque<Answer> answers;
     std::vector<std::string> recentFiles;
     std::vector<std::string> viewerCalls;

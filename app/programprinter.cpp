@@ -1,0 +1,41 @@
+#include "programprinter.h"
+
+#include <QPrinter>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QPrinter> printer;
+bool chosen = false;
+
+} // namespace
+
+QPrinter &ProgramPrinter()
+{
+    if (!printer)
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer;
+}
+
+void ReleaseProgramPrinter()
+{
+    if (chosen)
+        return;
+    printer.reset();
+}
+
+void KeepChosenPrinter()
+{
+    chosen = true;
+}
+
+bool ProgramPrinterWasChosen()
+{
+    return chosen;
+}
+
+void FreeProgramPrinter()
+{
+    printer.reset();
+    chosen = false;
+}
