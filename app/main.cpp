@@ -23,9 +23,14 @@ int main(int argc, char **argv)
             return 0;
 
         TQtAppServices services;
+        // What arrives while the main window is still being built (its
+        // message boxes serve the socket) waits in the server until the
+        // window's list takes it.
         TFMainForm main;
-        QObject::connect(&server, &TInstanceServer::commandLineReceived, main.pendingFiles(),
-                         &TPendingFiles::HandOverReceived);
+        // Before the window shows: the start-up file may end a submission
+        // run, which must see the files that are still to come.
+        if (TPendingFiles *files = main.pendingFiles())
+            files->takeHandOvers(server);
         main.show();
         return app->exec();
     } catch (...) {

@@ -58,6 +58,34 @@ QString UserTag()
 #endif
 }
 
+// The arguments as the running copy must read them: its working folder is
+// not this start's, so a relative file path (also the one of a "&" list) is
+// made absolute here. Switches stay as they are.
+QStringList AbsolutePaths(const QStringList &arguments_)
+{
+    const QDir here = QDir::current();
+    QStringList result;
+    for (QString argument : arguments_) {
+        if (argument.isEmpty() || argument.front() == QLatin1Char('-') || argument.front() == QLatin1Char('/')) {
+            result << argument;
+            continue;
+        }
+        QString prefix;
+        if (argument.front() == QLatin1Char('&')) {
+            prefix = QStringLiteral("&");
+            argument.remove(0, 1);
+        } else if (argument.size() >= 3 && argument.front() == QLatin1Char('"')
+                   && argument.back() == QLatin1Char('"')) {
+            // The parse would take the quotes off; the path is what is inside.
+            argument = argument.mid(1, argument.size() - 2);
+        }
+        if (!argument.isEmpty() && QDir::isRelativePath(argument))
+            argument = QDir::toNativeSeparators(QDir::cleanPath(here.absoluteFilePath(argument)));
+        result << prefix + argument;
+    }
+    return result;
+}
+
 } // namespace
 
 TCommandLine ParseCommandLine(const QString &text_, bool posix_)
@@ -176,13 +204,40 @@ void TInstanceServer::acceptConnections()
             const QString text = QString::fromUtf8(buffer->constData() + 4, length);
             // One message per connection.
             disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
-            QPointer<QLocalSocket> guard(socket);
-            emit commandLineReceived(text);
-            if (!guard)
-                return;
+            // Acknowledged once queued: the receiver may not be there yet, or
+            // may run a modal box for longer than the sender waits.
+            queue.push_back(text);
             socket->write(&kAck, 1);
+            socket->flush();
             socket->disconnectFromServer();
+            QPointer<TInstanceServer> self(this);
+            deliver();
+            if (self)
+                emit commandLineReceived(text);
         });
+    }
+}
+
+void TInstanceServer::attachReceiver(QObject *context_, Receiver receiver_)
+{
+    receiver = context_ ? std::move(receiver_) : Receiver();
+    receiverContext = receiver ? context_ : nullptr;
+    deliver();
+}
+
+void TInstanceServer::deliver()
+{
+    // Always from the front: a receiver that runs an event loop (a modal
+    // box) may take in another command line meanwhile, and that one must
+    // not overtake those still waiting.
+    QPointer<TInstanceServer> self(this);
+    while (receiverContext && !queue.empty()) {
+        const QString text = queue.front();
+        queue.pop_front();
+        const Receiver take = receiver;
+        take(text);
+        if (!self)
+            return;
     }
 }
 
@@ -226,7 +281,9 @@ TEntryStart StartEntry(const QStringList &arguments_, TInstanceServer &server_, 
     // Without the lock (an unwritable temporary folder) the start goes on.
     QLockFile lock(server_.lockFilePath());
     lock.tryLock(kLockWaitMs);
-    if (!start.parsed.debug && HandOverTo(start.commandLine, server_.instanceName(), timeoutMs_) == THandOver::Taken) {
+    if (!start.parsed.debug
+        && HandOverTo(JoinCommandLine(AbsolutePaths(arguments_)), server_.instanceName(), timeoutMs_)
+               == THandOver::Taken) {
         start.handedOver = true;
         return start;
     }
@@ -308,14 +365,21 @@ void TPendingFiles::openStartupFile(bool ownerHasChildWindow_)
     openNow(file);
 }
 
+void TPendingFiles::takeHandOvers(TInstanceServer &server_)
+{
+    server_.attachReceiver(this, [this](const QString &commandLine_) { HandOverReceived(commandLine_); });
+}
+
 void TPendingFiles::HandOverReceived(const QString &commandLine_)
 {
-    BringToFront(owner);
     const TCommandLine parsed = ParseCommandLine(commandLine_);
     if (parsed.debug)
         gDebugMode = true;
     if (!parsed.path.isEmpty())
         add({parsed.path, parsed.submit, parsed.hwUpgrade});
+    // Queued first: showing a window that was not shown yet opens the
+    // start-up file, and a submission run that ends there must see this one.
+    BringToFront(owner);
 }
 
 void TPendingFiles::LoadTimerTimer()

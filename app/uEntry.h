@@ -3,6 +3,7 @@
 
 #include <QLocalServer>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -45,10 +46,14 @@ QString InstanceServerName(const QString &instance_ = QString());
 
 // The running copy's side of the single instance: a user-only local socket
 // that takes one length-prefixed command line per connection and answers
-// with an acknowledgement.
+// with an acknowledgement once the command line is queued. Start-up message
+// boxes already serve the socket, so what arrives before a receiver is
+// attached waits here.
 class TInstanceServer : public QObject {
     Q_OBJECT
 public:
+    using Receiver = std::function<void(const QString &commandLine_)>;
+
     explicit TInstanceServer(const QString &instance_ = QString(), QObject *parent_ = nullptr);
     ~TInstanceServer() override;
 
@@ -66,15 +71,27 @@ public:
     // A connection that does not deliver its message in this time is dropped.
     static constexpr int ReadTimeoutMs = 5000;
 
+    // Hands receiver_ the command lines that waited, oldest first, and then
+    // each later one as it arrives, for as long as context_ lives; after
+    // that they wait again. A later call replaces the receiver.
+    void attachReceiver(QObject *context_, Receiver receiver_);
+    // The command lines taken but not yet handed to a receiver, oldest first.
+    QStringList waiting() const { return QStringList(queue.begin(), queue.end()); }
+
 signals:
-    // A later start's whole command line (also when it names no file).
+    // A later start's whole command line was taken (also when it names no
+    // file); a notice only, the attached receiver is what takes it in.
     void commandLineReceived(const QString &commandLine_);
 
 private:
     void acceptConnections();
+    void deliver();
 
     QString instance;
     QLocalServer server;
+    std::deque<QString> queue;
+    QPointer<QObject> receiverContext;
+    Receiver receiver;
 };
 
 // The second start's side of the hand-over.
@@ -98,7 +115,8 @@ struct TEntryStart {
 };
 
 // The entry up to the message loop: parses the arguments, hands them to a
-// running copy unless "DEBUG" was given, and otherwise lets server_ listen
+// running copy unless "DEBUG" was given (a relative file path made absolute
+// against this start's working folder first), and otherwise lets server_ listen
 // (when no live copy does), sets the program-wide flags (the submission ones
 // only with a file) and keeps the start-up file. Runs under the lock file,
 // so of two simultaneous starts one listens and the other hands over.
@@ -141,6 +159,8 @@ public:
     void openStartupFile(bool ownerHasChildWindow_);
     // True while a file is being opened (a modal dialog may run meanwhile).
     bool opening() const { return busy; }
+    // Takes the hand-overs server_ kept so far and every later one.
+    void takeHandOvers(TInstanceServer &server_);
 
     QTimer *LoadTimer = nullptr;
 

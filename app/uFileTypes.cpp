@@ -517,11 +517,24 @@ bool RegisterFileTypes(const QString &exePath_, const DesktopToolRunner &runTool
 #endif
 }
 
+namespace {
+
+DesktopToolRunner programToolRunner;
+
+} // namespace
+
+void SetDesktopToolRunner(DesktopToolRunner runner_)
+{
+    programToolRunner = std::move(runner_);
+}
+
 bool RegisterFileTypes()
 {
     const QString exe = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
     if (exe.isEmpty())
         return false;
+    if (programToolRunner)
+        return RegisterFileTypes(exe, programToolRunner);
     // Started, not waited for: the tools may be missing or slow, and the
     // program's start must not depend on them.
     return RegisterFileTypes(exe, [](const QString &program_, const QStringList &arguments_) {

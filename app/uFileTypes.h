@@ -15,6 +15,9 @@ using DesktopToolRunner = std::function<bool(const QString &program_, const QStr
 // package and a desktop entry below $XDG_DATA_HOME, and the entry as the
 // default of both types in $XDG_CONFIG_HOME/mimeapps.list.
 bool RegisterFileTypes();
+// Tests: how the start-up check runs the desktop's tools (empty: detached
+// processes).
+void SetDesktopToolRunner(DesktopToolRunner runner_);
 bool RegisterFileTypes(const QString &exePath_, const DesktopToolRunner &runTool_);
 
 // The registry's form (below HKEY_CURRENT_USER\Software\Classes).

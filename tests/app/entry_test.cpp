@@ -7,20 +7,29 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QProcess>
+#include <QShowEvent>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <QtEndian>
 #include <chrono>
 #include <cstring>
 #include <future>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
 #include "Exception.h"
 #include "MessageSink.h"
+#include "TemporarySettings.h"
+#include "Ucommoncalls.h"
+#include "uAppServices.h"
 #include "uEntry.h"
+#include "uMainForm.h"
 #include "uModes.h"
 #include "uPolyraDatabase.h"
 #include "uPolyraProject.h"
@@ -36,6 +45,13 @@
 [[maybe_unused]] static void PrintTo(const QString &text_, std::ostream *os_)
 {
     *os_ << '"' << text_.toStdString() << '"';
+}
+[[maybe_unused]] static void PrintTo(const QStringList &texts_, std::ostream *os_)
+{
+    *os_ << '{';
+    for (qsizetype i = 0; i < texts_.size(); ++i)
+        *os_ << (i ? ", \"" : "\"") << texts_.at(i).toStdString() << '"';
+    *os_ << '}';
 }
 [[maybe_unused]] static void PrintTo(const TPendingFile &file_, std::ostream *os_)
 {
@@ -498,6 +514,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, PendingFilesEnd,
                          ::testing::Values(Left::Nothing, Left::Refuses, Left::Database, Left::Project,
                                            Left::PendingFile));
 
+// A main window not shown yet: its first show opens the start-up file, and
+// a submission run may end right there.
+class FirstShowEndsTheRun : public QWidget {
+public:
+    std::optional<bool> ended;
+
+protected:
+    void showEvent(QShowEvent *event_) override
+    {
+        QWidget::showEvent(event_);
+        if (!ended)
+            ended = EndSubmissionRun(this);
+    }
+};
+
+TEST_F(PendingFiles, AHandOverIsQueuedBeforeItShowsTheWindow)
+{
+    FirstShowEndsTheRun window;
+    TPendingFiles files(&window, recorder());
+    files.HandOverReceived("/tmp/a.prp");
+    ASSERT_TRUE(window.ended.has_value());
+    EXPECT_FALSE(*window.ended);
+    ASSERT_EQ(files.files().size(), 1u);
+    EXPECT_EQ(files.files().front().path, "/tmp/a.prp");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.isVisible());
+}
+
 // ---------------------------------------------------------------- hand-over
 
 // A second start in a thread of its own, so that this thread's event loop
@@ -658,6 +702,66 @@ TEST(HandOver, StaleSocketIsNoCopyAndIsReplaced)
 }
 #endif
 
+TEST_F(InstanceServerTest, KeepsWhatArrivesUntilAReceiverTakesIt)
+{
+    EXPECT_EQ(handOverFromThread("a.prp", instance), THandOver::Taken);
+    EXPECT_EQ(handOverFromThread("b.prp", instance), THandOver::Taken);
+    EXPECT_EQ(server.waiting(), QStringList({"a.prp", "b.prp"}));
+    QStringList taken;
+    {
+        QObject context;
+        server.attachReceiver(&context, [&](const QString &text) { taken << text; });
+        EXPECT_EQ(taken, QStringList({"a.prp", "b.prp"}));
+        EXPECT_TRUE(server.waiting().isEmpty());
+        EXPECT_EQ(handOverFromThread("c.prp", instance), THandOver::Taken);
+        EXPECT_EQ(taken, QStringList({"a.prp", "b.prp", "c.prp"}));
+        EXPECT_TRUE(server.waiting().isEmpty());
+    }
+    // A receiver that is gone takes nothing; the next one gets it.
+    EXPECT_EQ(handOverFromThread("d.prp", instance), THandOver::Taken);
+    EXPECT_EQ(taken, QStringList({"a.prp", "b.prp", "c.prp"}));
+    EXPECT_EQ(server.waiting(), QStringList({"d.prp"}));
+    QObject next;
+    server.attachReceiver(&next, [&](const QString &text) { taken << text; });
+    EXPECT_EQ(taken, QStringList({"a.prp", "b.prp", "c.prp", "d.prp"}));
+    EXPECT_EQ(received, QStringList({"a.prp", "b.prp", "c.prp", "d.prp"}));
+}
+
+// A receiver that runs an event loop (a modal box) while the ones that
+// waited are still being handed on.
+TEST_F(InstanceServerTest, ANewerCommandLineNeverOvertakesTheWaitingOnes)
+{
+    EXPECT_EQ(handOverFromThread("a.prp", instance), THandOver::Taken);
+    EXPECT_EQ(handOverFromThread("b.prp", instance), THandOver::Taken);
+    QStringList taken;
+    QObject context;
+    server.attachReceiver(&context, [&](const QString &text) {
+        taken << text;
+        if (text == "a.prp") {
+            EXPECT_EQ(handOverFromThread("c.prp", instance), THandOver::Taken);
+        }
+    });
+    EXPECT_EQ(taken, QStringList({"a.prp", "b.prp", "c.prp"}));
+    EXPECT_TRUE(server.waiting().isEmpty());
+}
+
+// The acknowledgement says the command line is queued; it does not wait
+// for a receiver that runs a modal box for longer than the sender waits.
+TEST_F(InstanceServerTest, AcknowledgesBeforeTheReceiverIsDone)
+{
+    QObject context;
+    QStringList taken;
+    server.attachReceiver(&context, [&](const QString &text) {
+        QEventLoop modal;
+        QTimer::singleShot(1000, &modal, &QEventLoop::quit);
+        modal.exec();
+        taken << text;
+    });
+    EXPECT_EQ(handOverFromThread("a.prp", instance, 300), THandOver::Taken);
+    ASSERT_TRUE(spinUntil([&] { return !taken.isEmpty(); }, 5000));
+    EXPECT_EQ(taken, QStringList({"a.prp"}));
+}
+
 // ---------------------------------------------------------------- entry
 
 struct HelperRun {
@@ -666,9 +770,11 @@ struct HelperRun {
 };
 
 // Starts the helper as a second start of the program under instance_.
-QProcess *startHelper(const QString &instance_, int serve_, const QStringList &arguments_)
+QProcess *startHelper(const QString &instance_, int serve_, const QStringList &arguments_,
+                      const QString &workingFolder_ = QString())
 {
     auto *process = new QProcess;
+    process->setWorkingDirectory(workingFolder_);
     process->setProgram(SCORVISTA_ENTRY_HELPER);
     process->setArguments(QStringList{instance_, QString::number(serve_)} + arguments_);
     process->start();
@@ -691,10 +797,91 @@ HelperRun finish(QProcess *process_)
     return run;
 }
 
-HelperRun runHelper(const QString &instance_, const QStringList &arguments_)
+HelperRun runHelper(const QString &instance_, const QStringList &arguments_,
+                    const QString &workingFolder_ = QString())
 {
-    return finish(startHelper(instance_, 0, arguments_));
+    return finish(startHelper(instance_, 0, arguments_, workingFolder_));
 }
+
+QStringList pathsOf(const std::deque<TPendingFile> &files_)
+{
+    QStringList paths;
+    for (const TPendingFile &file : files_)
+        paths << file.path;
+    return paths;
+}
+
+// Second starts one after the other, driven by whatever event loop runs, a
+// modal box's too.
+class SecondStarts {
+public:
+    SecondStarts(const QString &instance_, std::vector<QStringList> arguments_)
+        : instance(instance_), arguments(std::move(arguments_))
+    {
+    }
+    ~SecondStarts()
+    {
+        if (process && process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(3000);
+        }
+    }
+
+    void start() { next(); }
+    bool done() const { return results.size() == arguments.size(); }
+
+    std::vector<HelperRun> results;
+
+private:
+    void next()
+    {
+        if (done())
+            return;
+        process.reset(startHelper(instance, 0, arguments[results.size()]));
+        QObject::connect(process.get(), &QProcess::finished, &context, [this](int code, QProcess::ExitStatus status) {
+            HelperRun run;
+            run.exitCode = status == QProcess::NormalExit ? code : -1;
+            run.lines = QString::fromLocal8Bit(process->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+            results.push_back(run);
+            // Not inside the process's own signal.
+            QTimer::singleShot(0, &context, [this] { next(); });
+        });
+    }
+
+    QString instance;
+    std::vector<QStringList> arguments;
+    std::unique_ptr<QProcess> process;
+    QObject context;
+};
+
+// The first message box is a real modal one: it stays open while
+// whileOpen_ runs and until closeWhen_ holds (at most 20 s).
+class ModalBoxSink : public RecordingMessageSink {
+public:
+    std::function<void()> whileOpen;
+    std::function<bool()> closeWhen;
+    int modalBoxes = 0;
+
+    MessageAnswer show(const MessageRequest &request_) override
+    {
+        if (modalBoxes == 0 && closeWhen) {
+            ++modalBoxes;
+            QMessageBox box(QMessageBox::Warning, request_.caption, request_.text);
+            QElapsedTimer clock;
+            clock.start();
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+                if (closeWhen() || clock.elapsed() > 20000)
+                    box.done(0);
+            });
+            poll.start(20);
+            if (whileOpen)
+                QTimer::singleShot(0, &box, whileOpen);
+            box.exec();
+        }
+        return RecordingMessageSink::show(request_);
+    }
+};
 
 // A running copy in this process, a second start as a real process.
 class EntrySecondStart : public PendingFiles {
@@ -703,7 +890,7 @@ protected:
     {
         PendingFiles::SetUp();
         ASSERT_TRUE(server.listen());
-        QObject::connect(&server, &TInstanceServer::commandLineReceived, &files, &TPendingFiles::HandOverReceived);
+        files.takeHandOvers(server);
         // What the receiver left, before any tick can open it.
         QObject::connect(&server, &TInstanceServer::commandLineReceived, [this](const QString &t) {
             received << t;
@@ -757,6 +944,135 @@ TEST_F(EntrySecondStart, DebugRunsACopyOfItsOwn)
     EXPECT_TRUE(owner.isMinimized());
 }
 
+// A running copy that listens but whose main window does not take the
+// hand-overs yet.
+class EntryStartingCopy : public PendingFiles {
+protected:
+    void SetUp() override
+    {
+        PendingFiles::SetUp();
+        ASSERT_TRUE(server.listen());
+    }
+
+    QString instance = uniqueInstance();
+    TInstanceServer server{instance};
+    TPendingFiles files{&owner, recorder()};
+};
+
+TEST_F(EntryStartingCopy, HandOversBeforeTheWindowTakesThemArriveOnceAndInOrder)
+{
+    for (const char *path : {"/tmp/a.prp", "/tmp/b.prp", "/tmp/c.prp"}) {
+        SCOPED_TRACE(path);
+        const HelperRun run = runHelper(instance, {path});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.lines, QStringList({"handed-over"}));
+    }
+    EXPECT_TRUE(files.files().empty());
+
+    files.takeHandOvers(server);
+    EXPECT_EQ(pathsOf(files.files()), QStringList({"/tmp/a.prp", "/tmp/b.prp", "/tmp/c.prp"}));
+    EXPECT_TRUE(server.waiting().isEmpty());
+
+    // A later one goes straight to the list, behind them.
+    const HelperRun later = runHelper(instance, {"-SUBMIT", "/tmp/d.prp"});
+    EXPECT_EQ(later.exitCode, 0);
+    const QStringList all{"/tmp/a.prp", "/tmp/b.prp", "/tmp/c.prp", "/tmp/d.prp"};
+    // The list's timer may have opened the first ones meanwhile.
+    EXPECT_EQ(openedPaths() + pathsOf(files.files()), all);
+    while (!files.files().empty())
+        files.LoadTimerTimer();
+    EXPECT_EQ(openedPaths(), all);
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_TRUE(calls[3].submit);
+    EXPECT_FALSE(calls[2].submit);
+}
+
+// The real main window's construction shows a message box whose event loop
+// already serves the socket; the second starts come while it is open.
+TEST(EntryWhileTheWindowIsBuilt, HandOversDuringAStartUpBoxReachThePendingList)
+{
+    resetModes();
+    TemporarySettings settings;
+    QTemporaryDir desktop;
+    ScopedEnvironment xdg{"XDG_DATA_HOME", desktop.path().toUtf8()};
+    const QString instance = uniqueInstance();
+    TInstanceServer server(instance);
+    ASSERT_TRUE(server.listen());
+    // No viewer library there: the window's construction shows a box.
+    QTemporaryDir noLibrary;
+    SetViewerLibraryDirectory(noLibrary.path());
+    SecondStarts starts(instance, {{"/tmp/a.prp"}, {"-HWUPGRADE", "/tmp/b b.prp"}, {"/tmp/c.prp"}});
+    ModalBoxSink sink;
+    sink.whileOpen = [&] { starts.start(); };
+    sink.closeWhen = [&] { return starts.done(); };
+
+    TQtAppServices services;
+    auto main = std::make_unique<TFMainForm>();
+    SetViewerLibraryDirectory(QString());
+    EXPECT_EQ(sink.modalBoxes, 1);
+    ASSERT_TRUE(starts.done());
+    for (const HelperRun &run : starts.results) {
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.lines, QStringList({"handed-over"}));
+    }
+    ASSERT_NE(main->pendingFiles(), nullptr);
+    EXPECT_TRUE(main->pendingFiles()->files().empty());
+    EXPECT_EQ(server.waiting().size(), 3);
+
+    // As the entry does once the window is built.
+    main->pendingFiles()->takeHandOvers(server);
+    const auto &files = main->pendingFiles()->files();
+    EXPECT_EQ(std::vector<TPendingFile>(files.begin(), files.end()),
+              std::vector<TPendingFile>(
+                  {{"/tmp/a.prp"}, {"/tmp/b b.prp", true, true}, {"/tmp/c.prp"}}));
+    EXPECT_TRUE(server.waiting().isEmpty());
+    main.reset();
+    resetModes();
+}
+
+struct WorkingFolderCase {
+    const char *name;
+    QStringList arguments;
+    QString commandLine; // %1: the second start's working folder, %2: its parent
+    TPendingFile queued;
+};
+
+void PrintTo(const WorkingFolderCase &c, std::ostream *os) { *os << c.name; }
+
+class EntryWorkingFolder : public EntrySecondStart, public ::testing::WithParamInterface<WorkingFolderCase> {};
+
+// The running copy's working folder is not the second start's.
+TEST_P(EntryWorkingFolder, ARelativePathArrivesAbsolute)
+{
+    const WorkingFolderCase &c = GetParam();
+    QTemporaryDir top;
+    const QString folder = QFileInfo(top.path()).canonicalFilePath() + "/My Results";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_NE(QDir::currentPath(), folder);
+    const HelperRun run = runHelper(instance, c.arguments, folder);
+    EXPECT_EQ(run.exitCode, 0);
+    const QString parent = QFileInfo(top.path()).canonicalFilePath();
+    const auto fill = [&](QString text) { return text.replace("%1", folder).replace("%2", parent); };
+    EXPECT_EQ(received, QStringList({fill(c.commandLine)}));
+    TPendingFile expected = c.queued;
+    expected.path = fill(expected.path);
+    EXPECT_EQ(queued, std::vector<TPendingFile>({expected}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EntryWorkingFolder,
+    ::testing::Values(
+        WorkingFolderCase{"File", {"a.prp"}, "\"%1/a.prp\"", {"%1/a.prp"}},
+        WorkingFolderCase{"FileWithBlanksAfterASwitch",
+                          {"-SUBMIT", "sub/a b.prp"},
+                          "-SUBMIT \"%1/sub/a b.prp\"",
+                          {"%1/sub/a b.prp", true, false}},
+        WorkingFolderCase{"ListFile", {"&list.txt"}, "\"&%1/list.txt\"", {"&%1/list.txt"}},
+        WorkingFolderCase{"ParentFolder", {"../up.prp"}, "\"%2/up.prp\"", {"%2/up.prp"}},
+        WorkingFolderCase{"AbsoluteStaysAsItIs", {"/tmp/x.prp", "-HWUPGRADE"}, "/tmp/x.prp -HWUPGRADE",
+                          {"/tmp/x.prp", true, true}}),
+    [](const ::testing::TestParamInfo<WorkingFolderCase> &info) { return std::string(info.param.name); });
+
 struct FirstStartCase {
     const char *name;
     QStringList arguments;
@@ -802,7 +1118,8 @@ TEST(EntryRace, TwoSimultaneousStartsSettleOnOneCopy)
         EXPECT_EQ(other.lines, QStringList({"handed-over"}));
         ASSERT_EQ(own.lines.size(), 2);
         EXPECT_TRUE(own.lines[0].startsWith("own listening=1"));
-        EXPECT_EQ(own.lines[1], "received " + otherFile);
+        // Sent as an absolute path: the copies share this working folder.
+        EXPECT_EQ(own.lines[1], "received " + JoinCommandLine({QDir::current().absoluteFilePath(otherFile)}));
     }
 }
 

@@ -28,7 +28,7 @@ int main(int argc, char **argv)
     std::fflush(stdout);
     if (serve > 0 && server.isListening()) {
         int received = 0;
-        QObject::connect(&server, &TInstanceServer::commandLineReceived, &app, [&](const QString &text) {
+        server.attachReceiver(&app, [&](const QString &text) {
             std::printf("received %s\n", qPrintable(text));
             std::fflush(stdout);
             if (++received == serve)
