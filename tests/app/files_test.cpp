@@ -289,6 +289,31 @@ TEST_F(Files, SaveAsDispatchesOnTheExtension)
     }
 }
 
+TEST_F(Files, ASaveThatCannotWriteItsTargetSaysSoAndKeepsTheOldFile)
+{
+    // A read-only database file: refused with a plain message.
+    const QString locked = files.filePath("locked.prb");
+    writeText("locked.prb", "old");
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    auto *db = new CPolyraDatabase;
+    db->addProject(makeProject("Saved"));
+    answerDialogWith({locked});
+    sink.requests.clear();
+    EXPECT_FALSE(SaveDatabase(*main, true, db));
+    EXPECT_EQ(messages(), QStringList{"File could not be opened"});
+    EXPECT_TRUE(db->isUntitled());
+    EXPECT_EQ(contents(locked), "old");
+
+    // One project saved as .prp into a folder that does not exist.
+    const QString project = files.filePath("missing-folder/one.prp");
+    select(db->getTreeNode()->child(0));
+    answerDialogWith({project});
+    sink.requests.clear();
+    SaveDatabase(*main, true, db);
+    EXPECT_EQ(messages(), QStringList{"Error writing to file " + QDir::toNativeSeparators(project) + "."});
+    EXPECT_FALSE(QFile::exists(project));
+}
+
 TEST_F(Files, TextExportEndsWithAnEmptyLineAndTheNotice)
 {
     auto *db = new CPolyraDatabase;
