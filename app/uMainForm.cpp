@@ -211,16 +211,16 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
 
     // Shortcuts and toolbar buttons act at once: the states are kept as a
     // command given now would find them, not only when a menu opens.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+    stateSources << connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         if (now && !qobject_cast<QMenu *>(now) && !qobject_cast<QMenuBar *>(now))
             lastFocus = now;
         RefreshCommandStates();
     });
-    connect(MainTree, &QTreeWidget::currentItemChanged, this, [this] { RefreshCommandStates(); });
-    connect(MainTree->model(), &QAbstractItemModel::rowsInserted, this, [this] { scheduleStateRefresh(); });
-    connect(MainTree->model(), &QAbstractItemModel::rowsRemoved, this, [this] { scheduleStateRefresh(); });
-    connect(mdi, &QMdiArea::subWindowActivated, this, [this] { RefreshCommandStates(); });
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+    stateSources << connect(MainTree, &QTreeWidget::currentItemChanged, this, [this] { RefreshCommandStates(); });
+    stateSources << connect(MainTree->model(), &QAbstractItemModel::rowsInserted, this, [this] { scheduleStateRefresh(); });
+    stateSources << connect(MainTree->model(), &QAbstractItemModel::rowsRemoved, this, [this] { scheduleStateRefresh(); });
+    stateSources << connect(mdi, &QMdiArea::subWindowActivated, this, [this] { RefreshCommandStates(); });
+    stateSources << connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
         clipboardMarker = ClipboardHoldsProjects();
         RefreshCommandStates();
     });
@@ -233,6 +233,13 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
 
 TFMainForm::~TFMainForm()
 {
+    // The children go after this destructor, moving the focus and the
+    // tree's current node: nothing may reach this half-destroyed window.
+    for (const QMetaObject::Connection &c : stateSources)
+        disconnect(c);
+    disconnect(activationHandler);
+    disconnect(MainTree->itemDelegate(), nullptr, this, nullptr);
+    disconnect(MainTree, nullptr, this, nullptr);
     FormDestroy();
     if (mainWindow == this)
         mainWindow = nullptr;

@@ -223,6 +223,7 @@ private:
     bool refreshScheduled = false;
     QList<QAction *> windowItems;
     QMetaObject::Connection activationHandler;
+    QList<QMetaObject::Connection> stateSources;
 };
 
 #endif

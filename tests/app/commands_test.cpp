@@ -253,8 +253,9 @@ TEST_F(Commands, ToolbarButtonsRunTheSelectionForcedWhateverTheMenusLastSaw)
     // Every button shows an icon, so the toolbar fits the window.
     auto *bar = main->findChild<QToolBar *>("Toolbar");
     for (QAction *button : bar->actions()) {
-        if (!button->isSeparator())
+        if (!button->isSeparator()) {
             EXPECT_FALSE(button->icon().isNull()) << button->objectName().toStdString();
+        }
     }
     EXPECT_LE(bar->sizeHint().width(), 575);
 }
