@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <new>
+#include <utility>
 
 #include "Cp1252.h"
 #include "Exception.h"
@@ -15,6 +16,7 @@
 
 namespace {
 QPointer<TFexception> shownDialog;
+ExceptionDialogAnswerer dialogAnswerer;
 } // namespace
 
 TFexception::TFexception(QWidget *owner_) : TFBasicForm(owner_)
@@ -101,7 +103,16 @@ bool ShowExceptionDialog(const QString &message_, bool accessViolation_)
     TFexception dialog(ProgramMainWindow());
     shownDialog = &dialog;
     dialog.setException(message_, accessViolation_);
-    const int result = dialog.exec();
+    int result = 0;
+    if (dialogAnswerer) {
+        // A copy, so an answerer that installs another stays alive meanwhile.
+        const ExceptionDialogAnswerer answer = dialogAnswerer;
+        dialog.show();
+        answer(dialog);
+        result = dialog.isVisible() ? 0 : dialog.result();
+    } else {
+        result = dialog.exec();
+    }
     shownDialog = nullptr;
     return result != TFexception::ContinueResult;
 }
@@ -140,4 +151,9 @@ bool ShowExceptionDialog(std::exception_ptr error_)
 TFexception *ShownExceptionDialog()
 {
     return shownDialog;
+}
+
+ExceptionDialogAnswerer SetExceptionDialogAnswerer(ExceptionDialogAnswerer answerer_)
+{
+    return std::exchange(dialogAnswerer, std::move(answerer_));
 }

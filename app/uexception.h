@@ -3,6 +3,8 @@
 
 #include <QString>
 #include <exception>
+#include <functional>
+#include <utility>
 
 #include "Advform.h"
 
@@ -54,5 +56,28 @@ bool ShowExceptionDialog(std::exception_ptr error_);
 
 // The dialog while it is shown, else null.
 TFexception *ShownExceptionDialog();
+
+// Answers the dialog in place of a person: called with the dialog on
+// screen, it clicks one of its buttons or closes it (left alone, the dialog
+// counts as closed). Without one, the dialog runs modally.
+using ExceptionDialogAnswerer = std::function<void(TFexception &dialog_)>;
+// Installs an answerer (empty puts back the modal dialog); returns the
+// previous one.
+ExceptionDialogAnswerer SetExceptionDialogAnswerer(ExceptionDialogAnswerer answerer_);
+
+// Installs an answerer for its lifetime.
+class ExceptionDialogAnswerScope {
+public:
+    explicit ExceptionDialogAnswerScope(ExceptionDialogAnswerer answerer_)
+        : previous(SetExceptionDialogAnswerer(std::move(answerer_)))
+    {
+    }
+    ~ExceptionDialogAnswerScope() { SetExceptionDialogAnswerer(std::move(previous)); }
+    ExceptionDialogAnswerScope(const ExceptionDialogAnswerScope &) = delete;
+    ExceptionDialogAnswerScope &operator=(const ExceptionDialogAnswerScope &) = delete;
+
+private:
+    ExceptionDialogAnswerer previous;
+};
 
 #endif

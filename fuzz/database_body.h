@@ -187,11 +187,10 @@ inline void checkDatabaseFile(const std::string &input)
         try {
             reopened = database->loadFromFile(saved);
         } catch (const Exception &e) {
-            std::fprintf(stderr, "saved database raised: %s\n", e.what());
-            std::abort();
+            checkFailed(__FILE__, __LINE__, std::string("saved database raised: ") + e.what());
         } catch (const KVS_exceptionBase &e) {
-            std::fprintf(stderr, "saved database raised: %s %s\n", e.getFunction(), e.getMessage());
-            std::abort();
+            checkFailed(__FILE__, __LINE__,
+                        std::string("saved database raised: ") + e.getFunction() + " " + e.getMessage());
         }
         SCORVISTA_FUZZ_CHECK(reopened);
         SCORVISTA_FUZZ_CHECK(snapshotOf(*database) == first);

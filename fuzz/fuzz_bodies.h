@@ -1,10 +1,12 @@
 #pragma once
 
 // Bodies of the fuzz targets, shared by the libFuzzer mains and by the corpus
-// replay in the unit tests. A broken invariant aborts so the fuzzer reports it.
+// replay in the unit tests. A broken invariant aborts so the fuzzer reports it,
+// or throws while failuresThrow() is set.
 
 #include "Exception.h"
 #include "U2001crypt.h"
+#include "check_body.h"
 #include "uDataVector.h"
 
 #include <climits>
@@ -15,14 +17,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-
-#define SCORVISTA_FUZZ_CHECK(cond)                                                   \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                            \
-        }                                                                            \
-    } while (0)
 
 namespace fuzzbody {
 

@@ -163,11 +163,10 @@ inline void checkRebuild(CPolyraProject &project, bool record)
     try {
         opened = parseProjectImage(again, std::move(image), length);
     } catch (const Exception &e) {
-        std::fprintf(stderr, "rebuilt image raised: %s\n", e.what());
-        std::abort();
+        checkFailed(__FILE__, __LINE__, std::string("rebuilt image raised: ") + e.what());
     } catch (const KVS_exceptionBase &e) {
-        std::fprintf(stderr, "rebuilt image raised: %s %s\n", e.getFunction(), e.getMessage());
-        std::abort();
+        checkFailed(__FILE__, __LINE__,
+                    std::string("rebuilt image raised: ") + e.getFunction() + " " + e.getMessage());
     }
     SCORVISTA_FUZZ_CHECK(opened);
     SCORVISTA_FUZZ_CHECK(itemsOf(again) == items);

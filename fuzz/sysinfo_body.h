@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "check_body.h"
 #include "components.h"
 #include "kvs_streammemory.h"
 
@@ -27,10 +28,8 @@ inline std::vector<unsigned char> blockOfTree(const KV_Rigscan::SystemInfoTree &
 
 inline void sysinfoCheck(bool ok, const char *what)
 {
-    if (!ok) {
-        std::fprintf(stderr, "system-information check failed: %s\n", what);
-        std::abort();
-    }
+    if (!ok)
+        checkFailed(__FILE__, __LINE__, what);
 }
 
 inline void readSystemInfo(const std::uint8_t *data, std::size_t size)

@@ -4,7 +4,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QTimer>
 #include <QUrl>
 
 #include "Cp1252.h"
@@ -591,15 +590,10 @@ TEST_F(Files, AnExceptionInADroppedFileDoesNotLoseTheOthers)
     broken.breakCrc = true;
     const QString crc = writeFile("crc.prp", image::build(image::basicItems("Broken"), broken));
     QString shown;
-    QTimer closer;
-    closer.setInterval(10);
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (TFexception *dialog = ShownExceptionDialog()) {
-            shown = dialog->Mexception->toPlainText();
-            dialog->BContinueClick();
-        }
+    ExceptionDialogAnswerScope answers([&](TFexception &dialog) {
+        shown = dialog.Mexception->toPlainText();
+        dialog.BContinueClick();
     });
-    closer.start();
     dropFiles({writeProject("a.prp", "A"), crc, writeProject("b.prp", "B")});
     QApplication::processEvents();
     EXPECT_EQ(namesIn(db), (std::vector<std::string>{"A", "B"}));

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPlainTextEdit>
 
 #include "uFileTypes.h"
+#include "uexception.h"
 
 // The window tests need one application object; they run on the offscreen
 // platform, set by CMake for every test.
@@ -16,6 +18,12 @@ int main(int argc, char **argv)
     // Main windows made by the tests never start the desktop's update tools,
     // which would outlive the test's folders.
     SetDesktopToolRunner([](const QString &, const QStringList &) { return true; });
+    // An exception dialog that no test answers fails the test and goes on,
+    // rather than waiting for a person.
+    SetExceptionDialogAnswerer([](TFexception &dialog) {
+        ADD_FAILURE() << "unanswered exception dialog: " << dialog.Mexception->toPlainText().toStdString();
+        dialog.BContinueClick();
+    });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -13,6 +13,7 @@
 #include "TemporarySettings.h"
 #include "Ucommoncalls.h"
 #include "imagebuilder.h"
+#include "openimage.h"
 #include "uAppServices.h"
 #include "uMainForm.h"
 #include "uPolyraDatabase.h"
@@ -48,12 +49,7 @@ protected:
 
     CPolyraProject *project(const std::string &name)
     {
-        const Bytes bytes = image::build(image::basicItems(name));
-        auto *p = new CPolyraProject;
-        std::unique_ptr<unsigned char[]> buffer(new unsigned char[bytes.size()]);
-        std::copy(bytes.begin(), bytes.end(), buffer.get());
-        EXPECT_TRUE(parseProjectImage(*p, std::move(buffer), bytes.size()));
-        return p;
+        return projectOfImage(image::build(image::basicItems(name)));
     }
     // A database with two projects, its tree focused on the given node.
     CPolyraDatabase *database()

@@ -17,6 +17,7 @@
 #include "TemporarySettings.h"
 #include "Ucommoncalls.h"
 #include "imagebuilder.h"
+#include "openimage.h"
 #include "uAppServices.h"
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
@@ -87,12 +88,7 @@ protected:
     }
     static CPolyraProject *makeProject(const std::string &name, std::int32_t version = 202)
     {
-        const Bytes bytes = image::build(image::basicItems(name, "A test", 1000.0f, version));
-        auto *p = new CPolyraProject;
-        std::unique_ptr<unsigned char[]> buffer(new unsigned char[bytes.size()]);
-        std::copy(bytes.begin(), bytes.end(), buffer.get());
-        EXPECT_TRUE(parseProjectImage(*p, std::move(buffer), bytes.size()));
-        return p;
+        return projectOfImage(image::build(image::basicItems(name, "A test", 1000.0f, version)));
     }
     // A database window for the database, made the active child.
     FakeDatabaseWindow *showWindowOf(CBasicDatabase *database)

@@ -65,7 +65,24 @@ void whenDialogShown(std::function<void(TFexception &)> act_)
     timer->start(10);
 }
 
-enum class Choice { Continue, Exit, Close };
+enum class Choice { Continue, Exit, Close, Nothing };
+
+void choose(TFexception &d_, Choice choice_)
+{
+    switch (choice_) {
+    case Choice::Continue:
+        d_.BContinue->click();
+        break;
+    case Choice::Exit:
+        d_.Button1->click();
+        break;
+    case Choice::Close:
+        d_.close();
+        break;
+    case Choice::Nothing:
+        break;
+    }
+}
 
 } // namespace
 
@@ -85,6 +102,8 @@ TEST(ExceptionDialog, ContinueAndExit)
         {true, Choice::Exit, true},
         {true, Choice::Close, true},
     };
+    // The modal dialog itself, answered by a timer.
+    ExceptionDialogAnswerScope modal{ExceptionDialogAnswerer()};
     for (const Case &c : cases) {
         bool seen = false;
         whenDialogShown([&](TFexception &d) {
@@ -96,17 +115,7 @@ TEST(ExceptionDialog, ContinueAndExit)
             EXPECT_EQ(d.BContinue->isDefault(), !c.accessViolation);
             EXPECT_EQ(d.Button1->isDefault(), c.accessViolation);
             EXPECT_EQ(d.Button1->text(), "&Exit program");
-            switch (c.choice) {
-            case Choice::Continue:
-                d.BContinue->click();
-                break;
-            case Choice::Exit:
-                d.Button1->click();
-                break;
-            case Choice::Close:
-                d.close();
-                break;
-            }
+            choose(d, c.choice);
         });
         EXPECT_EQ(ShowExceptionDialog("CRC Check failed.", c.accessViolation), c.exits)
             << c.accessViolation << static_cast<int>(c.choice);
@@ -115,8 +124,38 @@ TEST(ExceptionDialog, ContinueAndExit)
     }
 }
 
+TEST(ExceptionDialog, AnAnswererStandsInForAPerson)
+{
+    struct Case {
+        bool accessViolation;
+        Choice choice;
+        bool exits;
+    };
+    const Case cases[] = {
+        {false, Choice::Continue, false}, {false, Choice::Exit, true}, {false, Choice::Close, true},
+        {false, Choice::Nothing, true},   {true, Choice::Exit, true},  {true, Choice::Nothing, true},
+    };
+    for (const Case &c : cases) {
+        int asked = 0;
+        ExceptionDialogAnswerScope answers([&](TFexception &d) {
+            ++asked;
+            // Set up and on screen, as a person would see it.
+            EXPECT_EQ(ShownExceptionDialog(), &d);
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(d.Mexception->toPlainText(), "Stream underflow");
+            EXPECT_EQ(d.BContinue->isVisible(), !c.accessViolation);
+            choose(d, c.choice);
+        });
+        EXPECT_EQ(ShowExceptionDialog("Stream underflow", c.accessViolation), c.exits)
+            << c.accessViolation << static_cast<int>(c.choice);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(ShownExceptionDialog(), nullptr);
+    }
+}
+
 TEST(ExceptionDialog, AnExceptionWhileItIsUpEndsTheProgram)
 {
+    ExceptionDialogAnswerScope modal{ExceptionDialogAnswerer()};
     bool nested = false;
     whenDialogShown([&](TFexception &d) {
         nested = ShowExceptionDialog("second", false);

@@ -1,39 +1,30 @@
 // Runs the committed fuzz corpus through the fuzz bodies, so the ordinary
-// (sanitizer) build checks the same invariants as the fuzzers.
+// (sanitizer) build checks the same invariants as the fuzzers; each seed is
+// a case of its own.
 
+#include "corpus_cases.h"
 #include "fuzz_bodies.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
-
 namespace {
 
-namespace fs = std::filesystem;
-
-template <typename Body>
-void replay(const char* folder, Body body)
+TEST(CorpusFolders, HoldSeeds)
 {
-    const fs::path dir = fs::path(SCORVISTA_CORPUS) / folder;
-    ASSERT_TRUE(fs::is_directory(dir)) << dir;
-    int files = 0;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        if (!entry.is_regular_file())
-            continue;
-        SCOPED_TRACE(entry.path().string());
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::vector<char> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        body(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size());
-        ++files;
-    }
-    EXPECT_GT(files, 0);
+    for (const char *folder : {"datavector", "crypt"})
+        EXPECT_FALSE(corpus::seeds(folder).empty()) << corpus::folderPath(folder);
 }
 
-TEST(CorpusReplay, DataVector) { replay("datavector", fuzzbody::dataVector); }
+class DataVectorSeed : public ::testing::TestWithParam<corpus::Seed> {};
 
-TEST(CorpusReplay, Crypt) { replay("crypt", fuzzbody::crypt); }
+TEST_P(DataVectorSeed, KeepsTheInvariants) { corpus::replay(GetParam(), fuzzbody::dataVector); }
+
+INSTANTIATE_TEST_SUITE_P(Corpus, DataVectorSeed, ::testing::ValuesIn(corpus::seeds("datavector")), corpus::caseName);
+
+class CryptSeed : public ::testing::TestWithParam<corpus::Seed> {};
+
+TEST_P(CryptSeed, KeepsTheInvariants) { corpus::replay(GetParam(), fuzzbody::crypt); }
+
+INSTANTIATE_TEST_SUITE_P(Corpus, CryptSeed, ::testing::ValuesIn(corpus::seeds("crypt")), corpus::caseName);
 
 } // namespace

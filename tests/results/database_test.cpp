@@ -8,6 +8,7 @@
 #include "Exception.h"
 #include "FileUtil.h"
 #include "imagebuilder.h"
+#include "openimage.h"
 #include "recording_services.h"
 #include "resultfiles_fixture.h"
 #include "samplemachine.h"
@@ -32,12 +33,7 @@ protected:
         o.seed = seed;
         o.record = true;
         o.hidden = hidden;
-        const Bytes bytes = image::build(items, o);
-        auto *p = new CPolyraProject;
-        std::unique_ptr<unsigned char[]> buffer(new unsigned char[bytes.size()]);
-        std::copy(bytes.begin(), bytes.end(), buffer.get());
-        EXPECT_TRUE(parseProjectImage(*p, std::move(buffer), bytes.size()));
-        return p;
+        return projectOfImage(image::build(items, o));
     }
 
     std::vector<std::string> names(const CBasicDatabase &db)
@@ -210,12 +206,7 @@ TEST_F(Databases, CpuSortTogglesWhenOnlyTheClocksDiffer)
         KV_Rigscan::CpuSlot &cpu = *tree.cpu.slots.begin();
         cpu.internalClock.set64(std::uint64_t(mhz) << 20);
         const Bytes items = cat({image::basicItems(name), blockItem(6, sample::blockOf(tree))});
-        auto *p = new CPolyraProject;
-        const Bytes bytes = image::build(items);
-        std::unique_ptr<unsigned char[]> buffer(new unsigned char[bytes.size()]);
-        std::copy(bytes.begin(), bytes.end(), buffer.get());
-        EXPECT_TRUE(parseProjectImage(*p, std::move(buffer), bytes.size()));
-        return p;
+        return projectOfImage(image::build(items));
     };
     CPolyraDatabase db;
     db.addProject(withClock("slow", 800));

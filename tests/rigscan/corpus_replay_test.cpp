@@ -1,25 +1,23 @@
+// Every seed of the system-information fuzz target goes through the fuzz
+// body here too, each as a case of its own, so the ordinary (sanitized)
+// suite covers the broken blocks.
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
-
+#include "corpus_cases.h"
 #include "sysinfo_body.h"
 
-// Every seed of the system-information fuzz target goes through the fuzz
-// body here too, so the ordinary (sanitized) suite covers the broken blocks.
-TEST(SystemInfoCorpus, EverySeedReadsOrFailsCleanly)
+namespace {
+
+TEST(SystemInfoCorpus, HoldsSeeds)
 {
-    const std::filesystem::path dir = std::filesystem::path(SCORVISTA_CORPUS) / "sysinfo";
-    ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
-    int seeds = 0;
-    for (const auto &entry : std::filesystem::directory_iterator(dir)) {
-        SCOPED_TRACE(entry.path().filename().string());
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        fuzzbody::readSystemInfo(bytes.data(), bytes.size());
-        ++seeds;
-    }
-    EXPECT_GT(seeds, 0);
+    EXPECT_FALSE(corpus::seeds("sysinfo").empty()) << corpus::folderPath("sysinfo");
 }
+
+class SystemInfoSeed : public ::testing::TestWithParam<corpus::Seed> {};
+
+TEST_P(SystemInfoSeed, ReadsOrFailsCleanly) { corpus::replay(GetParam(), fuzzbody::readSystemInfo); }
+
+INSTANTIATE_TEST_SUITE_P(Corpus, SystemInfoSeed, ::testing::ValuesIn(corpus::seeds("sysinfo")), corpus::caseName);
+
+} // namespace
