@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "MessageSink.h"
-#include "uAppServices.h"
-#include "uApplication.h"
-#include "uEntry.h"
+#include "qtappservices.h"
+#include "application.h"
+#include "entry.h"
 #include "uMainForm.h"
 #include "uexception.h"
 

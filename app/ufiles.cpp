@@ -23,10 +23,10 @@
 #include "Ucommoncalls.h"
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
-#include "uDefaultFolder.h"
+#include "defaultfolder.h"
 #include "uMainForm.h"
-#include "uProjectLoad.h"
-#include "uRecentFileList.h"
+#include "projectload.h"
+#include "recentfilelist.h"
 #include "uexception.h"
 
 namespace {

@@ -20,7 +20,7 @@
 
 #include "openfixture.h"
 #include "programprinter.h"
-#include "uProjectLoad.h"
+#include "projectload.h"
 
 namespace {
 

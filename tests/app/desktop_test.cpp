@@ -10,7 +10,7 @@
 
 #include "TemporarySettings.h"
 #include "toolbaricons.h"
-#include "uDefaultFolder.h"
+#include "defaultfolder.h"
 
 namespace {
 

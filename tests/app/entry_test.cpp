@@ -27,10 +27,10 @@
 #include "MessageSink.h"
 #include "TemporarySettings.h"
 #include "Ucommoncalls.h"
-#include "uAppServices.h"
-#include "uEntry.h"
+#include "qtappservices.h"
+#include "entry.h"
 #include "uMainForm.h"
-#include "uModes.h"
+#include "modes.h"
 #include "uPolyraDatabase.h"
 #include "uPolyraProject.h"
 

@@ -7,9 +7,9 @@
 #include <QUrl>
 
 #include "Cp1252.h"
-#include "uDefaultFolder.h"
-#include "uProjectLoad.h"
-#include "uRecentFileList.h"
+#include "defaultfolder.h"
+#include "projectload.h"
+#include "recentfilelist.h"
 #include "uexception.h"
 
 namespace {

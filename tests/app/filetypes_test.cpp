@@ -14,7 +14,7 @@
 
 #include "RegistryStore.h"
 #include "TemporarySettings.h"
-#include "uFileTypes.h"
+#include "filetypes.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 
-#include "uFileTypes.h"
+#include "filetypes.h"
 #include "uexception.h"
 
 // The window tests need one application object; they run on the offscreen

@@ -14,12 +14,12 @@
 #include "Ucommoncalls.h"
 #include "imagebuilder.h"
 #include "openimage.h"
-#include "uAppServices.h"
+#include "qtappservices.h"
 #include "uMainForm.h"
 #include "uPolyraDatabase.h"
 #include "uPolyraProject.h"
-#include "uSettingsKeys.h"
-#include "uTreeNode.h"
+#include "settingskeys.h"
+#include "treenode.h"
 
 namespace {
 

@@ -18,15 +18,15 @@
 #include "Ucommoncalls.h"
 #include "imagebuilder.h"
 #include "openimage.h"
-#include "uAppServices.h"
+#include "qtappservices.h"
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
 #include "uMDIForm.h"
 #include "uMainForm.h"
-#include "uModes.h"
+#include "modes.h"
 #include "uPolyraDatabase.h"
 #include "uPolyraProject.h"
-#include "uTreeNode.h"
+#include "treenode.h"
 #include "ufiles.h"
 
 // A child window that shows a database, as the database window does.

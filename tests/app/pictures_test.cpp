@@ -4,8 +4,8 @@
 #include <QImage>
 
 #include "Cp1252.h"
-#include "uPictures.h"
-#include "uProjectLoad.h"
+#include "projectimages.h"
+#include "projectload.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QSize>
 #include <QTemporaryDir>
 
-#include "uPictures.h"
+#include "projectimages.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 
-#include "uProjectLoad.h"
+#include "projectload.h"
 
 namespace {
 

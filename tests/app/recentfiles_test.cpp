@@ -9,8 +9,8 @@
 
 #include "RegistryStore.h"
 #include "TemporarySettings.h"
-#include "uRecentFileList.h"
-#include "uSettingsKeys.h"
+#include "recentfilelist.h"
+#include "settingskeys.h"
 
 namespace {
 

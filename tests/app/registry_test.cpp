@@ -13,9 +13,9 @@
 #include "Advform.h"
 #include "RegistryStore.h"
 #include "TemporarySettings.h"
-#include "uDefaultFolder.h"
-#include "uPlacement.h"
-#include "uSettingsKeys.h"
+#include "defaultfolder.h"
+#include "placement.h"
+#include "settingskeys.h"
 
 namespace {
 

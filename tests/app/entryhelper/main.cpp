@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "uEntry.h"
-#include "uModes.h"
+#include "entry.h"
+#include "modes.h"
 
 int main(int argc, char **argv)
 {

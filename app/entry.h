@@ -1,5 +1,4 @@
-#ifndef APP_UENTRY_H
-#define APP_UENTRY_H
+#pragma once
 
 #include <QLocalServer>
 #include <QObject>
@@ -183,4 +182,3 @@ private:
 // when the close was scheduled.
 bool EndSubmissionRun(QWidget *mainWindow_);
 
-#endif

@@ -1,5 +1,4 @@
-#ifndef APP_UAPPLICATION_H
-#define APP_UAPPLICATION_H
+#pragma once
 
 #include <QApplication>
 
@@ -12,4 +11,3 @@ public:
     bool notify(QObject *receiver_, QEvent *event_) override;
 };
 
-#endif

@@ -1,5 +1,4 @@
-#ifndef APP_USETTINGSKEYS_H
-#define APP_USETTINGSKEYS_H
+#pragma once
 
 #include <QCoreApplication>
 #include <QString>
@@ -22,4 +21,3 @@ inline QString settingsKey()
            + QLatin1Char('\\') + QStringLiteral("Settings");
 }
 
-#endif

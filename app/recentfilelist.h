@@ -1,5 +1,4 @@
-#ifndef APP_URECENTFILELIST_H
-#define APP_URECENTFILELIST_H
+#pragma once
 
 #include <QList>
 #include <QObject>
@@ -63,4 +62,3 @@ private:
     OpenHandler onOpen;
 };
 
-#endif

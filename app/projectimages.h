@@ -1,5 +1,4 @@
-#ifndef APP_UPICTURES_H
-#define APP_UPICTURES_H
+#pragma once
 
 #include <QImage>
 #include <QPixmap>
@@ -102,4 +101,3 @@ TProjectImages *ReferenceImages(int set_);
 bool LoadReferenceSets(const QString &programDirectory_);
 void FreeReferenceSets();
 
-#endif

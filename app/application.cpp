@@ -1,4 +1,4 @@
-#include "uApplication.h"
+#include "application.h"
 
 #include <new>
 #include <stdexcept>

@@ -1,5 +1,4 @@
-#ifndef APP_FORMATSTRINGS_H
-#define APP_FORMATSTRINGS_H
+#pragma once
 
 #include <string>
 #include <vector>
@@ -24,4 +23,3 @@ private:
     std::vector<std::string> formats;
 };
 
-#endif

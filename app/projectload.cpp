@@ -1,4 +1,4 @@
-#include "uProjectLoad.h"
+#include "projectload.h"
 
 #include <QApplication>
 #include <QBrush>
@@ -16,10 +16,10 @@
 #include "textutil.h"
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
-#include "uEntry.h"
+#include "entry.h"
 #include "uMainForm.h"
-#include "uModes.h"
-#include "uTreeNode.h"
+#include "modes.h"
+#include "treenode.h"
 
 namespace {
 

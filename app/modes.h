@@ -1,5 +1,4 @@
-#ifndef APP_UMODES_H
-#define APP_UMODES_H
+#pragma once
 
 // The program-wide mode flags, all false at start. Submission: "SUBMIT" or
 // "HWUPGRADE"; hardware upgrade: "HWUPGRADE" only; debug: "DEBUG" (a second
@@ -8,4 +7,3 @@ inline bool gSubmitMode = false;
 inline bool gHwUpgradeMode = false;
 inline bool gDebugMode = false;
 
-#endif

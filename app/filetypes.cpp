@@ -1,4 +1,4 @@
-#include "uFileTypes.h"
+#include "filetypes.h"
 
 #include <QCoreApplication>
 #include <QDir>

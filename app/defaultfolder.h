@@ -1,5 +1,4 @@
-#ifndef APP_UDEFAULTFOLDER_H
-#define APP_UDEFAULTFOLDER_H
+#pragma once
 
 #include <QString>
 
@@ -9,4 +8,3 @@
 QString GetDefaultFolder();
 void SetDefaultFolder(const QString &folder_);
 
-#endif

@@ -1,4 +1,4 @@
-#include "FileList.h"
+#include "filelist.h"
 
 #include <algorithm>
 

@@ -1,5 +1,4 @@
-#ifndef APP_MARKSAVEDIALOG_H
-#define APP_MARKSAVEDIALOG_H
+#pragma once
 
 #include <QFileDialog>
 
@@ -19,4 +18,3 @@ private:
     QCheckBox *checkBox = nullptr;
 };
 
-#endif

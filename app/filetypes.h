@@ -1,5 +1,4 @@
-#ifndef APP_UFILETYPES_H
-#define APP_UFILETYPES_H
+#pragma once
 
 #include <QString>
 #include <QStringList>
@@ -51,4 +50,3 @@ inline const QString databaseIconName = QStringLiteral("scorvista2001se-database
 inline const QString applicationIconName = QStringLiteral("scorvista2001se");
 inline const QString desktopFileId = QStringLiteral("scorvista2001se.desktop");
 
-#endif

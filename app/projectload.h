@@ -1,5 +1,4 @@
-#ifndef APP_UPROJECTLOAD_H
-#define APP_UPROJECTLOAD_H
+#pragma once
 
 #include <QPoint>
 #include <QString>
@@ -89,4 +88,3 @@ private:
     bool moving = false;
 };
 
-#endif

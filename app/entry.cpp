@@ -1,4 +1,4 @@
-#include "uEntry.h"
+#include "entry.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -14,7 +14,7 @@
 #include "MessageSink.h"
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
-#include "uModes.h"
+#include "modes.h"
 #include "uexception.h"
 
 #ifndef Q_OS_WIN

@@ -1,5 +1,4 @@
-#ifndef APP_UPLACEMENT_H
-#define APP_UPLACEMENT_H
+#pragma once
 
 #include <QRect>
 #include <QSize>
@@ -39,4 +38,3 @@ QRect clampToArea(const QRect &frame_, const QRect &area_, const QSize &minimum_
 void SaveFormPlacement(TAdvForm *form_, const QString &name_);
 void LoadFormPlacement(TAdvForm *form_, const QString &name_);
 
-#endif

@@ -1,5 +1,4 @@
-#ifndef APP_UTREENODE_H
-#define APP_UTREENODE_H
+#pragma once
 
 #include <QTreeWidgetItem>
 
@@ -30,4 +29,3 @@ private:
     int state = NoImage;
 };
 
-#endif

@@ -1,4 +1,4 @@
-#include "uPlacement.h"
+#include "placement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -8,7 +8,7 @@
 
 #include "Advform.h"
 #include "RegistryStore.h"
-#include "uSettingsKeys.h"
+#include "settingskeys.h"
 
 namespace {
 

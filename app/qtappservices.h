@@ -1,5 +1,4 @@
-#ifndef APP_UAPPSERVICES_H
-#define APP_UAPPSERVICES_H
+#pragma once
 
 #include "AppServices.h"
 
@@ -39,4 +38,3 @@ private:
     bool closing = false;
 };
 
-#endif

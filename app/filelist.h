@@ -1,5 +1,4 @@
-#ifndef APP_FILELIST_H
-#define APP_FILELIST_H
+#pragma once
 
 #include <QString>
 #include <memory>
@@ -50,4 +49,3 @@ private:
     std::vector<Entry> entries;
 };
 
-#endif

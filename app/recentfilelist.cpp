@@ -1,4 +1,4 @@
-#include "uRecentFileList.h"
+#include "recentfilelist.h"
 
 #include <QAction>
 #include <QMenu>
@@ -6,7 +6,7 @@
 #include "Cp1252.h"
 #include "RegistryStore.h"
 #include "textutil.h"
-#include "uSettingsKeys.h"
+#include "settingskeys.h"
 
 int TRecentFileList::MaxSize = TRecentFileList::defaultMaxSize;
 

@@ -1,11 +1,11 @@
-#include "uDefaultFolder.h"
+#include "defaultfolder.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include "RegistryStore.h"
-#include "uSettingsKeys.h"
+#include "settingskeys.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "MarkSaveDialog.h"
+#include "Marksavedialog.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

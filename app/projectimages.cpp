@@ -1,4 +1,4 @@
-#include "uPictures.h"
+#include "projectimages.h"
 
 #include <QCoreApplication>
 #include <QDir>

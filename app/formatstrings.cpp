@@ -1,4 +1,4 @@
-#include "FormatStrings.h"
+#include "formatstrings.h"
 
 int TFormatStrings::Add(const std::string &text_)
 {

@@ -1,4 +1,4 @@
-#include "uTreeNode.h"
+#include "treenode.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -1,4 +1,4 @@
-#include "uAppServices.h"
+#include "qtappservices.h"
 
 #include <QTreeWidget>
 
@@ -8,10 +8,10 @@
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
 #include "uMainForm.h"
-#include "uPictures.h"
-#include "uProjectLoad.h"
-#include "uRecentFileList.h"
-#include "uTreeNode.h"
+#include "projectimages.h"
+#include "projectload.h"
+#include "recentfilelist.h"
+#include "treenode.h"
 
 TQtAppServices::TQtAppServices()
 {
