@@ -1,9 +1,10 @@
-// Builds databases of 100, 1,000 and 10,000 projects, each with a realistic
-// system-information block and every result, and measures loading (every
-// project parsed, its system information built), saving, exporting every
-// project's text, and as the floor reading the same file and running only
-// the unscrambler and CRC over its records. Each size runs in a child
-// process, so the peak memory is that size's own.
+// Builds databases of 100, 1,000 and 10,000 projects (and 10,000 of one
+// name), each with a realistic system-information block and every result,
+// and measures loading (every project parsed, its system information built),
+// saving, exporting every project's text, and as the floor reading the same
+// file and running only the unscrambler and CRC over its records. Each size
+// runs in a child process, so the peak memory is that size's own; it is also
+// shown above the child's start per byte of the file.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,9 +35,9 @@ double msSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// A database file of n projects built byte by byte: distinct names, seeds,
-// clocks and results.
-std::vector<unsigned char> databaseBytes(int n)
+// A database file of n projects built byte by byte: distinct names (or one
+// name for all when sameName_ is set), seeds, clocks and results.
+std::vector<unsigned char> databaseBytes(int n, bool sameName_)
 {
     auto le32 = [](std::vector<unsigned char> &out, std::uint32_t v) {
         for (int i = 0; i < 4; ++i)
@@ -60,7 +61,7 @@ std::vector<unsigned char> databaseBytes(int n)
         o.seed = 0x9E3779B9u * static_cast<std::uint32_t>(i + 1);
         o.hidden = i % 10 == 0;
         // Every tenth name repeats an earlier one, so names must be made unique.
-        const std::string projectName = "Rig " + std::to_string(i % 10 == 9 ? i - 1 : i);
+        const std::string projectName = sameName_ ? "Rig" : "Rig " + std::to_string(i % 10 == 9 ? i - 1 : i);
         const Bytes record = image::build(
             image::completeItems(projectName, "bench project", 3000 + i % 4000, 202, sample::blockOf(tree), results), o);
         le32(out, static_cast<std::uint32_t>(record.size()));
@@ -103,19 +104,22 @@ double floorMs(const std::string &path)
     return msSince(start);
 }
 
-void runSize(int n, const fs::path &dir)
+// Resident memory of this process now, in KiB.
+long residentKiB()
 {
-    const std::string path = (dir / ("bench" + std::to_string(n) + ".prb")).string();
-    const std::string copy = (dir / ("bench" + std::to_string(n) + "-saved.prb")).string();
-    {
-        const std::vector<unsigned char> bytes = databaseBytes(n);
-        if (!writeFileAtomically(path, bytes.data(), bytes.size()))
-            std::abort();
+    long pages = 0, resident = 0;
+    if (std::FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
     }
-    double floor = 1e300;
-    for (int r = 0; r < 3; ++r)
-        floor = std::min(floor, floorMs(path));
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
 
+void runSize(int n, bool sameName, const std::string &path, double fileMiB)
+{
+    const std::string copy = path + "-saved.prb";
+    const long startKiB = residentKiB();
     auto start = Clock::now();
     auto *db = new CPolyraDatabase;
     if (!db->loadFromFile(path) || db->getProjectCount() != n)
@@ -138,43 +142,69 @@ void runSize(int n, const fs::path &dir)
     const double exportMs = msSince(start);
     delete db;
 
+    double floor = 1e300;
+    for (int r = 0; r < 3; ++r)
+        floor = std::min(floor, floorMs(path));
+
     struct rusage usage;
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("%8d %10.1f %10.1f %10.1f %10.1f %9.2f %12.1f %12.1f %10.1f\n", n, load, save, exportMs, floor,
-                load / floor, 1000.0 * load / n, 1000.0 * exportMs / n, usage.ru_maxrss / 1024.0);
+    const double peakMiB = usage.ru_maxrss / 1024.0;
+    const std::string label = std::to_string(n) + (sameName ? "=" : "");
+    std::printf("%8s %10.1f %10.1f %10.1f %10.1f %9.2f %12.1f %12.1f %10.1f %9.2f %10.2f\n", label.c_str(), load, save,
+                exportMs, floor, load / floor, 1000.0 * load / n, 1000.0 * exportMs / n, peakMiB, fileMiB,
+                (peakMiB - startKiB / 1024.0) / fileMiB);
     std::fflush(stdout);
     (void)lines;
+    std::remove(copy.c_str());
 }
 
 } // namespace
 
+// Arguments: project counts; a count followed by "=" gives every project the
+// same name. Without arguments: 100, 1,000, 10,000 and 10,000 of one name.
 int main(int argc, char **argv)
 {
-    std::vector<int> sizes = {100, 1000, 10000};
+    std::vector<std::pair<int, bool>> sizes = {{100, false}, {1000, false}, {10000, false}, {10000, true}};
     if (argc > 1) {
         sizes.clear();
-        for (int i = 1; i < argc; ++i)
-            sizes.push_back(std::atoi(argv[i]));
+        for (int i = 1; i < argc; ++i) {
+            const std::string arg = argv[i];
+            sizes.emplace_back(std::atoi(arg.c_str()), !arg.empty() && arg.back() == '=');
+        }
     }
     std::string pattern = (fs::temp_directory_path() / "scvbenchXXXXXX").string();
     if (!::mkdtemp(pattern.data()))
         return 1;
     const fs::path dir = pattern;
-    std::printf("%8s %10s %10s %10s %10s %9s %12s %12s %10s\n", "projects", "load ms", "save ms", "export ms",
-                "floor ms", "load/floor", "load us/proj", "export us/p", "peak MiB");
+    std::printf("%8s %10s %10s %10s %10s %9s %12s %12s %10s %9s %10s\n", "projects", "load ms", "save ms", "export ms",
+                "floor ms", "load/floor", "load us/proj", "export us/p", "peak MiB", "file MiB", "peak/file");
     std::fflush(stdout);
-    for (int n : sizes) {
+    int status = 0;
+    for (const auto &[n, sameName] : sizes) {
+        // The file is made before the child starts, so its making is not in
+        // the child's peak; the peak is counted from the child's start.
+        const std::string path = (dir / ("bench" + std::to_string(n) + (sameName ? "same" : "") + ".prb")).string();
+        double fileMiB = 0;
+        {
+            const std::vector<unsigned char> bytes = databaseBytes(n, sameName);
+            if (!writeFileAtomically(path, bytes.data(), bytes.size()))
+                return 1;
+            fileMiB = bytes.size() / 1048576.0;
+        }
         const pid_t child = fork();
         if (child == 0) {
-            runSize(n, dir);
+            runSize(n, sameName, path, fileMiB);
             std::_Exit(0);
         }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        int childStatus = 0;
+        waitpid(child, &childStatus, 0);
+        if (!WIFEXITED(childStatus) || WEXITSTATUS(childStatus) != 0) {
             std::fprintf(stderr, "size %d failed\n", n);
+            status = 1;
+        }
+        std::remove(path.c_str());
     }
     std::error_code ignored;
     fs::remove_all(dir, ignored);
-    return 0;
+    return status;
 }

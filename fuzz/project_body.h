@@ -82,7 +82,7 @@ inline void touchSystemInfo(CPolyraProject &project)
 {
     const CSystemInfo *info = project.getSystemInfo();
     SCORVISTA_FUZZ_CHECK(info);
-    // Temporary files can be made here, so a stored block is always read.
+    // A stored block is always read: it is read from memory.
     SCORVISTA_FUZZ_CHECK(!info->hasData() || info->isRead());
     std::string sink = info->getCpuSpeedText() + info->getProcessorName() + info->getL1CacheText() +
                        info->getL2CacheText() + info->getTotalPhysicalMemoryText() +

@@ -105,6 +105,32 @@ int CBasicDatabase::canAddProject(const CBasicProject *project_) const
     return 0;
 }
 
+void CBulkNameIndex::add(const std::string &name_)
+{
+    ++names[upperCaseAscii(name_)];
+}
+
+bool CBulkNameIndex::contains(const std::string &name_) const
+{
+    return names.count(upperCaseAscii(name_)) != 0;
+}
+
+std::uint64_t CBulkNameIndex::firstFreeNumber(const std::string &base_, std::uint64_t number_) const
+{
+    const std::string key = upperCaseAscii(base_);
+    Run &run = runs[key];
+    const bool inRun = run.to > run.from && number_ >= run.from && number_ <= run.to;
+    std::uint64_t n = inRun ? run.to + 1 : number_ + 1;
+    while (names.count(key + "(" + std::to_string(n) + ")"))
+        ++n;
+    // Everything from above number_ up to n - 1 is taken now.
+    if (inRun)
+        run.to = n - 1;
+    else if (n - 1 - number_ > run.to - run.from)
+        run = {number_, n - 1};
+    return n;
+}
+
 int CBasicDatabase::addProject(CBasicProject *project_)
 {
     if (!project_)
@@ -129,7 +155,7 @@ int CBasicDatabase::addProject(CBasicProject *project_)
     bulkAdding = nullptr;
     modified = true;
     if (nameIndex) {
-        ++(*nameIndex)[upperCaseAscii(project_->getName())];
+        nameIndex->add(project_->getName());
         return 0;
     }
     changed();
@@ -139,9 +165,9 @@ int CBasicDatabase::addProject(CBasicProject *project_)
 
 void CBasicDatabase::beginBulkAdd()
 {
-    nameIndex = std::make_unique<std::unordered_map<std::string, int>>();
+    nameIndex = std::make_unique<CBulkNameIndex>();
     for (CBasicProject *p : projects)
-        ++(*nameIndex)[upperCaseAscii(p->getName())];
+        nameIndex->add(p->getName());
 }
 
 void CBasicDatabase::endBulkAdd()

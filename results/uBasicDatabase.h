@@ -1,6 +1,7 @@
 #ifndef RESULTS_UBASICDATABASE_H
 #define RESULTS_UBASICDATABASE_H
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -11,6 +12,27 @@
 class CBasicProject;
 class TTestList;
 class TDatabaseTestList;
+
+// The names of a database being filled in bulk, compared ignoring case. For
+// each base name it remembers a run of numbers already found taken, so the
+// k-th project of one name costs a few look-ups, not k.
+class CBulkNameIndex {
+public:
+    void add(const std::string &name_);
+    bool contains(const std::string &name_) const;
+    // The first n above number_ for which base_ + "(" + n + ")" is not taken.
+    std::uint64_t firstFreeNumber(const std::string &base_, std::uint64_t number_) const;
+
+private:
+    std::unordered_map<std::string, int> names;
+    // base(from + 1) up to base(to) are all taken; names are only ever added
+    // while the index lives, so what was taken stays taken.
+    struct Run {
+        std::uint64_t from = 0;
+        std::uint64_t to = 0;
+    };
+    mutable std::unordered_map<std::string, Run> runs;
+};
 
 // What a save dialog is given: its filter ("text|pattern|text|pattern"),
 // default extension and proposed file name.
@@ -89,9 +111,9 @@ public:
     // views and tree are brought up to date once at the end.
     void beginBulkAdd();
     void endBulkAdd();
-    // While a bulk add attaches project_: the upper-cased names of the
-    // projects already in, with their counts. Null otherwise.
-    const std::unordered_map<std::string, int> *bulkNameIndex(const CBasicProject *project_) const
+    // While a bulk add attaches project_: the names of the projects already
+    // in. Null otherwise.
+    const CBulkNameIndex *bulkNameIndex(const CBasicProject *project_) const
     {
         return project_ == bulkAdding ? nameIndex.get() : nullptr;
     }
@@ -138,7 +160,7 @@ protected:
     bool initialised = false;
     bool modified = false;
     TFDatabase *window = nullptr;
-    std::unique_ptr<std::unordered_map<std::string, int>> nameIndex;
+    std::unique_ptr<CBulkNameIndex> nameIndex;
     const CBasicProject *bulkAdding = nullptr;
 };
 

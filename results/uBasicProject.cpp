@@ -198,10 +198,9 @@ void CBasicProject::makeNameUnique()
     auto numbered = [&] { name = base + "(" + std::to_string(number) + ")"; };
     // A database being filled in bulk keeps an index of its names: the same
     // result as the scan below without a pass over the database per project.
-    if (const auto *indexed = database ? database->bulkNameIndex(this) : nullptr) {
-        const auto &index = *indexed;
-        while (index.count(upperCaseAscii(getName()))) {
-            ++number;
+    if (const CBulkNameIndex *index = database ? database->bulkNameIndex(this) : nullptr) {
+        if (index->contains(getName())) {
+            number = index->firstFreeNumber(base, number);
             numbered();
         }
         return;

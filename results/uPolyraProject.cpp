@@ -4,7 +4,6 @@
 
 #include "Exception.h"
 #include "FileUtil.h"
-#include "TempFile.h"
 #include "U2001crypt.h"
 #include "uBasicDatabase.h"
 #include "uDataVector.h"
@@ -240,23 +239,10 @@ void CPolyraProject::takeOver(CBasicProject *other_)
 
 bool CPolyraProject::exportText(std::vector<std::string> &lines_)
 {
-    try {
-        TempFile file("scv");
-        if (!exportTextFile(*this, file.path())) {
-            AppMessage("Unable to save project data");
-            return false;
-        }
-        std::vector<unsigned char> bytes;
-        if (!readWholeFile(file.path(), bytes)) {
-            AppMessage("Unable to save project data");
-            return false;
-        }
-        lines_ = splitLines(std::string(bytes.begin(), bytes.end()));
-        return true;
-    } catch (const TempFileError &e) {
-        AppMessage(e.step == TempFileError::Step::Folder ? "Unable to get tmp-directory" : "Unable to get temporary file");
-        return false;
-    }
+    // Rendered in memory: the same lines as the file export, without a
+    // temporary file per project.
+    lines_ = splitLines(projectExportText(*this));
+    return true;
 }
 
 bool CPolyraProject::saveToFile(const std::string &fileName_, bool append_, bool noRecent_)

@@ -2,13 +2,9 @@
 
 #include <charconv>
 #include <cstdint>
-#include <optional>
 
-#include "AppServices.h"
-#include "Exception.h"
 #include "FormatFloat.h"
-#include "TempFile.h"
-#include "kvs_w32_streamfile.h"
+#include "kvs_exception.h"
 
 using namespace KV_Rigscan;
 
@@ -16,70 +12,95 @@ namespace {
 
 const char *const undetected = "Undetected";
 
-double bytesOf(const Capacity &capacity_)
+double bytesOf(std::uint64_t bytes_)
 {
-    return capacity_.getHigh() * 4294967296.0 + capacity_.getLow();
+    return static_cast<double>(bytes_);
 }
 
-std::string kilobytes(const Capacity &capacity_)
+std::string kilobytes(std::uint64_t bytes_)
 {
-    return formatFloat("#,##0 KB", bytesOf(capacity_) / 1024.0);
+    return formatFloat("#,##0 KB", bytesOf(bytes_) / 1024.0);
 }
 
-std::string megabytes(const Capacity &capacity_)
+std::string megabytes(std::uint64_t bytes_)
 {
-    return formatFloat("#,##0 MB", bytesOf(capacity_) / 1048576.0);
+    return formatFloat("#,##0 MB", bytesOf(bytes_) / 1048576.0);
 }
 
 } // namespace
 
-CSystemInfo::CSystemInfo(const void *block_, unsigned size_, bool legacy_) : systemTree(legacy_)
+CSystemInfo::CSystemInfo(const void *block_, unsigned size_, bool legacy_) : legacy(legacy_)
 {
-    if (!block_) {
-        if (size_ != 0)
-            throw KVS_exceptionZeroPointer("CSystemInfo", "CSystemInfo(const void *block_, unsigned size_, bool legacy_)");
-        return;
+    if (!block_ && size_ != 0)
+        throw KVS_exceptionZeroPointer("CSystemInfo", "CSystemInfo(const void *block_, unsigned size_, bool legacy_)");
+    SystemInfoTree tree(legacy_);
+    if (block_ && size_ != 0) {
+        // Straight from the project's bytes: no temporary file, so a missing
+        // or full temporary folder cannot cost a project its system information.
+        tree.read(block_, size_);
+        const auto *bytes = static_cast<const unsigned char *>(block_);
+        block.assign(bytes, bytes + size_);
     }
-    if (size_ == 0)
-        return;
-    data = true;
-
-    // The block goes through a file so it is read by the same file stream on
-    // every platform; the file is removed whatever happens below.
-    std::optional<TempFile> file;
-    try {
-        file.emplace("scv");
-    } catch (const TempFileError &error) {
-        AppMessage(error.Message);
-        return;
-    }
-    if (!file->writeAll(block_, size_))
-        throw Exception("Unable to write a temporary file");
-    {
-        KVS_W32streamInputFile in(file->path().c_str());
-        systemTree.read(in);
-    }
-    read = true;
+    summarise(tree);
 }
 
-const CpuSlot *CSystemInfo::firstCpu() const
+CSystemInfo::~CSystemInfo() = default;
+
+void CSystemInfo::summarise(const SystemInfoTree &tree_)
 {
-    const auto &slots = systemTree.cpu.slots;
-    return slots.empty() ? nullptr : &slots.front();
+    Summary &s = summary;
+    if (!tree_.cpu.slots.empty()) {
+        const CpuSlot &cpu = tree_.cpu.slots.front();
+        s.cpu = true;
+        s.clock = cpu.internalClock.get64();
+        s.processorName = cpu.manufacturer.get() + " " + cpu.family.toString();
+        for (const CpuCache &cache : cpu.caches)
+            for (int level = 1; level <= 2; ++level)
+                if (cache.level.get() == level && !s.hasCache[level - 1]) {
+                    s.hasCache[level - 1] = true;
+                    s.cacheBytes[level - 1] = cache.capacity.get64();
+                }
+    }
+    s.totalPhysical = tree_.memory.totalPhysical.get64();
+    s.freePhysical = tree_.memory.freePhysical.get64();
+    s.operatingSystem = tree_.windows.operatingSystem.get();
+    s.motherboardManufacturer = tree_.motherboard.manufacturer.get();
+    s.motherboardModel = tree_.motherboard.model.get();
+    s.desktopWidth = tree_.windows.desktopWidth.get();
+    s.desktopHeight = tree_.windows.desktopHeight.get();
+    s.desktopBPP = tree_.windows.desktopBPP.get();
+    s.directXVersion = tree_.directX.version.toString();
+    s.devices.reserve(tree_.directDraw.displayDevices.count());
+    for (const DisplayDevice &d : tree_.directDraw.displayDevices)
+        s.devices.push_back({d.name.get(), d.videoMemory.get64(), d.textureMemory.get64(), d.driverVersion.get()});
+}
+
+std::unique_ptr<SystemInfoTree> CSystemInfo::readTree() const
+{
+    auto tree = std::make_unique<SystemInfoTree>(legacy);
+    if (!block.empty())
+        tree->read(block.data(), static_cast<unsigned>(block.size()));
+    return tree;
+}
+
+const SystemInfoTree &CSystemInfo::tree() const
+{
+    if (!cached)
+        cached = readTree();
+    return *cached;
 }
 
 int CSystemInfo::getCpuSpeedMHz() const
 {
-    const CpuSlot *cpu = firstCpu();
-    if (!cpu)
+    if (!summary.cpu)
         return 0;
     // Whole MHz of the 64-bit clock in Hz, kept in 32 bits.
-    return static_cast<int>(static_cast<std::uint32_t>(cpu->internalClock.get64() >> 20));
+    return static_cast<int>(static_cast<std::uint32_t>(summary.clock >> 20));
 }
 
 std::string CSystemInfo::getCpuSpeedText() const
 {
-    if (!firstCpu())
+    if (!summary.cpu)
         return undetected;
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, getCpuSpeedMHz()).ptr;
@@ -88,20 +109,12 @@ std::string CSystemInfo::getCpuSpeedText() const
 
 std::string CSystemInfo::getProcessorName() const
 {
-    const CpuSlot *cpu = firstCpu();
-    if (!cpu)
-        return undetected;
-    return cpu->manufacturer.get() + " " + cpu->family.toString();
+    return summary.cpu ? summary.processorName : undetected;
 }
 
-std::string CSystemInfo::cacheText(short level_) const
+std::string CSystemInfo::cacheText(int level_) const
 {
-    const CpuSlot *cpu = firstCpu();
-    if (cpu)
-        for (const CpuCache &cache : cpu->caches)
-            if (cache.level.get() == level_)
-                return kilobytes(cache.capacity);
-    return undetected;
+    return summary.hasCache[level_ - 1] ? kilobytes(summary.cacheBytes[level_ - 1]) : undetected;
 }
 
 std::string CSystemInfo::getL1CacheText() const
@@ -116,71 +129,71 @@ std::string CSystemInfo::getL2CacheText() const
 
 std::string CSystemInfo::getTotalPhysicalMemoryText() const
 {
-    return megabytes(systemTree.memory.totalPhysical);
+    return megabytes(summary.totalPhysical);
 }
 
 std::string CSystemInfo::getFreePhysicalMemoryText() const
 {
-    return megabytes(systemTree.memory.freePhysical);
+    return megabytes(summary.freePhysical);
 }
 
 std::string CSystemInfo::getOperatingSystemText() const
 {
-    return systemTree.windows.operatingSystem.get();
+    return summary.operatingSystem;
 }
 
 std::string CSystemInfo::getMotherboardManufacturer() const
 {
-    return systemTree.motherboard.manufacturer.get();
+    return summary.motherboardManufacturer;
 }
 
 std::string CSystemInfo::getMotherboardModel() const
 {
-    return systemTree.motherboard.model.get();
+    return summary.motherboardModel;
 }
 
 unsigned CSystemInfo::getDesktopWidth() const
 {
-    return systemTree.windows.desktopWidth.get();
+    return summary.desktopWidth;
 }
 
 unsigned CSystemInfo::getDesktopHeight() const
 {
-    return systemTree.windows.desktopHeight.get();
+    return summary.desktopHeight;
 }
 
 unsigned CSystemInfo::getDesktopBitsPerPixel() const
 {
-    return systemTree.windows.desktopBPP.get();
+    return summary.desktopBPP;
 }
 
 std::string CSystemInfo::getDirectXVersionText() const
 {
-    return systemTree.directX.version.toString();
+    return summary.directXVersion;
 }
 
-const DisplayDevice *CSystemInfo::device(const std::string &name_) const
+const CSystemInfo::Device *CSystemInfo::device(const std::string &name_) const
 {
-    for (const DisplayDevice &candidate : systemTree.directDraw.displayDevices)
-        if (candidate.name.get() == name_)
+    for (const Device &candidate : summary.devices)
+        if (candidate.name == name_)
             return &candidate;
     return nullptr;
 }
 
 std::string CSystemInfo::getVideoMemoryText(const std::string &deviceName_) const
 {
-    const DisplayDevice *found = device(deviceName_);
+    const Device *found = device(deviceName_);
     return found ? megabytes(found->videoMemory) : undetected;
 }
 
 std::string CSystemInfo::getTextureMemoryText(const std::string &deviceName_) const
 {
-    const DisplayDevice *found = device(deviceName_);
+    const Device *found = device(deviceName_);
     return found ? megabytes(found->textureMemory) : undetected;
 }
 
 std::string CSystemInfo::getDriverVersionText(const std::string &deviceName_) const
 {
-    const DisplayDevice *found = device(deviceName_);
-    return found ? found->driverVersion.get() : "Unknown";
+    const Device *found = device(deviceName_);
+    return found ? found->driverVersion : "Unknown";
 }

@@ -1,7 +1,10 @@
 #ifndef RESULTS_USYSTEMINFO_H
 #define RESULTS_USYSTEMINFO_H
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "components.h"
 
@@ -15,25 +18,29 @@
 // Texts are Windows-1252; numbers in them never depend on the process locale.
 class CSystemInfo {
 public:
-    // Reads the size_ bytes at block_ (the caller keeps the block). A null
-    // or empty block gives a tree of reset values without reading; ask
-    // hasData(). When no temporary file can be made, the program's message
-    // box says so and the tree keeps its reset values (isRead() is false).
+    // Reads the size_ bytes at block_ from memory (the caller keeps the
+    // block). A null or empty block gives a tree of reset values without
+    // reading; ask hasData().
     // Throws: the stream and model exceptions (KVS_exceptionBase family) when
-    // the block cannot be read; Exception "Unable to write a temporary file"
-    // when the block could not be written out whole; KVS_exceptionZeroPointer
-    // for a null block with a size. No temporary file outlives the call.
+    // the block cannot be read, also KVS_exceptionStreamUnderflow for a block
+    // whose lists would take far more memory than any real machine's do;
+    // KVS_exceptionZeroPointer for a null block with a size.
     CSystemInfo(const void *block_, unsigned size_, bool legacy_);
+    ~CSystemInfo();
     CSystemInfo(const CSystemInfo &) = delete;
     CSystemInfo &operator=(const CSystemInfo &) = delete;
 
     // The project stored a non-empty block.
-    bool hasData() const { return data; }
+    bool hasData() const { return !block.empty(); }
     // The block was read into the tree.
-    bool isRead() const { return read; }
-    bool isLegacyLayout() const { return systemTree.isLegacyLayout(); }
-    // The whole tree, e.g. for the text export.
-    const KV_Rigscan::SystemInfoTree &tree() const { return systemTree; }
+    bool isRead() const { return hasData(); }
+    bool isLegacyLayout() const { return legacy; }
+    // The whole tree, e.g. for a view; built from the kept block on first use
+    // and kept from then on.
+    const KV_Rigscan::SystemInfoTree &tree() const;
+    // A fresh tree of the block that the caller owns, so rendering every
+    // project of a database leaves none of them larger.
+    std::unique_ptr<KV_Rigscan::SystemInfoTree> readTree() const;
 
     // First processor's clock in whole MHz; 0 without a processor.
     int getCpuSpeedMHz() const;
@@ -63,13 +70,41 @@ public:
     std::string getDriverVersionText(const std::string &deviceName_) const;
 
 private:
-    const KV_Rigscan::CpuSlot *firstCpu() const;
-    const KV_Rigscan::DisplayDevice *device(const std::string &name_) const;
-    std::string cacheText(short level_) const;
+    // What the getters need, taken from the tree once; the tree itself is
+    // many times the block's size and is not kept per project.
+    struct Device {
+        std::string name;
+        std::uint64_t videoMemory = 0;
+        std::uint64_t textureMemory = 0;
+        std::string driverVersion;
+    };
+    struct Summary {
+        bool cpu = false;
+        std::uint64_t clock = 0;
+        std::string processorName;
+        // The first processor's first cache of level 1 and of level 2.
+        bool hasCache[2] = {false, false};
+        std::uint64_t cacheBytes[2] = {0, 0};
+        std::uint64_t totalPhysical = 0;
+        std::uint64_t freePhysical = 0;
+        std::string operatingSystem;
+        std::string motherboardManufacturer;
+        std::string motherboardModel;
+        unsigned desktopWidth = 0;
+        unsigned desktopHeight = 0;
+        unsigned desktopBPP = 0;
+        std::string directXVersion;
+        std::vector<Device> devices;
+    };
 
-    KV_Rigscan::SystemInfoTree systemTree;
-    bool data = false;
-    bool read = false;
+    void summarise(const KV_Rigscan::SystemInfoTree &tree_);
+    const Device *device(const std::string &name_) const;
+    std::string cacheText(int level_) const;
+
+    bool legacy;
+    std::vector<unsigned char> block;
+    Summary summary;
+    mutable std::unique_ptr<KV_Rigscan::SystemInfoTree> cached;
 };
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <memory>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -267,7 +268,8 @@ std::string getSystemInfoText(const CPolyraProject &project_)
     // Only this rendering leaves the AGP record out; the guard puts the
     // switch back also when the rendering throws.
     SwitchGuard rendering(textExport, true);
-    const BaseContainer &root = info->tree().root;
+    const std::unique_ptr<SystemInfoTree> tree = info->readTree();
+    const BaseContainer &root = tree->root;
     unsigned char countState = 0;
     KVS_streamOutputCounter counter;
     {

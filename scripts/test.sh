@@ -10,6 +10,8 @@ jobs=$(nproc)
 
 scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCORVISTA_TESTS=ON
 ctest --test-dir build/release --output-on-failure -j"$jobs"
+# One small run of the load benchmark, so it keeps building and running.
+build/release/bench/load_bench 100 100=
 
 scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DSCORVISTA_SANITIZE=ON -DSCORVISTA_TESTS=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -125,14 +125,15 @@ std::uint64_t KVS_W32streamInputFile::readRaw(unsigned char *buffer_, std::uint6
             // Large reads go straight to the caller's memory.
             if (bytes_ - done >= blockSize)
                 return done + readFile(buffer_ + done, bytes_ - done);
-            block.resize(blockSize);
+            if (!block)
+                block.reset(new unsigned char[blockSize]);
             blockPos = 0;
-            blockEnd = static_cast<std::size_t>(readFile(block.data(), blockSize));
+            blockEnd = static_cast<std::size_t>(readFile(block.get(), blockSize));
             if (blockEnd == 0)
                 break;
         }
         const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(bytes_ - done, blockEnd - blockPos));
-        std::memcpy(buffer_ + done, block.data() + blockPos, take);
+        std::memcpy(buffer_ + done, block.get() + blockPos, take);
         blockPos += take;
         done += take;
     }

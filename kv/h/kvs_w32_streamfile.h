@@ -3,7 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "kvs_stream.h"
 
@@ -79,7 +79,9 @@ private:
     unsigned openCount;
     int handle; // -1 when no file is open
     // Values are read a few bytes at a time: the file is read in blocks.
-    std::vector<unsigned char> block;
+    // The block is made once per stream and never cleared: every byte used
+    // has been read into it first.
+    std::unique_ptr<unsigned char[]> block;
     std::size_t blockPos = 0;
     std::size_t blockEnd = 0;
 };

@@ -9,7 +9,7 @@ BitMask::BitMask()
 
 void BitMask::reset()
 {
-    setName("Bit mask");
+    setLabel("Bit mask");
     shift = bits = 0;
 }
 

@@ -1,16 +1,17 @@
 #ifndef RIGSCAN_LIST_H
 #define RIGSCAN_LIST_H
 
-#include <list>
-#include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "modelstream.h"
+#include "readbudget.h"
 
 namespace KV_Rigscan {
 
 // A named list of records or values held by value, N being its identifier.
+// The elements lie side by side; none is copied on its way in.
 template <class T, int N>
 class List : public BaseList {
 public:
@@ -19,17 +20,21 @@ public:
         using BaseList::Length::Length;
     };
 
-    using Elements = std::list<T>;
+    using Elements = std::vector<T>;
     using const_iterator = typename Elements::const_iterator;
     using iterator = typename Elements::iterator;
 
     List() = default;
 
-    const char *getName() const override { return name.c_str(); }
+    const char *getName() const override { return name; }
     int getID() const override { return N; }
-    void setName(const char *name_) { name = name_ ? name_ : ""; }
+    // Keeps its own copy of the text.
+    void setName(const char *name_) { name = internedName(name_); }
+    // For a label that lives as long as the program: only the pointer is kept.
+    void setLabel(const char *label_) { name = label_ ? label_ : ""; }
 
     void append(const T &element_) { elements.push_back(element_); }
+    void append(T &&element_) { elements.push_back(std::move(element_)); }
     void clear() { elements.clear(); }
     unsigned count() const { return static_cast<unsigned>(elements.size()); }
     bool empty() const { return elements.empty(); }
@@ -50,15 +55,26 @@ public:
 
     // Appends the elements read. They are read one at a time and each takes
     // bytes of the stream, so a count larger than the data runs into the
-    // stream's end instead of reserving anything.
+    // stream's end instead of reserving anything; the room they take is
+    // charged to the read's budget as it grows.
     void readFromStream(BaseInputStream &in_) override
     {
         Length length;
         in_ >> static_cast<BaseList::Length &>(length);
         for (unsigned i = 0; i < length.get(); ++i) {
-            T element;
-            receive(in_, element);
-            elements.push_back(std::move(element));
+            if (elements.size() == elements.capacity()) {
+                const std::size_t grown = elements.empty() ? 1 : 2 * elements.size();
+                ReadBudget::charge((grown - elements.capacity()) * sizeof(T));
+                elements.reserve(grown);
+            }
+            // Read in place; an element that fails to read is not kept.
+            elements.emplace_back();
+            try {
+                receive(in_, elements.back());
+            } catch (...) {
+                elements.pop_back();
+                throw;
+            }
         }
     }
 
@@ -80,7 +96,7 @@ private:
             in_ >> static_cast<Datatype &>(element_);
     }
 
-    std::string name;
+    const char *name = "";
     Elements elements;
 };
 

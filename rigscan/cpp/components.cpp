@@ -2,6 +2,7 @@
 
 #include "kvs_streammemory.h"
 #include "layout.h"
+#include "readbudget.h"
 
 namespace KV_Rigscan {
 
@@ -76,6 +77,7 @@ void SystemInfoTree::read(KVS_streamInputBase &in_)
 void SystemInfoTree::read(const void *data_, unsigned size_)
 {
     KVS_streamInputMemory memory(data_, size_);
+    ReadBudget budget(ReadBudget::forBlock(size_));
     read(memory);
 }
 

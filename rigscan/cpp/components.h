@@ -31,7 +31,7 @@ public:
 class RootComponent : public Component<RootComponent, 1> {
 public:
     explicit RootComponent(bool legacy_ = false) : legacy(legacy_) { reset(); }
-    ~RootComponent() override { reset(); }
+    ~RootComponent() override = default;
 
     const char *getName() const override { return "System Info"; }
     void writeToStream(BaseOutputStream &out_) const override;
@@ -59,7 +59,7 @@ private:
 class DirectXComponent : public Component<DirectXComponent, 2> {
 public:
     DirectXComponent() { reset(); }
-    ~DirectXComponent() override { reset(); }
+    ~DirectXComponent() override = default;
     const char *getName() const override { return "DirectX Info"; }
 
     template <class Self, class V>
@@ -74,7 +74,7 @@ public:
 class DirectDrawComponent : public Component<DirectDrawComponent, 3> {
 public:
     DirectDrawComponent() { reset(); }
-    ~DirectDrawComponent() override { reset(); }
+    ~DirectDrawComponent() override = default;
     const char *getName() const override { return "DirectDraw Info"; }
 
     template <class Self, class V>
@@ -91,7 +91,7 @@ public:
 class DirectShowComponent : public Component<DirectShowComponent, 4> {
 public:
     DirectShowComponent() { reset(); }
-    ~DirectShowComponent() override { reset(); }
+    ~DirectShowComponent() override = default;
     const char *getName() const override { return "DirectShow Info"; }
 
     template <class Self, class V>
@@ -108,7 +108,7 @@ public:
 class MemoryComponent : public Component<MemoryComponent, 6> {
 public:
     MemoryComponent() { reset(); }
-    ~MemoryComponent() override { reset(); }
+    ~MemoryComponent() override = default;
     const char *getName() const override { return "Memory Info"; }
 
     template <class Self, class V>
@@ -131,7 +131,7 @@ public:
 class CpuComponent : public Component<CpuComponent, 7> {
 public:
     CpuComponent() { reset(); }
-    ~CpuComponent() override { reset(); }
+    ~CpuComponent() override = default;
     const char *getName() const override { return "CPU Info"; }
 
     template <class Self, class V>
@@ -146,7 +146,7 @@ public:
 class MotherboardComponent : public Component<MotherboardComponent, 8> {
 public:
     MotherboardComponent() { reset(); }
-    ~MotherboardComponent() override { reset(); }
+    ~MotherboardComponent() override = default;
     const char *getName() const override { return "Motherboard Info"; }
     void writeToStream(BaseOutputStream &out_) const override;
     void readFromStream(BaseInputStream &in_) override;
@@ -183,7 +183,7 @@ public:
 class WindowsComponent : public Component<WindowsComponent, 9> {
 public:
     WindowsComponent() { reset(); }
-    ~WindowsComponent() override { reset(); }
+    ~WindowsComponent() override = default;
     const char *getName() const override { return "Operating System Info"; }
     void reset() override;
 
@@ -211,7 +211,7 @@ public:
 class MonitorComponent : public Component<MonitorComponent, 10> {
 public:
     MonitorComponent() { reset(); }
-    ~MonitorComponent() override { reset(); }
+    ~MonitorComponent() override = default;
     const char *getName() const override { return "Monitor Info"; }
 
     template <class Self, class V>
@@ -226,7 +226,7 @@ public:
 class BatteryComponent : public Component<BatteryComponent, 11> {
 public:
     BatteryComponent() { reset(); }
-    ~BatteryComponent() override { reset(); }
+    ~BatteryComponent() override = default;
     const char *getName() const override { return "Power Supply Info"; }
 
     template <class Self, class V>
@@ -242,7 +242,7 @@ public:
 class HDDComponent : public Component<HDDComponent, 0> {
 public:
     HDDComponent() { reset(); }
-    ~HDDComponent() override { reset(); }
+    ~HDDComponent() override = default;
     const char *getName() const override { return "Hard Disk Info"; }
 
     template <class Self, class V>
@@ -265,6 +265,8 @@ public:
     bool isLegacyLayout() const { return root.isLegacyLayout(); }
 
     // Reads a block into the tree; stream and model exceptions pass through.
+    // A block whose lists would take more memory than ReadBudget::forBlock
+    // allows is refused with the stream's underflow, as a truncated one is.
     void read(const void *data_, unsigned size_);
     void read(KVS_streamInputBase &in_);
     // Writes the tree as a block.

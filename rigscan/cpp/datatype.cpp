@@ -1,12 +1,20 @@
 #include "datatype.h"
 
+#include <unordered_set>
+
 #include "textformat.h"
 
 namespace KV_Rigscan {
 
-Datatype::~Datatype()
+Datatype::~Datatype() = default;
+
+const char *internedName(const char *name_)
 {
-    name.clear();
+    if (!name_ || !*name_)
+        return "";
+    // Node-based: the texts never move once stored.
+    static std::unordered_set<std::string> names;
+    return names.emplace(name_).first->c_str();
 }
 
 void String::write(KVS_streamOutputBase &out_) const
@@ -30,7 +38,7 @@ void Version::reset()
     major = 0;
     minor = 0;
     text.clear();
-    setName("Version");
+    setLabel("Version");
 }
 
 void Version::set(int major_, int minor_, const char *text_)

@@ -11,6 +11,9 @@
 
 namespace KV_Rigscan {
 
+// A lasting copy of a name, shared by every equal one; "" for null.
+const char *internedName(const char *name_);
+
 // A named member value of the model. The state tags the member's role for the
 // viewer's summary; it is given by the owner's reset and never streamed.
 class Datatype : public KVS_streamObject<Datatype> {
@@ -22,14 +25,18 @@ public:
 
     virtual unsigned getState() const { return state; }
     virtual unsigned setState(unsigned state_) { return state = state_; }
-    virtual void setName(const char *name_) { name = name_ ? name_ : ""; }
-    virtual const char *getName() const { return name.c_str(); }
+    // Keeps its own copy of the text.
+    virtual void setName(const char *name_) { name = internedName(name_); }
+    virtual const char *getName() const { return name; }
+    // For labels that live as long as the program (string literals): only
+    // the pointer is kept, so the many values of a tree cost no copies.
+    void setLabel(const char *label_) { name = label_ ? label_ : ""; }
     virtual std::string toString() const = 0;
     virtual void write(KVS_streamOutputBase &out_) const = 0;
     virtual void read(KVS_streamInputBase &in_) = 0;
 
 private:
-    std::string name;
+    const char *name = "";
     unsigned state = 0;
 };
 

@@ -96,11 +96,12 @@ public:
             member_.reset();
         else
             member_.clear();
+        // Labels are the literals of the members() lists.
         if constexpr (std::is_base_of_v<Datatype, M>) {
-            member_.setName(label_);
+            member_.setLabel(label_);
             member_.setState(state_);
         } else if constexpr (std::is_base_of_v<BaseList, M>) {
-            member_.setName(label_);
+            member_.setLabel(label_);
         }
     }
 };

@@ -31,9 +31,11 @@ public:
 class CpuCache : public Record<CpuCache, 14> {
 public:
     CpuCache() { reset(); }
-    ~CpuCache() override { reset(); }
+    ~CpuCache() override = default;
     CpuCache(const CpuCache &) = default;
     CpuCache &operator=(const CpuCache &) = default;
+    CpuCache(CpuCache &&) noexcept = default;
+    CpuCache &operator=(CpuCache &&) noexcept = default;
 
     const char *getName() const override;
 
@@ -74,9 +76,11 @@ private:
 class CpuSlot : public Record<CpuSlot, 15> {
 public:
     CpuSlot() { reset(); }
-    ~CpuSlot() override { reset(); }
+    ~CpuSlot() override = default;
     CpuSlot(const CpuSlot &) = default;
     CpuSlot &operator=(const CpuSlot &) = default;
+    CpuSlot(CpuSlot &&) noexcept = default;
+    CpuSlot &operator=(CpuSlot &&) noexcept = default;
 
     const char *getName() const override;
     void reset() { resetMembers(*this); }
@@ -119,9 +123,11 @@ private:
 class DisplayDevice : public Record<DisplayDevice, 16> {
 public:
     DisplayDevice() { reset(); }
-    ~DisplayDevice() override { reset(); }
+    ~DisplayDevice() override = default;
     DisplayDevice(const DisplayDevice &) = default;
     DisplayDevice &operator=(const DisplayDevice &) = default;
+    DisplayDevice(DisplayDevice &&) noexcept = default;
+    DisplayDevice &operator=(DisplayDevice &&) noexcept = default;
 
     const char *getName() const override { return name.get().c_str(); }
     void reset();
@@ -191,9 +197,11 @@ public:
 class MemorySlot : public Record<MemorySlot, 19, false> {
 public:
     MemorySlot() { reset(); }
-    ~MemorySlot() override { reset(); }
+    ~MemorySlot() override = default;
     MemorySlot(const MemorySlot &) = default;
     MemorySlot &operator=(const MemorySlot &) = default;
+    MemorySlot(MemorySlot &&) noexcept = default;
+    MemorySlot &operator=(MemorySlot &&) noexcept = default;
 
     const char *getName() const override;
 
@@ -245,9 +253,11 @@ private:
 class MemoryArray : public Record<MemoryArray, 18> {
 public:
     MemoryArray() { reset(); }
-    ~MemoryArray() override { reset(); }
+    ~MemoryArray() override = default;
     MemoryArray(const MemoryArray &) = default;
     MemoryArray &operator=(const MemoryArray &) = default;
+    MemoryArray(MemoryArray &&) noexcept = default;
+    MemoryArray &operator=(MemoryArray &&) noexcept = default;
 
     const char *getName() const override { return "Memory Array"; }
     void reset() { resetMembers(*this); }
@@ -279,9 +289,11 @@ public:
 class CardSlot : public Record<CardSlot, 13> {
 public:
     CardSlot() { reset(); }
-    ~CardSlot() override { reset(); }
+    ~CardSlot() override = default;
     CardSlot(const CardSlot &) = default;
     CardSlot &operator=(const CardSlot &) = default;
+    CardSlot(CardSlot &&) noexcept = default;
+    CardSlot &operator=(CardSlot &&) noexcept = default;
 
     const char *getName() const override;
     void reset() { resetMembers(*this); }
@@ -332,9 +344,11 @@ private:
 class MotherboardDevice : public Record<MotherboardDevice, 20> {
 public:
     MotherboardDevice() { reset(); }
-    ~MotherboardDevice() override { reset(); }
+    ~MotherboardDevice() override = default;
     MotherboardDevice(const MotherboardDevice &) = default;
     MotherboardDevice &operator=(const MotherboardDevice &) = default;
+    MotherboardDevice(MotherboardDevice &&) noexcept = default;
+    MotherboardDevice &operator=(MotherboardDevice &&) noexcept = default;
 
     const char *getName() const override { return description.get().c_str(); }
     void reset() { resetMembers(*this); }
@@ -363,9 +377,11 @@ public:
 class Monitor : public Record<Monitor, 21> {
 public:
     Monitor() { reset(); }
-    ~Monitor() override { reset(); }
+    ~Monitor() override = default;
     Monitor(const Monitor &) = default;
     Monitor &operator=(const Monitor &) = default;
+    Monitor(Monitor &&) noexcept = default;
+    Monitor &operator=(Monitor &&) noexcept = default;
 
     const char *getName() const override { return name.get().c_str(); }
     void reset() { resetMembers(*this); }
@@ -388,9 +404,11 @@ public:
 class PhysicalHDD : public Record<PhysicalHDD, 12, false> {
 public:
     PhysicalHDD() { reset(); }
-    ~PhysicalHDD() override { reset(); }
+    ~PhysicalHDD() override = default;
     PhysicalHDD(const PhysicalHDD &) = default;
     PhysicalHDD &operator=(const PhysicalHDD &) = default;
+    PhysicalHDD(PhysicalHDD &&) noexcept = default;
+    PhysicalHDD &operator=(PhysicalHDD &&) noexcept = default;
 
     const char *getName() const override { return name.get().c_str(); }
     void reset();
@@ -415,9 +433,11 @@ public:
 class Battery : public Record<Battery, 22, false> {
 public:
     Battery() { reset(); }
-    ~Battery() override { reset(); }
+    ~Battery() override = default;
     Battery(const Battery &) = default;
     Battery &operator=(const Battery &) = default;
+    Battery(Battery &&) noexcept = default;
+    Battery &operator=(Battery &&) noexcept = default;
 
     const char *getName() const override { return "Battery"; }
     void reset();
@@ -441,9 +461,11 @@ public:
 class AGPCap : public Record<AGPCap, 23> {
 public:
     AGPCap() { reset(); }
-    ~AGPCap() override { reset(); }
+    ~AGPCap() override = default;
     AGPCap(const AGPCap &) = default;
     AGPCap &operator=(const AGPCap &) = default;
+    AGPCap(AGPCap &&) noexcept = default;
+    AGPCap &operator=(AGPCap &&) noexcept = default;
 
     const char *getName() const override { return "AGP Capabilities"; }
     void reset() { resetMembers(*this); }

@@ -118,7 +118,7 @@ void Resolution::clear()
 {
     width = height = 0;
     refresh.set(0, 0);
-    refresh.setName("Refresh Rate");
+    refresh.setLabel("Refresh Rate");
     PixelFormat::clear();
 }
 

@@ -43,7 +43,7 @@ Capacity::Capacity(unsigned low_, unsigned high_)
 
 void Capacity::reset()
 {
-    setName("Capacity");
+    setLabel("Capacity");
     low = high = 0;
 }
 

@@ -331,17 +331,24 @@ TEST_F(Files, TextExportEndsWithAnEmptyLineAndTheNotice)
     EXPECT_TRUE(db->isUntitled());
 }
 
-TEST_F(Files, FailedTextExportWritesNothing)
+TEST_F(Files, TextExportNeedsNoTemporaryFolderAndAFailedWriteSaysSo)
 {
     auto *db = new CPolyraDatabase;
     db->addProject(makeProject("Exported"));
     const QString path = files.filePath("export.txt");
     answerDialogWith({path});
-    // The project's export needs a temporary folder.
-    ScopedEnvironment tmpdir("TMPDIR", files.filePath("no-such-folder").toUtf8());
+    // The export is rendered in memory: a missing temporary folder does not matter.
+    {
+        ScopedEnvironment tmpdir("TMPDIR", files.filePath("no-such-folder").toUtf8());
+        EXPECT_FALSE(SaveDatabase(*main, true, db));
+        EXPECT_TRUE(QFile::exists(path));
+        EXPECT_TRUE(sink.requests.empty());
+    }
+    const QString nowhere = files.filePath("no-such-folder/export.txt");
+    answerDialogWith({nowhere});
     EXPECT_FALSE(SaveDatabase(*main, true, db));
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_FALSE(sink.requests.empty());
+    EXPECT_FALSE(QFile::exists(nowhere));
+    EXPECT_EQ(messages(), QStringList{"Error writing to file " + nowhere + "."});
 }
 
 TEST_F(Files, SaveAsProjectWritesTheSelectedProjectOnly)
