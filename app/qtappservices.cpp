@@ -16,6 +16,7 @@
 TQtAppServices::TQtAppServices()
 {
     previous = setAppServices(this);
+    subscribeChanges(this);
 }
 
 TQtAppServices::~TQtAppServices()
@@ -30,26 +31,26 @@ void TQtAppServices::appMessage(const std::string &text_)
 
 namespace {
 
-CAppServices::Answer answerOf(MessageAnswer answer_)
+CMessages::Answer answerOf(MessageAnswer answer_)
 {
     switch (answer_) {
     case MessageAnswer::Yes:
-        return CAppServices::Answer::Yes;
+        return CMessages::Answer::Yes;
     case MessageAnswer::No:
-        return CAppServices::Answer::No;
+        return CMessages::Answer::No;
     default:
-        return CAppServices::Answer::Cancel;
+        return CMessages::Answer::Cancel;
     }
 }
 
 } // namespace
 
-CAppServices::Answer TQtAppServices::askYesNoCancel(const std::string &text_)
+CMessages::Answer TQtAppServices::askYesNoCancel(const std::string &text_)
 {
     return answerOf(::askYesNoCancel(fromCp1252(text_)));
 }
 
-CAppServices::Answer TQtAppServices::askYesNoCancelCaptioned(const std::string &text_, const std::string &caption_)
+CMessages::Answer TQtAppServices::askYesNoCancelCaptioned(const std::string &text_, const std::string &caption_)
 {
     return answerOf(::askYesNoCancel(fromCp1252(text_), fromCp1252(caption_)));
 }
@@ -123,19 +124,16 @@ void TQtAppServices::showOldSystemInfoDialog(const void *data_, unsigned size_)
     ShowOldSystemInfoDialog(data_, size_);
 }
 
-void TQtAppServices::projectReleased(CBasicProject &project_)
+void TQtAppServices::dataChanged(const CChange &change_)
 {
-    TProjectDrag::projectGone(&project_);
+    if (change_.kind != CChangeKind::Removed || !change_.project)
+        return;
+    if (change_.released)
+        TProjectDrag::projectGone(change_.project);
+    else
+        TProjectDrag::projectLeftDatabase(change_.project);
     if (TFMainForm *main = TFMainForm::instance())
-        main->ForgetProject(&project_);
-}
-
-void TQtAppServices::projectLeftDatabase(CBasicProject &project_, CBasicDatabase &database_)
-{
-    (void)database_;
-    TProjectDrag::projectLeftDatabase(&project_);
-    if (TFMainForm *main = TFMainForm::instance())
-        main->ForgetProject(&project_);
+        main->ForgetProject(change_.project);
 }
 
 void TQtAppServices::addRecentFile(const std::string &fileName_)

@@ -4,7 +4,7 @@
 
 // What the data layer asks of the windows, answered by the main window, its
 // tree, the message boxes and the viewer library.
-class TQtAppServices : public CAppServices {
+class TQtAppServices : public CAppServices, public CChangeObserver {
 public:
     TQtAppServices();
     ~TQtAppServices() override;
@@ -25,8 +25,10 @@ public:
     void setTreeNodeState(TTreeNode *node_, int state_) override;
     void rebuildDatabaseNode(CBasicDatabase &database_) override;
 
-    void projectReleased(CBasicProject &project_) override;
-    void projectLeftDatabase(CBasicProject &project_, CBasicDatabase &database_) override;
+    // Holders of project pointers outside the databases (the clipboard's
+    // transfer object, a drag, the selection) let go of a project that
+    // leaves its database or goes away.
+    void dataChanged(const CChange &change_) override;
     void addRecentFile(const std::string &fileName_) override;
     std::unique_ptr<CProjectImages> createProjectImages() override;
 

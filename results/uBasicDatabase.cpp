@@ -47,7 +47,7 @@ void CBasicDatabase::clear()
     if (window) {
         TFDatabase *w = window;
         window = nullptr;
-        appServices().closeDatabaseWindow(w);
+        appWindows().closeDatabaseWindow(w);
     }
     // Take the list first: a project's destructor would otherwise remove
     // itself from the list being walked.
@@ -59,8 +59,8 @@ void CBasicDatabase::clear()
         p->setDatabase(nullptr);
         delete p;
     }
-    if (treeNode && !appServices().applicationClosing())
-        appServices().removeTreeNode(treeNode);
+    if (treeNode && !appResultTree().applicationClosing())
+        appResultTree().removeTreeNode(treeNode);
     treeNode = nullptr;
     testRanges.reset();
     auto &list = openList();
@@ -73,8 +73,7 @@ void CBasicDatabase::changed()
     updateStatistics();
     updateViews(nullptr);
     updateTree();
-    if (window)
-        appServices().postRefresh(window);
+    notifyChanged({CChangeKind::Values, this, nullptr});
 }
 
 void CBasicDatabase::print(bool)
@@ -159,7 +158,7 @@ int CBasicDatabase::addProject(CBasicProject *project_)
         return 0;
     }
     changed();
-    appServices().picturesDatabaseChanged(*this);
+    notifyChanged({CChangeKind::Added, this, project_});
     return 0;
 }
 
@@ -176,7 +175,7 @@ void CBasicDatabase::endBulkAdd()
         return;
     nameIndex.reset();
     changed();
-    appServices().picturesDatabaseChanged(*this);
+    notifyChanged({CChangeKind::Added, this, nullptr});
 }
 
 void CBasicDatabase::removeProject(CBasicProject *project_)
@@ -189,7 +188,8 @@ void CBasicDatabase::removeProject(CBasicProject *project_)
     projects.erase(it);
     if (project_->getDatabase() == this)
         project_->setDatabase(nullptr);
-    appServices().projectLeftDatabase(*project_, *this);
+    // Told before anything else, so no view reads the project here again.
+    notifyChanged({CChangeKind::Removed, this, project_});
     if (projects.empty())
         version = 0;
     if (currentIndex >= getProjectCount())
@@ -201,7 +201,6 @@ void CBasicDatabase::removeProject(CBasicProject *project_)
         if (p->getPosition() > removed)
             p->setPosition(p->getPosition() - 1);
     changed();
-    appServices().picturesDatabaseChanged(*this);
     modified = true;
 }
 
@@ -296,14 +295,15 @@ void CBasicDatabase::rename(const std::string &name_, const void *sender_)
 {
     name = name_;
     updateViews(sender_);
+    notifyChanged({CChangeKind::Renamed, this, nullptr});
 }
 
 void CBasicDatabase::updateViews(const void *sender_)
 {
     if (treeNode && sender_ != treeNode)
-        appServices().setTreeNodeText(treeNode, getName());
+        appResultTree().setTreeNodeText(treeNode, getName());
     if (window)
-        appServices().setDatabaseWindowCaption(window, getName());
+        appWindows().setDatabaseWindowCaption(window, getName());
 }
 
 std::string CBasicDatabase::getVersionText() const
@@ -373,7 +373,7 @@ void CBasicDatabase::showWindow()
     if (!window)
         createWindow();
     if (window)
-        appServices().showDatabaseWindow(window);
+        appWindows().showDatabaseWindow(window);
 }
 
 void CBasicDatabase::showProject(CBasicProject *project_)
@@ -381,7 +381,7 @@ void CBasicDatabase::showProject(CBasicProject *project_)
     showWindow();
     shownProject = project_;
     if (project_)
-        appServices().showProjectInDatabase(*this, *project_);
+        appWindows().showProjectInDatabase(*this, *project_);
 }
 
 void CBasicDatabase::updateTree()
@@ -390,7 +390,7 @@ void CBasicDatabase::updateTree()
         return;
     const bool wasLocked = updatesLocked;
     updatesLocked = true;
-    appServices().rebuildDatabaseNode(*this);
+    appResultTree().rebuildDatabaseNode(*this);
     updatesLocked = wasLocked;
 }
 
@@ -502,6 +502,7 @@ void CBasicDatabase::finishSort(bool reverse_)
     if (reverse_)
         reverseOrder();
     changed();
+    notifyChanged({CChangeKind::Order, this, nullptr});
 }
 
 void CBasicDatabase::sortByTestResult(int testId_)

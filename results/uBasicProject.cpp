@@ -74,7 +74,7 @@ void CBasicProject::init()
 {
     release();
     liveList().push_back(this);
-    images = appServices().createProjectImages();
+    images = appWindows().createProjectImages();
     folder.clear();
     initialised = true;
 }
@@ -84,15 +84,16 @@ void CBasicProject::release()
     if (!initialised)
         return;
     initialised = false;
-    appServices().projectReleased(*this);
+    // Every view lets go of the project before anything of it is freed.
+    ::notifyChanged({CChangeKind::Removed, database, this, true});
     images.reset();
-    if (treeNode && !appServices().applicationClosing())
-        appServices().removeTreeNode(treeNode);
+    if (treeNode && !appResultTree().applicationClosing())
+        appResultTree().removeTreeNode(treeNode);
     treeNode = nullptr;
     if (window) {
         TFProject *w = window;
         window = nullptr;
-        appServices().closeProjectWindow(w);
+        appWindows().closeProjectWindow(w);
     }
     if (database)
         database->removeProject(this);
@@ -117,7 +118,7 @@ void CBasicProject::copyFrom(const CBasicProject &other_)
     version = other_.version;
     name = other_.getName();
     fileName.clear();
-    images = appServices().createProjectImages();
+    images = appWindows().createProjectImages();
     folder = other_.folder;
     description = other_.description;
     modified = true;
@@ -156,14 +157,15 @@ void CBasicProject::rename(const std::string &name_, const void *sender_)
 {
     setName(name_);
     updateViews(sender_);
+    ::notifyChanged({CChangeKind::Renamed, database, this});
 }
 
 void CBasicProject::updateViews(const void *sender_)
 {
     if (treeNode && sender_ != treeNode)
-        appServices().setTreeNodeText(treeNode, getName());
+        appResultTree().setTreeNodeText(treeNode, getName());
     if (window)
-        appServices().setProjectWindowCaption(window, getName());
+        appWindows().setProjectWindowCaption(window, getName());
     if (database)
         database->updateViews(sender_);
 }
@@ -180,14 +182,14 @@ void CBasicProject::updateTreeText()
 {
     if (!treeNode)
         return;
-    appServices().setTreeNodeText(treeNode, getName());
+    appResultTree().setTreeNodeText(treeNode, getName());
     updateTreeState();
 }
 
 void CBasicProject::updateTreeState()
 {
     if (treeNode)
-        appServices().setTreeNodeState(treeNode, hidden ? 3 : 1);
+        appResultTree().setTreeNodeState(treeNode, hidden ? 3 : 1);
 }
 
 void CBasicProject::makeNameUnique()
@@ -236,6 +238,7 @@ void CBasicProject::setHidden(bool hidden_)
         updateTreeState();
     if (database)
         database->updateCounts();
+    ::notifyChanged({CChangeKind::Hidden, database, this});
 }
 
 void CBasicProject::setWindow(TFProject *window_)
@@ -254,23 +257,23 @@ void CBasicProject::showWindow()
     if (!window)
         openWindow();
     if (window)
-        appServices().showProjectWindow(window);
+        appWindows().showProjectWindow(window);
 }
 
 void CBasicProject::attachToDatabase(CBasicDatabase *database_)
 {
     if (database_ != database) {
         if (treeNode)
-            appServices().moveTreeNode(treeNode, database_ ? database_->getTreeNode() : nullptr);
+            appResultTree().moveTreeNode(treeNode, database_ ? database_->getTreeNode() : nullptr);
         if (window) {
             TFProject *w = window;
             window = nullptr;
-            appServices().closeProjectWindow(w);
+            appWindows().closeProjectWindow(w);
         }
         database = database_;
     }
     if (!treeNode)
-        treeNode = appServices().addProjectNode(*this);
+        treeNode = appResultTree().addProjectNode(*this);
     makeNameUnique();
     updateTreeText();
 }
@@ -300,8 +303,7 @@ void CBasicProject::takeOver(CBasicProject *other_)
 void CBasicProject::notifyChanged()
 {
     updateTreeText();
-    if (window)
-        appServices().postRefresh(window);
+    ::notifyChanged({CChangeKind::Values, database, this});
     if (database)
         database->changed();
 }
@@ -320,7 +322,7 @@ void CBasicProject::showDetailsOnline()
     std::string text;
     for (const std::string &line : lines)
         text += line + "\r\n";
-    appServices().showDetailsData(text);
+    appLibraries().showDetailsData(text);
 }
 
 void CBasicProject::loadImages()

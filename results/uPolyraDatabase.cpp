@@ -63,7 +63,7 @@ CPolyraDatabase::CPolyraDatabase()
     reset();
     typeName = "Polyra Database";
     polyraInitialised = true;
-    treeNode = appServices().addDatabaseNode(*this);
+    treeNode = appResultTree().addDatabaseNode(*this);
     testRanges = std::make_unique<TDatabaseTestList>(programCatalogue());
     catalogue = &programCatalogue();
     modified = false;
@@ -132,26 +132,26 @@ bool CPolyraDatabase::loadFromFile(const std::string &fileName_)
 
     if (CBasicDatabase *other = findOpenDatabase(newName, this)) {
         const std::string question = "Database Name :\"" + newName + "\" already Exists. Overwrite ?";
-        switch (appServices().askYesNoCancelCaptioned(question, "Warning")) {
-        case CAppServices::Answer::Cancel:
+        switch (appMessages().askYesNoCancelCaptioned(question, "Warning")) {
+        case CMessages::Answer::Cancel:
             cancelled = true;
             return false;
-        case CAppServices::Answer::Yes:
+        case CMessages::Answer::Yes:
             if (other->isModified()) {
                 const std::string save = "Do you want to save the changes to Database : \"" + other->getName() + "\" ?";
-                const CAppServices::Answer answer = appServices().askYesNoCancel(save);
-                if (answer == CAppServices::Answer::Cancel) {
+                const CMessages::Answer answer = appMessages().askYesNoCancel(save);
+                if (answer == CMessages::Answer::Cancel) {
                     cancelled = true;
                     return false;
                 }
-                if (answer == CAppServices::Answer::Yes && !other->isUntitled() && !other->saveToFile(other->getFileName())) {
+                if (answer == CMessages::Answer::Yes && !other->isUntitled() && !other->saveToFile(other->getFileName())) {
                     cancelled = true;
                     return false;
                 }
             }
             delete other;
             break;
-        case CAppServices::Answer::No:
+        case CMessages::Answer::No:
             break;
         }
     }
@@ -211,7 +211,7 @@ bool CPolyraDatabase::saveToFile(const std::string &fileName_)
     }();
     for (CBasicProject *project : projects)
         project->setFolder(folder);
-    appServices().addRecentFile(fileName_);
+    appWindows().addRecentFile(fileName_);
     fileName = fileName_;
     setModified(false);
     return true;
@@ -219,9 +219,9 @@ bool CPolyraDatabase::saveToFile(const std::string &fileName_)
 
 void CPolyraDatabase::createWindow()
 {
-    setWindow(appServices().openDatabaseWindow(*this));
+    setWindow(appWindows().openDatabaseWindow(*this));
     if (window)
-        appServices().postRefresh(window);
+        notifyChanged({CChangeKind::Values, this, nullptr});
 }
 
 void CPolyraDatabase::setupSaveDialog(CSaveDialogSetup &dialog_)

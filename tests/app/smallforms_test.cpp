@@ -352,16 +352,25 @@ TEST(AdvScrollBox, FillsOnlyWhatTheControlLeavesUncovered)
 
 namespace {
 // Counts the database windows the data layer asks for.
-class WindowServices : public CAppServices {
+class WindowServices : public CAppServices, public CChangeObserver {
 public:
-    WindowServices() { previous = setAppServices(this); }
+    WindowServices()
+    {
+        previous = setAppServices(this);
+        subscribeChanges(this);
+    }
     ~WindowServices() override { setAppServices(previous); }
     TFDatabase *openDatabaseWindow(CBasicDatabase &database_) override
     {
         opened.push_back(&database_);
         return reinterpret_cast<TFDatabase *>(&windowStandIn);
     }
-    void postRefresh(TFDatabase *window_) override { refreshed.push_back(window_); }
+    // A database with a window tells it to rebuild.
+    void dataChanged(const CChange &change_) override
+    {
+        if (change_.kind == CChangeKind::Values && !change_.project && change_.database->getWindow())
+            refreshed.push_back(change_.database->getWindow());
+    }
     std::vector<CBasicDatabase *> opened;
     std::vector<TFDatabase *> refreshed;
     char windowStandIn = 0;
