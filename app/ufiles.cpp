@@ -23,6 +23,7 @@
 #include "Ucommoncalls.h"
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
+#include "uPolyraDatabase.h"
 #include "defaultfolder.h"
 #include "uMainForm.h"
 #include "projectload.h"
@@ -201,7 +202,7 @@ bool OpenFileByPath(TFMainForm &main_, const QString &path_)
     if (kind == QLatin1Char('P')) {
         loaded = OpenProjectIntoDatabase(path_, nullptr) == 1;
     } else if (kind == QLatin1Char('B')) {
-        loaded = openDatabaseFile(ToFilePath(path_)) != nullptr;
+        loaded = OpenDatabaseFile(path_) != nullptr;
     } else {
         ShowMessage(QStringLiteral("Unsupported file type"));
         return false;
@@ -210,6 +211,35 @@ bool OpenFileByPath(TFMainForm &main_, const QString &path_)
     if (tree->isVisible() && tree->isEnabled())
         tree->setFocus();
     return loaded;
+}
+
+CBasicDatabase *OpenDatabaseFile(const QString &path_)
+{
+    const std::string file = ToFilePath(path_);
+    if (QFileInfo(path_).suffix().compare(QLatin1String("prb"), Qt::CaseInsensitive) != 0)
+        return nullptr;
+    auto database = std::make_unique<CPolyraDatabase>();
+    COutcome outcome = database->beginLoad(file);
+    while (outcome.asks()) {
+        const QString text = fromCp1252(outcome.message);
+        const MessageAnswer answer =
+            outcome.caption.empty() ? askYesNoCancel(text) : askYesNoCancel(text, fromCp1252(outcome.caption));
+        outcome = database->answer(answer == MessageAnswer::Yes  ? CMessages::Answer::Yes
+                                   : answer == MessageAnswer::No ? CMessages::Answer::No
+                                                                 : CMessages::Answer::Cancel);
+    }
+    if (!outcome.done()) {
+        if (!outcome.message.empty())
+            AppMessage(fromCp1252(outcome.message));
+        else if (!database->wasCancelled())
+            AppMessage(QStringLiteral("File ") + fromCp1252(file) +
+                       QStringLiteral(" couldn't be opened or is not a valid database file."));
+        return nullptr;
+    }
+    if (!outcome.message.empty())
+        AppMessage(fromCp1252(outcome.message));
+    database->showWindow();
+    return database.release();
 }
 
 bool OpenFileReported(TFMainForm &main_, const QString &path_, bool &stop_)
@@ -288,14 +318,10 @@ bool SaveDatabase(TFMainForm &main_, bool saveAs_, CBasicDatabase *database_)
     const QString suffix = QFileInfo(file).suffix();
     auto is = [&](const char *ext) { return suffix.compare(QLatin1String(ext), Qt::CaseInsensitive) == 0; };
     if (is("prb")) {
-        bool saved = false;
-        try {
-            saved = database_->saveToFile(ToFilePath(file));
-        } catch (const Exception &e) {
-            // A target that cannot be written is a plain message, not a
-            // fault of the program.
-            AppMessage(fromCp1252(e.Message));
-        }
+        const COutcome outcome = database_->save(ToFilePath(file));
+        if (!outcome.message.empty())
+            AppMessage(fromCp1252(outcome.message));
+        const bool saved = outcome.done();
         if (!saved)
             keepOwnName();
         return saved;

@@ -40,6 +40,10 @@ void OpenFiles(TFMainForm &main_);
 // file when the path is "&" and its name. True when loaded.
 bool OpenFileByPath(TFMainForm &main_, const QString &path_);
 
+// Opens a ".prb" file as a database and shows its window, asking what a
+// name clash needs and showing what went wrong; null otherwise.
+CBasicDatabase *OpenDatabaseFile(const QString &path_);
+
 // OpenFileByPath for one of several files: an exception is reported in the
 // exception dialog and false returned, so the files behind it still open.
 // stop_ is set when the user chose to end the program.

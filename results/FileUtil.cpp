@@ -211,6 +211,15 @@ FileWriteResult replaceFile(const std::string &fileName_, const unsigned char *d
     return FileWriteResult::Written;
 }
 
+bool regularFileSize(const std::string &path_, std::uint64_t &size_)
+{
+    struct stat st;
+    if (::stat(path_.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
 bool writeFileAtomically(const std::string &fileName_, const unsigned char *data_, std::size_t length_)
 {
     return replaceFile(fileName_, data_, length_) == FileWriteResult::Written;

@@ -2,6 +2,7 @@
 #define RESULTS_FILEUTIL_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ bool appendToFile(const std::string &fileName_, const unsigned char *data_, std:
 bool readWholeFile(const std::string &fileName_, std::vector<unsigned char> &bytes_);
 
 bool fileExists(const std::string &fileName_);
+// The size of a regular file (a native path); false for anything else.
+bool regularFileSize(const std::string &path_, std::uint64_t &size_);
 
 // A path of the program's own texts as the file system wants it: on POSIX
 // the Windows separators are turned round.

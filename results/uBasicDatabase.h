@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AppServices.h"
+#include "outcome.h"
 
 class CBasicProject;
 class TTestList;
@@ -57,6 +58,8 @@ public:
     virtual void reset();
     virtual bool loadFromFile(const std::string &fileName_) = 0;
     virtual bool saveToFile(const std::string &fileName_) = 0;
+    // The save with its outcome, for the window layer to show.
+    virtual COutcome save(const std::string &fileName_) = 0;
     virtual void createWindow() = 0;
     virtual void setupSaveDialog(CSaveDialogSetup &dialog_) = 0;
     virtual double getTestMaximum(int testId_) = 0;

@@ -3,7 +3,12 @@
 #include <cstring>
 #include <memory>
 
+#include <algorithm>
+#include <vector>
+
 #include "Exception.h"
+#include "kvs_bytereader.h"
+#include "kvs_w32_streamfile.h"
 #include "FileUtil.h"
 #include "textutil.h"
 #include "uBasicProject.h"
@@ -17,38 +22,76 @@ constexpr std::size_t minimumRecordLength = 39;
 // The name is read into 256 bytes with its terminator.
 constexpr std::uint32_t maximumNameLength = 255;
 
-// Reads the database file's fields, each checked against what is left.
-class Cursor {
-public:
-    Cursor(const std::vector<unsigned char> &bytes_) : bytes(bytes_) {}
-
-    std::size_t left() const { return bytes.size() - at; }
-    bool take(std::size_t n_, const unsigned char *&p_)
-    {
-        if (n_ > left())
-            return false;
-        p_ = bytes.data() + at;
-        at += n_;
-        return true;
-    }
-    bool u32(std::uint32_t &v_)
-    {
-        const unsigned char *p;
-        if (!take(4, p))
-            return false;
-        v_ = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-        return true;
-    }
-
-private:
-    const std::vector<unsigned char> &bytes;
-    std::size_t at = 0;
+// The records of a database file, read and checked, not yet in a database.
+struct DatabaseFileContents {
+    std::string name;
+    std::uint32_t count = 0;
+    std::vector<std::unique_ptr<CPolyraProject>> projects;
 };
 
-void putLittleEndian32(std::vector<unsigned char> &out_, std::uint32_t v_)
+// Reads the file through the file stream, each field checked against what is
+// left of the file before it is read, and every record straight into a
+// buffer of its own (the project keeps it). False when the file cannot be
+// read or is not a database file; a file that ends early keeps the records
+// read so far.
+bool readDatabaseFile(const std::string &fileName_, DatabaseFileContents &contents_)
 {
-    for (int i = 0; i < 4; ++i)
-        out_.push_back(static_cast<unsigned char>(v_ >> (8 * i)));
+    const std::string path = nativePath(fileName_);
+    std::uint64_t left = 0;
+    if (!regularFileSize(path, left))
+        return false;
+    try {
+        KVS_W32streamInputFile in(path.c_str());
+        auto take = [&](void *to_, std::uint64_t count_) {
+            if (count_ > left)
+                return false;
+            in.readStr(to_, static_cast<unsigned>(count_));
+            left -= count_;
+            return true;
+        };
+        auto word = [&](std::uint32_t &value_) {
+            if (left < 4)
+                return false;
+            in >> value_;
+            left -= 4;
+            return true;
+        };
+        const std::size_t headerLength = std::strlen(CPolyraDatabase::fileHeader());
+        std::string header(headerLength, '\0');
+        if (!take(header.data(), headerLength) || header != CPolyraDatabase::fileHeader())
+            return false;
+        unsigned char zero = 1;
+        if (!take(&zero, 1) || zero != 0)
+            return false;
+        std::uint32_t nameLength = 0;
+        if (!word(nameLength) || nameLength > maximumNameLength || nameLength > left)
+            return false;
+        contents_.name.assign(nameLength, '\0');
+        take(contents_.name.data(), nameLength);
+        if (!word(contents_.count))
+            return false;
+        for (std::uint32_t i = 0; i < contents_.count; ++i) {
+            std::uint32_t length = 0;
+            // A record that runs past the end leaves nothing after it to read.
+            if (!word(length) || length > left)
+                break;
+            // Too short for any project: skipped like a record that does not parse.
+            if (length < minimumRecordLength) {
+                in.skip(length);
+                left -= length;
+                continue;
+            }
+            std::unique_ptr<unsigned char[]> record(new unsigned char[length]);
+            take(record.get(), length);
+            auto project = std::make_unique<CPolyraProject>();
+            if (parseProjectRecord(*project, std::move(record), length))
+                contents_.projects.push_back(std::move(project));
+        }
+    } catch (const KVS_exceptionBase &) {
+        // The file changed under the reader: what was read stands.
+        return !contents_.name.empty() || contents_.count > 0 || !contents_.projects.empty();
+    }
+    return true;
 }
 
 bool allowedInFileName(unsigned char c_)
@@ -88,104 +131,122 @@ void CPolyraDatabase::reset()
     CBasicDatabase::reset();
 }
 
-bool CPolyraDatabase::loadFromFile(const std::string &fileName_)
+struct CPolyraDatabase::PendingLoad {
+    enum class Step { NameClash, SaveOther };
+    std::string fileName;
+    DatabaseFileContents contents;
+    CBasicDatabase *other = nullptr;
+    Step step = Step::NameClash;
+
+    bool otherStillOpen() const
+    {
+        const auto &open = openDatabases();
+        return std::find(open.begin(), open.end(), other) != open.end();
+    }
+};
+
+COutcome CPolyraDatabase::beginLoad(const std::string &fileName_)
 {
     cancelled = false;
-    std::string newName;
-    std::uint32_t count = 0;
-    // Every record is read and checked before anything open is touched.
-    std::vector<std::unique_ptr<CPolyraProject>> loaded;
+    pending.reset();
+    auto load = std::make_unique<PendingLoad>();
+    load->fileName = fileName_;
     {
+        // Every record is read and checked before anything open is touched.
         CWorkMessage working;
-        std::vector<unsigned char> bytes;
-        if (!readWholeFile(fileName_, bytes))
-            return false;
-        Cursor in(bytes);
-        const std::size_t headerLength = std::strlen(fileHeader());
-        const unsigned char *p = nullptr;
-        if (!in.take(headerLength, p) || std::memcmp(p, fileHeader(), headerLength) != 0)
-            return false;
-        if (!in.take(1, p) || *p != 0)
-            return false;
-        std::uint32_t nameLength = 0;
-        if (!in.u32(nameLength) || nameLength > maximumNameLength || !in.take(nameLength, p))
-            return false;
-        newName.assign(reinterpret_cast<const char *>(p), nameLength);
-        if (!in.u32(count))
-            return false;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            std::uint32_t length = 0;
-            // A record that runs past the end leaves nothing after it to read.
-            if (!in.u32(length) || length > in.left())
-                break;
-            in.take(length, p);
-            // Too short for any project: skipped like a record that does not parse.
-            if (length < minimumRecordLength)
-                continue;
-            std::unique_ptr<unsigned char[]> record(new unsigned char[length]);
-            std::memcpy(record.get(), p, length);
-            auto project = std::make_unique<CPolyraProject>();
-            if (parseProjectRecord(*project, std::move(record), length))
-                loaded.push_back(std::move(project));
-        }
+        if (!readDatabaseFile(fileName_, load->contents))
+            return COutcome::refused();
     }
+    load->other = findOpenDatabase(load->contents.name, this);
+    pending = std::move(load);
+    if (!pending->other)
+        return finishLoad();
+    return COutcome::question("Database Name :\"" + pending->contents.name + "\" already Exists. Overwrite ?", "Warning");
+}
 
-    if (CBasicDatabase *other = findOpenDatabase(newName, this)) {
-        const std::string question = "Database Name :\"" + newName + "\" already Exists. Overwrite ?";
-        switch (appMessages().askYesNoCancelCaptioned(question, "Warning")) {
-        case CMessages::Answer::Cancel:
+COutcome CPolyraDatabase::answer(CMessages::Answer answer_)
+{
+    if (!pending)
+        return COutcome::refused();
+    using Answer = CMessages::Answer;
+    // A question's dialog runs the event loop: the other database may be
+    // gone by the answer.
+    const bool otherOpen = pending->otherStillOpen();
+    if (answer_ == Answer::Cancel) {
+        cancelled = true;
+        pending.reset();
+        return COutcome::refused();
+    }
+    if (pending->step == PendingLoad::Step::NameClash) {
+        if (answer_ == Answer::No || !otherOpen)
+            return finishLoad();
+        if (pending->other->isModified()) {
+            pending->step = PendingLoad::Step::SaveOther;
+            return COutcome::question("Do you want to save the changes to Database : \"" + pending->other->getName() + "\" ?");
+        }
+        delete pending->other;
+        return finishLoad();
+    }
+    // Whether to save the other database before it goes.
+    if (otherOpen && answer_ == Answer::Yes && !pending->other->isUntitled()) {
+        auto *other = dynamic_cast<CPolyraDatabase *>(pending->other);
+        const COutcome saved = other ? other->save(other->getFileName()) : COutcome::refused();
+        if (!saved.done()) {
             cancelled = true;
-            return false;
-        case CMessages::Answer::Yes:
-            if (other->isModified()) {
-                const std::string save = "Do you want to save the changes to Database : \"" + other->getName() + "\" ?";
-                const CMessages::Answer answer = appMessages().askYesNoCancel(save);
-                if (answer == CMessages::Answer::Cancel) {
-                    cancelled = true;
-                    return false;
-                }
-                if (answer == CMessages::Answer::Yes && !other->isUntitled() && !other->saveToFile(other->getFileName())) {
-                    cancelled = true;
-                    return false;
-                }
-            }
-            delete other;
-            break;
-        case CMessages::Answer::No:
-            break;
+            pending.reset();
+            return saved;
         }
     }
+    if (otherOpen)
+        delete pending->other;
+    return finishLoad();
+}
 
+COutcome CPolyraDatabase::finishLoad()
+{
+    std::unique_ptr<PendingLoad> load = std::move(pending);
+    DatabaseFileContents &contents = load->contents;
     reset();
-    fileName = fileName_;
-    name = newName;
+    fileName = load->fileName;
+    name = contents.name;
     makeNameUnique();
     {
         CWorkMessage working;
         beginBulkAdd();
-        for (auto &project : loaded)
+        for (auto &project : contents.projects)
             if (addProject(project.get()) == 0)
                 project.release();
         normaliseOrder();
         endBulkAdd();
     }
     setModified(false);
-    // One message for the file, however many of its records are broken.
-    if (loaded.size() < count)
-        AppMessage(std::to_string(count - loaded.size()) + " of " + std::to_string(count) + " records of the database \"" +
-                   getName() + "\" could not be read.");
-    return true;
+    // One note for the file, however many of its records are broken.
+    const std::size_t read = contents.projects.size();
+    if (read < contents.count)
+        return COutcome::doneWith(std::to_string(contents.count - read) + " of " + std::to_string(contents.count) +
+                                  " records of the database \"" + getName() + "\" could not be read.");
+    return COutcome::doneWith();
 }
 
-bool CPolyraDatabase::saveToFile(const std::string &fileName_)
+bool CPolyraDatabase::loadFromFile(const std::string &fileName_)
 {
-    std::vector<unsigned char> out;
-    const std::size_t headerLength = std::strlen(fileHeader());
-    out.insert(out.end(), fileHeader(), fileHeader() + headerLength);
-    out.push_back(0);
-    putLittleEndian32(out, static_cast<std::uint32_t>(name.size()));
-    out.insert(out.end(), name.begin(), name.end());
-    putLittleEndian32(out, static_cast<std::uint32_t>(projects.size()));
+    COutcome outcome = beginLoad(fileName_);
+    while (outcome.asks())
+        outcome = answer(outcome.caption.empty() ? appMessages().askYesNoCancel(outcome.message)
+                                                 : appMessages().askYesNoCancelCaptioned(outcome.message, outcome.caption));
+    if (!outcome.message.empty())
+        AppMessage(outcome.message);
+    return outcome.done();
+}
+
+COutcome CPolyraDatabase::save(const std::string &fileName_)
+{
+    KVS_byteWriter out(KVS_byteOrder::little);
+    out.writeBytes(fileHeader(), std::strlen(fileHeader()));
+    out.writeU8(0);
+    out.writeU32(static_cast<std::uint32_t>(name.size()));
+    out.writeString(name);
+    out.writeU32(static_cast<std::uint32_t>(projects.size()));
     bool ok = true;
     for (CBasicProject *project : projects) {
         auto *polyra = dynamic_cast<CPolyraProject *>(project);
@@ -195,16 +256,14 @@ bool CPolyraDatabase::saveToFile(const std::string &fileName_)
             ok = false;
             break;
         }
-        putLittleEndian32(out, static_cast<std::uint32_t>(length));
-        out.insert(out.end(), record.get(), record.get() + length);
+        out.writeU32(static_cast<std::uint32_t>(length));
+        out.writeBytes(record.get(), length);
     }
-    const FileWriteResult written = ok ? replaceFile(fileName_, out.data(), out.size()) : FileWriteResult::WriteFailed;
+    const FileWriteResult written = ok ? replaceFile(fileName_, out.bytes().data(), out.size()) : FileWriteResult::WriteFailed;
     if (written == FileWriteResult::CannotOpen)
-        throw Exception("File could not be opened");
-    if (written != FileWriteResult::Written) {
-        AppMessage("Error writing to file " + fileName_ + ".");
-        return false;
-    }
+        return COutcome::refused("File could not be opened");
+    if (written != FileWriteResult::Written)
+        return COutcome::refused("Error writing to file " + fileName_ + ".");
     const std::string folder = [&] {
         const std::size_t at = fileName_.find_last_of("\\:/");
         return at == std::string::npos ? std::string() : fileName_.substr(0, at + 1);
@@ -214,7 +273,18 @@ bool CPolyraDatabase::saveToFile(const std::string &fileName_)
     appWindows().addRecentFile(fileName_);
     fileName = fileName_;
     setModified(false);
-    return true;
+    return COutcome::doneWith();
+}
+
+bool CPolyraDatabase::saveToFile(const std::string &fileName_)
+{
+    const COutcome outcome = save(fileName_);
+    if (outcome.done())
+        return true;
+    if (outcome.message == "File could not be opened")
+        throw Exception(outcome.message);
+    AppMessage(outcome.message);
+    return false;
 }
 
 void CPolyraDatabase::createWindow()
