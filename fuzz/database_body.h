@@ -22,6 +22,7 @@
 #include "FileUtil.h"
 #include "U2001crypt.h"
 #include "fuzz_bodies.h"
+#include "kvs_bytereader.h"
 #include "kvs_exception.h"
 #include "layout.h"
 #include "scratch_folder.h"
@@ -96,46 +97,34 @@ inline std::vector<unsigned char> fileBytes(const std::string &path)
     return bytes;
 }
 
-inline std::uint32_t littleEndian(const std::uint8_t *p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
-
 // The file with the CRC of every complete record made right, so mutated
 // records get past the check into their items and names. False when no CRC
 // needed it.
 inline bool fixRecordCrcs(std::vector<unsigned char> &file)
 {
     const std::size_t headerLength = std::strlen(CPolyraDatabase::fileHeader());
-    std::size_t at = headerLength + 1;
-    if (file.size() < at + 4)
+    KVS_byteReader in(file.data(), file.size(), KVS_byteOrder::little);
+    std::uint32_t nameLength = 0;
+    std::uint32_t count = 0;
+    if (!in.skip(headerLength + 1) || !in.readU32(nameLength) || !in.skip(nameLength) || !in.readU32(count))
         return false;
-    const std::uint32_t nameLength = littleEndian(&file[at]);
-    at += 4;
-    if (nameLength > file.size() - at || file.size() - at - nameLength < 4)
-        return false;
-    at += nameLength;
-    std::uint32_t count = littleEndian(&file[at]);
-    at += 4;
     bool fixed = false;
-    for (; count > 0 && file.size() - at >= 4; --count) {
-        const std::uint32_t length = littleEndian(&file[at]);
-        at += 4;
-        if (length > file.size() - at)
+    for (; count > 0 && in.remaining() >= 4; --count) {
+        std::uint32_t length = 0;
+        in.readU32(length);
+        unsigned char *record = file.data() + in.offset();
+        if (!in.skip(length))
             break;
-        unsigned char *record = &file[at];
-        at += length;
         const std::size_t offset = length >= 2 && record[0] != 'P' && record[1] == 'P' ? 1 : 0;
         if (length < offset + 38)
             continue;
-        const std::uint32_t seed = (std::uint32_t(record[offset + 26]) << 24) | (std::uint32_t(record[offset + 27]) << 16) |
-                                   (std::uint32_t(record[offset + 28]) << 8) | record[offset + 29];
+        std::uint32_t seed = 0;
+        KVS_byteReader(record + offset + 26, 4, KVS_byteOrder::big).readU32(seed);
         unsigned char *region = record + offset + 30;
         const std::size_t n = length - offset - 30;
         unscrambleBuffer(region, static_cast<int>(n), seed);
-        const std::uint32_t crc = crc32Buffer(region, static_cast<unsigned>(n - 4));
-        const unsigned char want[4] = {static_cast<unsigned char>(crc >> 24), static_cast<unsigned char>(crc >> 16),
-                                       static_cast<unsigned char>(crc >> 8), static_cast<unsigned char>(crc)};
+        unsigned char want[4];
+        KVS_byteWriter::putU32(want, crc32Buffer(region, static_cast<unsigned>(n - 4)), KVS_byteOrder::big);
         if (std::memcmp(region + n - 4, want, 4) != 0) {
             std::memcpy(region + n - 4, want, 4);
             fixed = true;

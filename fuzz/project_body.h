@@ -19,6 +19,7 @@
 #include "Exception.h"
 #include "U2001crypt.h"
 #include "fuzz_bodies.h"
+#include "kvs_bytereader.h"
 #include "kvs_exception.h"
 #include "layout.h"
 #include "scratch_folder.h"
@@ -30,30 +31,21 @@
 
 namespace fuzzbody {
 
-inline void putBigEndian(unsigned char *p, std::uint32_t v)
-{
-    p[0] = static_cast<unsigned char>(v >> 24);
-    p[1] = static_cast<unsigned char>(v >> 16);
-    p[2] = static_cast<unsigned char>(v >> 8);
-    p[3] = static_cast<unsigned char>(v);
-}
-
 // Header field, plain seed, then version word, items and CRC-32 over both,
 // scrambled from the version word on.
 inline std::unique_ptr<unsigned char[]> projectImageOf(const unsigned char *items, std::size_t n, std::uint32_t seed,
                                                        std::size_t &length)
 {
     static const char header[] = "Polyra2001 Project File\n\x1a";
-    length = 26 + 4 + 4 + n + 4;
-    auto image = std::make_unique<unsigned char[]>(length);
-    unsigned char *p = image.get();
-    std::memcpy(p, header, 26); // with the terminating zero
-    putBigEndian(p + 26, seed);
-    putBigEndian(p + 30, 59);
-    if (n)
-        std::memcpy(p + 34, items, n);
-    putBigEndian(p + 34 + n, crc32Buffer(p + 30, static_cast<unsigned>(4 + n)));
-    scrambleBuffer(p + 30, static_cast<int>(length - 30), seed);
+    KVS_byteWriter w(KVS_byteOrder::big);
+    w.writeBytes(header, 26); // with the terminating zero
+    w.writeU32(seed);
+    w.writeU32(59);
+    w.writeBytes(items, n);
+    w.writeU32(crc32Buffer(w.bytes().data() + 30, static_cast<unsigned>(4 + n)));
+    length = w.size();
+    auto image = copyOf(w.bytes().data(), length);
+    scrambleBuffer(image.get() + 30, static_cast<int>(length - 30), seed);
     return image;
 }
 

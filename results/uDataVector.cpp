@@ -1,6 +1,7 @@
 #include "uDataVector.h"
 
 #include "Exception.h"
+#include "kvs_bytereader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,54 +12,93 @@
 namespace {
 
 const char* const kPastEnd = "Item runs past the end of the data.";
+const char* const kNotAllocated = "Data not allocated";
+const char* const kNoInteger = "Data length not of any integer type";
 
-// True when count bytes from position lie inside [0, end).
-bool fits(std::size_t position, std::size_t count, std::size_t end)
+constexpr auto kWire = KVS_byteOrder::big;
+
+enum ItemType : std::uint8_t { kBool = 0, kInteger = 1, kFloat = 2, kString = 3, kBlock = 4 };
+
+bool isCounted(std::uint8_t type) { return type == kString || type == kBlock; }
+
+// Integers and floats are held in machine order once read.
+bool isSwapped(std::uint8_t type) { return type == kInteger || type == kFloat; }
+
+std::uint32_t fixedLength(std::uint8_t type) { return type == kBool ? 1 : isCounted(type) ? 0 : 4; }
+
+[[noreturn]] void pastEnd()
 {
-    return position <= end && count <= end - position;
+    throw Exception(kPastEnd);
 }
 
-std::uint32_t readBigEndian32(const unsigned char* p)
+// A cursor at position of the region buffer[0, end).
+KVS_byteReader regionAt(const unsigned char* buffer, std::size_t position, std::size_t end)
 {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-           (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+    KVS_byteReader in(buffer, end, kWire);
+    if (!in.seek(position))
+        pastEnd();
+    return in;
 }
 
-void writeBigEndian32(unsigned char* p, std::uint32_t value)
+// Moves in past the payload of an item of the type and gives its length; for
+// strings and blocks the 4-byte length field comes first and must fit with
+// the n bytes behind it. On an Exception in may have moved.
+std::uint32_t readPayload(KVS_byteReader& in, std::uint8_t type, std::uint32_t length)
 {
-    p[0] = static_cast<unsigned char>(value >> 24);
-    p[1] = static_cast<unsigned char>(value >> 16);
-    p[2] = static_cast<unsigned char>(value >> 8);
-    p[3] = static_cast<unsigned char>(value);
+    if (isCounted(type)) {
+        std::uint32_t n = 0;
+        if (!in.readU32(n) || !in.skip(n))
+            pastEnd();
+        return n;
+    }
+    if (!in.skip(length))
+        pastEnd();
+    return length;
 }
 
-// The 4-byte length field in front of a string or block; the field and the
-// n bytes behind it must both lie in the region.
-std::uint32_t readCountedPayload(const unsigned char* buffer, std::size_t position, std::size_t end)
+float floatAt(const unsigned char* data)
 {
-    if (!fits(position, 4, end))
-        throw Exception(kPastEnd);
-    const std::uint32_t n = readBigEndian32(buffer + position);
-    if (!fits(position + 4, n, end))
-        throw Exception(kPastEnd);
-    return n;
+    float v;
+    std::memcpy(&v, data, sizeof v);
+    return v;
+}
+
+int floatToInt(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= 2147483648.0)
+        return std::numeric_limits<std::int32_t>::max();
+    if (v < -2147483648.0)
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(v);
 }
 
 } // namespace
 
 // ---- BasicData ----
 
+BasicData::BasicData(std::uint8_t type_) : type(type_), length(fixedLength(type_)) {}
+
+BasicData::~BasicData() = default;
+BasicData::BasicData(BasicData&&) noexcept = default;
+BasicData& BasicData::operator=(BasicData&&) noexcept = default;
+
 bool BasicData::getBool() const
 {
     if (!data)
-        throw Exception("Data not allocated");
+        throw Exception(kNotAllocated);
     return data[0] == 1;
 }
 
 int BasicData::getInt() const
 {
+    if (isCounted(type))
+        throw Exception(kNoInteger);
+    if (type == kFloat)
+        return floatToInt(getFloat());
     if (!data)
-        throw Exception("Data not allocated");
+        throw Exception(kNotAllocated);
     switch (length) {
     case 1:
         return data[0];
@@ -73,193 +113,163 @@ int BasicData::getInt() const
         return v;
     }
     default:
-        throw Exception("Data length not of any integer type");
+        throw Exception(kNoInteger);
     }
 }
 
 float BasicData::getFloat() const
 {
-    return static_cast<float>(getInt());
+    if (type != kFloat)
+        return static_cast<float>(getInt());
+    if (!data)
+        throw Exception(kNotAllocated);
+    return floatAt(data);
 }
 
 std::string BasicData::getString() const
 {
-    return std::string();
+    if (type != kString)
+        return std::string();
+    if (replaced)
+        return *replaced;
+    if (!data)
+        return std::string();
+    const char* chars = reinterpret_cast<const char*>(data + 4);
+    return std::string(chars, std::find(chars, chars + length, '\0'));
 }
 
 const unsigned char* BasicData::getData(unsigned& length_) const
 {
-    length_ = data ? length : 0;
-    return data;
+    if (type == kString || !data) {
+        length_ = 0;
+        return nullptr;
+    }
+    length_ = length;
+    return type == kBlock ? data + 4 : data;
 }
 
 void BasicData::write(unsigned char* buffer, std::size_t& position) const
 {
     unsigned char* out = buffer + position;
+    if (isCounted(type)) {
+        KVS_byteWriter::putU32(out, length, kWire);
+        if (replaced)
+            std::memcpy(out + 4, replaced->data(), length);
+        else if (data)
+            std::memcpy(out + 4, data + 4, length);
+        else
+            std::memset(out + 4, 0, length);
+        position += std::size_t{length} + 4;
+        return;
+    }
     if (!data) {
         // Never read: keep the size promised by size().
         std::memset(out, 0, length);
-    } else if (swap && length == 4) {
+    } else if (isSwapped(type) && length == 4) {
         std::uint32_t v;
         std::memcpy(&v, data, sizeof v);
-        writeBigEndian32(out, v);
+        KVS_byteWriter::putU32(out, v, kWire);
     } else {
         std::memcpy(out, data, length);
     }
     position += length;
 }
 
-void BasicData::setString(const std::string&)
+void BasicData::setString(const std::string& text)
 {
+    if (type != kString)
+        return;
+    if (text.size() > std::numeric_limits<std::uint32_t>::max())
+        throw Exception("String too long for an item.");
+    if (replaced)
+        *replaced = text;
+    else
+        replaced = std::make_unique<std::string>(text);
+    length = static_cast<std::uint32_t>(text.size());
 }
 
 void BasicData::read(unsigned char* buffer, std::size_t& position, std::size_t end)
 {
-    if (!fits(position, length, end))
-        throw Exception(kPastEnd);
+    KVS_byteReader in = regionAt(buffer, position, end);
+    const std::uint32_t n = readPayload(in, type, length);
     data = buffer + position;
-    position += length;
+    length = n;
+    replaced.reset();
+    position = in.offset();
 }
 
 std::size_t BasicData::size() const
 {
-    return std::size_t{length} + 3;
+    return std::size_t{length} + (isCounted(type) ? 7 : 3);
 }
 
 void BasicData::writeItem(unsigned char* buffer, std::size_t& position) const
 {
-    buffer[position] = static_cast<unsigned char>(id >> 8);
-    buffer[position + 1] = static_cast<unsigned char>(id);
+    KVS_byteWriter::putU16(buffer + position, static_cast<std::uint16_t>(id), kWire);
     buffer[position + 2] = type;
     position += 3;
     write(buffer, position);
 }
 
-// ---- FloatData ----
+namespace {
 
-int FloatData::getInt() const
+// One item at the cursor of in over buffer; in moves past it only when the
+// whole item fits, and a failing item leaves the buffer as it was.
+BasicData readRecord(unsigned char* buffer, KVS_byteReader& in)
 {
-    const double v = getFloat();
-    if (std::isnan(v))
-        return 0;
-    if (v >= 2147483648.0)
-        return std::numeric_limits<std::int32_t>::max();
-    if (v < -2147483648.0)
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(v);
-}
+    KVS_byteReader at = in;
+    std::uint16_t id = 0;
+    std::uint8_t type = 0;
+    if (!at.readU16(id) || !at.readU8(type))
+        pastEnd();
+    if (type > kBlock)
+        throw Exception("Unknown type.");
+    BasicData item(type);
+    item.id = id;
 
-float FloatData::getFloat() const
-{
-    if (!data)
-        throw Exception("Data not allocated");
-    float v;
-    std::memcpy(&v, data, sizeof v);
-    return v;
-}
-
-// ---- StringData ----
-
-std::string StringData::getString() const
-{
-    return value;
-}
-
-int StringData::getInt() const
-{
-    throw Exception("Data length not of any integer type");
-}
-
-int BinaryData::getInt() const
-{
-    throw Exception("Data length not of any integer type");
-}
-
-const unsigned char* StringData::getData(unsigned& length_) const
-{
-    length_ = 0;
-    return nullptr;
-}
-
-void StringData::write(unsigned char* buffer, std::size_t& position) const
-{
-    unsigned char* out = buffer + position;
-    writeBigEndian32(out, length);
-    if (replaced || !data)
-        std::memcpy(out + 4, value.data(), length);
-    else
-        std::memcpy(out + 4, data + 4, length);
-    position += std::size_t{length} + 4;
-}
-
-void StringData::setString(const std::string& text)
-{
-    if (text.size() > std::numeric_limits<std::uint32_t>::max())
-        throw Exception("String too long for an item.");
-    value = text;
-    length = static_cast<std::uint32_t>(text.size());
-    replaced = true;
-}
-
-void StringData::read(unsigned char* buffer, std::size_t& position, std::size_t end)
-{
-    const std::uint32_t n = readCountedPayload(buffer, position, end);
-    data = buffer + position;
-    length = n;
-    const char* chars = reinterpret_cast<const char*>(data + 4);
-    value.assign(chars, std::find(chars, chars + n, '\0'));
-    replaced = false;
-    position += std::size_t{n} + 4;
-}
-
-std::size_t StringData::size() const
-{
-    return std::size_t{length} + 7;
-}
-
-// ---- BinaryData ----
-
-const unsigned char* BinaryData::getData(unsigned& length_) const
-{
-    if (!data) {
-        length_ = 0;
-        return nullptr;
+    unsigned char* payload = buffer + at.offset();
+    if (isSwapped(type)) {
+        // Check before touching the buffer, so a short item changes nothing.
+        std::uint32_t v = 0;
+        if (!at.peekU32(v))
+            pastEnd();
+        std::memcpy(payload, &v, sizeof v);
     }
-    length_ = length;
-    return data + 4;
+    item.length = readPayload(at, type, item.length);
+    item.data = payload;
+    in = at;
+    return item;
 }
 
-void BinaryData::write(unsigned char* buffer, std::size_t& position) const
+// How many whole items the region holds before the first that does not
+// parse; only sizes the store, the parse itself raises on the bad one.
+std::size_t countItems(const unsigned char* buffer, std::size_t length)
 {
-    unsigned char* out = buffer + position;
-    writeBigEndian32(out, length);
-    if (data)
-        std::memcpy(out + 4, data + 4, length);
-    else
-        std::memset(out + 4, 0, length);
-    position += std::size_t{length} + 4;
+    KVS_byteReader in(buffer, length, kWire);
+    std::size_t count = 0;
+    while (in.remaining() > 2) {
+        std::uint8_t type = 0;
+        in.peekU8(type, 2);
+        in.skip(3);
+        if (type > kBlock)
+            break;
+        std::uint32_t n = fixedLength(type);
+        if (isCounted(type)) {
+            if (!in.readU32(n))
+                break;
+        }
+        if (!in.skip(n))
+            break;
+        ++count;
+    }
+    return count;
 }
 
-void BinaryData::read(unsigned char* buffer, std::size_t& position, std::size_t end)
-{
-    const std::uint32_t n = readCountedPayload(buffer, position, end);
-    data = buffer + position;
-    length = n;
-    position += std::size_t{n} + 4;
-}
-
-std::size_t BinaryData::size() const
-{
-    return std::size_t{length} + 7;
-}
+} // namespace
 
 // ---- DataVector ----
 
-DataVector::~DataVector()
-{
-    while (!items.empty())
-        items.pop_back();
-}
+DataVector::~DataVector() = default;
 
 bool DataVector::getBool(unsigned id) const
 {
@@ -302,16 +312,16 @@ void DataVector::setData(unsigned, const unsigned char*, unsigned) {}
 
 void DataVector::storeString(unsigned id, const std::string& text)
 {
-    for (const auto& item : items)
-        if (item->id == id && item->type == 3) {
-            item->setString(text);
+    for (BasicData& item : items)
+        if (item.id == id && item.type == kString) {
+            item.setString(text);
             return;
         }
-    auto item = std::make_unique<StringData>();
-    item->id = id;
-    item->type = 3;
-    item->setString(text);
+    BasicData item(kString);
+    item.id = id;
+    item.setString(text);
     items.push_back(std::move(item));
+    indexItems();
 }
 
 void DataVector::setString(unsigned id, const std::string& text)
@@ -324,52 +334,47 @@ void DataVector::parse(unsigned char* buffer, std::size_t length)
 {
     if (!buffer && length > 0)
         throw Exception("Data not allocated");
-    const auto last = static_cast<long long>(length) - 2;
-    std::size_t position = 0;
-    while (static_cast<long long>(position) < last)
-        items.push_back(readItem(buffer, position, length));
+    items.reserve(items.size() + countItems(buffer, length));
+    KVS_byteReader in(buffer, length, kWire);
+    try {
+        // One or two bytes cannot hold an item: they are ignored.
+        while (in.remaining() > 2)
+            items.push_back(readRecord(buffer, in));
+    } catch (...) {
+        indexItems();
+        throw;
+    }
+    indexItems();
 }
 
 std::unique_ptr<BasicData> DataVector::readItem(unsigned char* buffer, std::size_t& position,
                                                 std::size_t end)
 {
-    if (!fits(position, 3, end))
-        throw Exception(kPastEnd);
-    std::size_t at = position;
-    const std::uint32_t id = (std::uint32_t{buffer[at]} << 8) | buffer[at + 1];
-    const std::uint8_t type = buffer[at + 2];
-    at += 3;
-
-    std::unique_ptr<BasicData> item;
-    switch (type) {
-    case 0: item = std::make_unique<BooleanData>(); break;
-    case 1: item = std::make_unique<IntegerData>(); break;
-    case 2: item = std::make_unique<FloatData>(); break;
-    case 3: item = std::make_unique<StringData>(); break;
-    case 4: item = std::make_unique<BinaryData>(); break;
-    default: throw Exception("Unknown type.");
-    }
-    item->id = id;
-    item->type = type;
-
-    if (item->swap) {
-        // Check before touching the buffer, so a short item changes nothing.
-        if (!fits(at, 4, end))
-            throw Exception(kPastEnd);
-        const std::uint32_t v = readBigEndian32(buffer + at);
-        std::memcpy(buffer + at, &v, sizeof v);
-    }
-    item->read(buffer, at, end);
-    position = at;
+    KVS_byteReader in = regionAt(buffer, position, end);
+    auto item = std::make_unique<BasicData>(readRecord(buffer, in));
+    position = in.offset();
     return item;
+}
+
+void DataVector::indexItems()
+{
+    byId.resize(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i)
+        byId[i] = static_cast<std::uint32_t>(i);
+    // Ties by position keep the first of an id first; std::sort needs no
+    // buffer of its own.
+    std::sort(byId.begin(), byId.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return items[a].id != items[b].id ? items[a].id < items[b].id : a < b;
+    });
 }
 
 BasicData* DataVector::findItem(unsigned id)
 {
-    for (auto& item : items)
-        if (item->id == id)
-            return item.get();
-    return nullptr;
+    const auto at = std::lower_bound(byId.begin(), byId.end(), id,
+                                     [this](std::uint32_t i, unsigned key) { return items[i].id < key; });
+    if (at == byId.end() || items[*at].id != id)
+        return nullptr;
+    return &items[*at];
 }
 
 const BasicData* DataVector::findItem(unsigned id) const
@@ -383,8 +388,8 @@ std::unique_ptr<unsigned char[]> DataVector::serialise(std::size_t& length, std:
     length = 0;
     constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
     std::size_t used = headRoom;
-    for (const auto& item : items) {
-        const std::size_t s = item->size();
+    for (const BasicData& item : items) {
+        const std::size_t s = item.size();
         if (s > kMax - used)
             return nullptr;
         used += s;
@@ -399,13 +404,13 @@ std::unique_ptr<unsigned char[]> DataVector::serialise(std::size_t& length, std:
         return nullptr;
     }
     std::size_t position = headRoom;
-    for (const auto& item : items)
-        item->writeItem(out.get(), position);
+    for (const BasicData& item : items)
+        item.writeItem(out.get(), position);
     length = used;
     return out;
 }
 
 const BasicData* DataVector::getItem(std::size_t index) const
 {
-    return index < items.size() ? items[index].get() : nullptr;
+    return index < items.size() ? &items[index] : nullptr;
 }

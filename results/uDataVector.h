@@ -37,29 +37,43 @@ public:
     virtual void setData(unsigned id, const unsigned char* data, unsigned length) = 0;
 };
 
-// One item. The base class serves the fixed-size kinds.
+// One item: a plain record that points into the parsed buffer. What differs
+// between the kinds is switched on type, so a store keeps its items in one
+// array instead of one allocation each.
 class BasicData {
 public:
-    BasicData(unsigned length_, bool swap_) : length(length_), swap(swap_) {}
-    virtual ~BasicData() = default;
+    // Type 0 bool, 1 integer, 2 float, 3 string, 4 block.
+    explicit BasicData(std::uint8_t type_ = 0);
+    ~BasicData();
 
+    BasicData(BasicData&&) noexcept;
+    BasicData& operator=(BasicData&&) noexcept;
     BasicData(const BasicData&) = delete;
     BasicData& operator=(const BasicData&) = delete;
 
-    virtual bool getBool() const;
-    virtual int getInt() const;
-    virtual float getFloat() const;
-    virtual std::string getString() const;
+    bool getBool() const;
+    // Floats are truncated toward zero; NaN gives 0, out-of-range values
+    // saturate. Strings and blocks start with a length field, never a
+    // number: refused.
+    int getInt() const;
+    float getFloat() const;
+    // Strings: the characters up to the first zero byte, or the text a
+    // setString gave. Other kinds: "".
+    std::string getString() const;
     // Pointer to the payload and its length; null and 0 when there is none.
-    virtual const unsigned char* getData(unsigned& length_) const;
-    // Writes the payload (big-endian) at position and advances it.
-    virtual void write(unsigned char* buffer, std::size_t& position) const;
-    virtual void setString(const std::string& text);
+    // A block gives its first byte and n; strings are read through getString.
+    const unsigned char* getData(unsigned& length_) const;
+    // Writes the payload (big-endian) at position and advances it. A string
+    // writes its stored characters unchanged, zero bytes included, until
+    // setString.
+    void write(unsigned char* buffer, std::size_t& position) const;
+    // Replaces the text of a string item; other kinds ignore it.
+    void setString(const std::string& text);
     // Takes the payload at position, which must end at or before end
     // (an Exception otherwise, position unchanged); advances position.
-    virtual void read(unsigned char* buffer, std::size_t& position, std::size_t end);
+    void read(unsigned char* buffer, std::size_t& position, std::size_t end);
     // Bytes the whole item takes on file.
-    virtual std::size_t size() const;
+    std::size_t size() const;
 
     // Id, type and payload.
     void writeItem(unsigned char* buffer, std::size_t& position) const;
@@ -69,62 +83,35 @@ public:
     // Into the parsed buffer; for strings and blocks at their length field.
     unsigned char* data = nullptr;
     std::uint32_t length;
-    // Payload held in machine order, written back big-endian.
-    bool swap;
+
+private:
+    // Set only once a string is replaced: the text written from then on.
+    std::unique_ptr<std::string> replaced;
 };
 
 class BooleanData : public BasicData {
 public:
-    BooleanData() : BasicData(1, false) {}
+    BooleanData() : BasicData(0) {}
 };
 
 class IntegerData : public BasicData {
 public:
-    IntegerData() : BasicData(4, true) {}
+    IntegerData() : BasicData(1) {}
 };
 
 class FloatData : public BasicData {
 public:
-    FloatData() : BasicData(4, true) {}
-
-    // Truncated toward zero; NaN gives 0, out-of-range values saturate.
-    int getInt() const override;
-    float getFloat() const override;
+    FloatData() : BasicData(2) {}
 };
 
 class StringData : public BasicData {
 public:
-    StringData() : BasicData(0, false) {}
-
-    // The characters up to the first zero byte.
-    std::string getString() const override;
-    // Its payload starts with a length field, never a number: refused.
-    int getInt() const override;
-    // Strings are read through getString: null and 0.
-    const unsigned char* getData(unsigned& length_) const override;
-    // The stored characters unchanged, zero bytes included, until setString.
-    void write(unsigned char* buffer, std::size_t& position) const override;
-    void setString(const std::string& text) override;
-    void read(unsigned char* buffer, std::size_t& position, std::size_t end) override;
-    std::size_t size() const override;
-
-    std::string value;
-
-private:
-    bool replaced = false;
+    StringData() : BasicData(3) {}
 };
 
 class BinaryData : public BasicData {
 public:
-    BinaryData() : BasicData(0, false) {}
-
-    // The first byte of the block and n.
-    const unsigned char* getData(unsigned& length_) const override;
-    // Its payload starts with a length field, never a number: refused.
-    int getInt() const override;
-    void write(unsigned char* buffer, std::size_t& position) const override;
-    void read(unsigned char* buffer, std::size_t& position, std::size_t end) override;
-    std::size_t size() const override;
+    BinaryData() : BasicData(4) {}
 };
 
 // The store over the item region of a result file.
@@ -154,6 +141,7 @@ public:
 
     // Sets the text of the first string item with the id, or appends a new
     // string item when the store has none (a name is never lost on saving).
+    // An append may move the items: pointers taken before it are stale.
     void storeString(unsigned id, const std::string& text);
 
     // Appends the items of the length bytes at buffer. One or two bytes left
@@ -176,5 +164,11 @@ public:
     const BasicData* getItem(std::size_t index) const;
 
 private:
-    std::vector<std::unique_ptr<BasicData>> items;
+    void indexItems();
+
+    // File order, for saving.
+    std::vector<BasicData> items;
+    // Positions in items ordered by id, then position: the first of an id
+    // is found by a binary search.
+    std::vector<std::uint32_t> byId;
 };

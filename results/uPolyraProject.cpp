@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "FileUtil.h"
 #include "U2001crypt.h"
+#include "kvs_bytereader.h"
 #include "uBasicDatabase.h"
 #include "uDataVector.h"
 #include "uPolyraDatabase.h"
@@ -21,18 +22,10 @@ constexpr std::size_t headerFieldLength = 26;
 // Header field, seed, version word and CRC.
 constexpr std::size_t fixedImageLength = headerFieldLength + 4 + 4 + 4;
 
-void putBigEndian32(unsigned char *p_, std::uint32_t v_)
-{
-    p_[0] = static_cast<unsigned char>(v_ >> 24);
-    p_[1] = static_cast<unsigned char>(v_ >> 16);
-    p_[2] = static_cast<unsigned char>(v_ >> 8);
-    p_[3] = static_cast<unsigned char>(v_);
-}
-
-std::uint32_t getBigEndian32(const unsigned char *p_)
-{
-    return (std::uint32_t(p_[0]) << 24) | (std::uint32_t(p_[1]) << 16) | (std::uint32_t(p_[2]) << 8) | p_[3];
-}
+// Seed, version word and CRC are big-endian.
+constexpr auto imageOrder = KVS_byteOrder::big;
+// Ends the header text in its field.
+const unsigned char headerTail[] = {0x0A, 0x1A, 0x00};
 
 // A record starts with its flag byte, which is never the header's "P".
 bool isRecord(const unsigned char *buffer_, std::size_t length_)
@@ -60,17 +53,17 @@ std::unique_ptr<unsigned char[]> buildProjectImage(CPolyraProject &project_, std
     std::unique_ptr<unsigned char[]> image = project_.store->serialise(length, head, 4);
     if (!image)
         return nullptr;
-    unsigned char *p = image.get();
+    KVS_byteWriter fixed(imageOrder);
     if (record_)
-        p[0] = project_.isHidden() ? 1 : 0;
-    std::memcpy(p + offset, headerText, headerTextLength);
-    p[offset + 23] = 0x0A;
-    p[offset + 24] = 0x1A;
-    p[offset + 25] = 0x00;
-    putBigEndian32(p + offset + 26, project_.seed);
-    putBigEndian32(p + offset + 30, project_.getVersion() <= 200 ? 58 : 59);
-    const std::size_t region = offset + 30;
-    putBigEndian32(p + length, crc32Buffer(p + region, static_cast<unsigned>(length - region)));
+        fixed.writeU8(project_.isHidden() ? 1 : 0);
+    fixed.writeBytes(headerText, headerTextLength);
+    fixed.writeBytes(headerTail, sizeof headerTail);
+    fixed.writeU32(project_.seed);
+    fixed.writeU32(project_.getVersion() <= 200 ? 58 : 59);
+    unsigned char *p = image.get();
+    std::memcpy(p, fixed.bytes().data(), fixed.size());
+    const std::size_t region = offset + headerFieldLength + 4;
+    KVS_byteWriter::putU32(p + length, crc32Buffer(p + region, static_cast<unsigned>(length - region)), imageOrder);
     length += 4;
     scrambleBuffer(p + region, static_cast<int>(length - region), project_.seed);
     length_ = length;
@@ -88,13 +81,16 @@ bool parseProjectImage(CPolyraProject &project_, std::unique_ptr<unsigned char[]
 bool parseProjectRecord(CPolyraProject &project_, std::unique_ptr<unsigned char[]> buffer_, std::size_t length_)
 {
     unsigned char *p = buffer_.get();
+    KVS_byteReader in(p, length_, imageOrder);
     const bool record = p && isRecord(p, length_);
-    const std::size_t offset = record ? 1 : 0;
+    std::uint8_t flags = 0;
+    if (record)
+        in.readU8(flags);
     // Too short to hold the fixed parts: nothing of it is read.
-    if (!p || length_ < fixedImageLength + offset || length_ > 0x7FFFFFFFu ||
-        std::memcmp(p + offset, headerText, headerTextLength) != 0)
+    if (!p || in.remaining() < fixedImageLength || length_ > 0x7FFFFFFFu ||
+        !in.readExpected(headerText, headerTextLength))
         return false;
-    if (record && (p[0] & 1))
+    if (flags & 1)
         project_.setHidden(true);
     // The store and model point into the buffer they were parsed from.
     project_.model.reset();
@@ -102,18 +98,25 @@ bool parseProjectRecord(CPolyraProject &project_, std::unique_ptr<unsigned char[
     project_.raw.reset();
     project_.rawLength = 0;
 
-    std::size_t pos = offset + headerFieldLength;
-    project_.seed = getBigEndian32(p + pos);
-    pos += 4;
-    unscrambleBuffer(p + pos, static_cast<int>(length_ - pos), project_.seed);
-    const std::uint32_t stored = getBigEndian32(p + length_ - 4);
-    if (crc32Buffer(p + pos, static_cast<unsigned>(length_ - 4 - pos)) != stored)
+    // All of these fit: the length was checked against the fixed parts.
+    std::uint32_t seed = 0;
+    in.skip(headerFieldLength - headerTextLength);
+    in.readU32(seed);
+    project_.seed = seed;
+    const std::size_t scrambled = in.offset();
+    unscrambleBuffer(p + scrambled, static_cast<int>(in.remaining()), project_.seed);
+    // Version word and items, covered by the CRC behind them.
+    KVS_byteReader body;
+    std::uint32_t stored = 0;
+    in.readSubReader(in.remaining() - 4, body);
+    in.readU32(stored);
+    if (crc32Buffer(body.data(), static_cast<unsigned>(body.size())) != stored)
         throw Exception("CRC Check failed.");
     project_.raw = std::move(buffer_);
     project_.rawLength = length_;
-    pos += 4;
+    body.skip(4);
     project_.store = std::make_unique<DataVector>();
-    project_.store->parse(p + pos, length_ - 4 - pos);
+    project_.store->parse(p + scrambled + body.offset(), body.remaining());
     project_.version = static_cast<unsigned>(project_.store->getInt(5));
     project_.model = std::make_unique<Project>();
     project_.model->load(*project_.store);

@@ -129,10 +129,10 @@ bool KVS_byteReader::peekU32(std::uint32_t &value_, std::size_t ahead_) const
     return true;
 }
 
-void KVS_byteWriter::encode(std::uint64_t value_, unsigned count_, unsigned char *to_) const
+void KVS_byteWriter::encode(std::uint64_t value_, unsigned count_, unsigned char *to_, KVS_byteOrder order_)
 {
     for (unsigned i = 0; i < count_; ++i) {
-        const unsigned shift = order == KVS_byteOrder::little ? 8 * i : 8 * (count_ - 1 - i);
+        const unsigned shift = order_ == KVS_byteOrder::little ? 8 * i : 8 * (count_ - 1 - i);
         to_[i] = static_cast<unsigned char>(value_ >> shift);
     }
 }
@@ -174,4 +174,14 @@ bool KVS_byteWriter::patchU32(std::size_t offset_, std::uint32_t value_)
         return false;
     encode(value_, 4, out.data() + offset_);
     return true;
+}
+
+void KVS_byteWriter::putU16(unsigned char *to_, std::uint16_t value_, KVS_byteOrder order_)
+{
+    encode(value_, 2, to_, order_);
+}
+
+void KVS_byteWriter::putU32(unsigned char *to_, std::uint32_t value_, KVS_byteOrder order_)
+{
+    encode(value_, 4, to_, order_);
 }

@@ -71,6 +71,10 @@ public:
     void writeString(const std::string &text_) { writeBytes(text_.data(), text_.size()); }
     // False when the 4 bytes at offset_ are not all written yet.
     bool patchU32(std::size_t offset_, std::uint32_t value_);
+    // Into a buffer the caller sized beforehand (an image with room kept for
+    // its header); to_ must hold the 2 or 4 bytes.
+    static void putU16(unsigned char *to_, std::uint16_t value_, KVS_byteOrder order_);
+    static void putU32(unsigned char *to_, std::uint32_t value_, KVS_byteOrder order_);
 
     std::size_t size() const { return out.size(); }
     const std::vector<unsigned char> &bytes() const { return out; }
@@ -78,7 +82,8 @@ public:
     void setByteOrder(KVS_byteOrder order_) { order = order_; }
 
 private:
-    void encode(std::uint64_t value_, unsigned count_, unsigned char *to_) const;
+    static void encode(std::uint64_t value_, unsigned count_, unsigned char *to_, KVS_byteOrder order_);
+    void encode(std::uint64_t value_, unsigned count_, unsigned char *to_) const { encode(value_, count_, to_, order); }
 
     std::vector<unsigned char> out;
     KVS_byteOrder order;

@@ -139,4 +139,20 @@ TEST(ByteWriter, WritesWhatTheReaderReadsBack)
     }
 }
 
+// The in-place form writes the same bytes as appending, and only its own.
+TEST(ByteWriter, PutsNumbersIntoAGivenBuffer)
+{
+    for (KVS_byteOrder order : {KVS_byteOrder::little, KVS_byteOrder::big}) {
+        KVS_byteWriter w(order);
+        w.writeU16(0xA1B2);
+        w.writeU32(0xC3D4E5F6u);
+        Bytes out(8, 0x55);
+        KVS_byteWriter::putU16(out.data() + 1, 0xA1B2, order);
+        KVS_byteWriter::putU32(out.data() + 3, 0xC3D4E5F6u, order);
+        EXPECT_EQ(Bytes(out.begin() + 1, out.begin() + 7), w.bytes());
+        EXPECT_EQ(out[0], 0x55);
+        EXPECT_EQ(out[7], 0x55);
+    }
+}
+
 } // namespace

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -76,6 +78,24 @@ TEST(DataVectorGetters, FirstOfRepeatedIdsWins)
     EXPECT_EQ(p.store.getString(2), "a");
     EXPECT_FALSE(p.store.getBool(3));
     EXPECT_EQ(p.store.findItem(9), p.store.getItem(0));
+}
+
+// Lookups go through an index by id; it must give the first in file order
+// whatever order the ids come in.
+TEST(DataVectorGetters, FindsTheFirstOfEachIdInAnyOrder)
+{
+    const unsigned ids[] = {40, 3, 17, 3, 0xFFFF, 0, 17, 40, 1};
+    Bytes region;
+    for (std::size_t i = 0; i < std::size(ids); ++i)
+        region = cat({region, intItem(static_cast<std::uint16_t>(ids[i]), static_cast<std::int32_t>(i))});
+    Parsed p(region);
+    for (std::size_t i = 0; i < std::size(ids); ++i) {
+        const std::size_t first = static_cast<std::size_t>(std::find(ids, ids + i + 1, ids[i]) - ids);
+        EXPECT_EQ(p.store.findItem(ids[i]), p.store.getItem(first)) << ids[i];
+        EXPECT_EQ(p.store.getInt(ids[i]), static_cast<int>(first));
+    }
+    for (unsigned absent : {2u, 4u, 39u, 41u, 0xFFFEu, 0x10000u})
+        EXPECT_EQ(p.store.findItem(absent), nullptr) << absent;
 }
 
 TEST(DataVectorGetters, BooleanIsTrueOnlyForOne)
@@ -310,6 +330,42 @@ TEST(StringItems, SetStringLeavesOtherItemsAndAbsentIdsAlone)
         p.store.setString(id, "ignored");
     EXPECT_EQ(p.store.getCount(), 5u);
     EXPECT_EQ(p.serialise(), kAllFive);
+}
+
+TEST(StringItems, StoreStringSetsOrAppends)
+{
+    struct Case {
+        const char* name;
+        Bytes before;
+        Bytes after; // the region once id 0 is stored as "new"
+        std::string text; // what id 0 then reads
+        std::size_t found; // the item findItem(0) then gives
+    } cases[] = {
+        {"sets_the_string", cat({stringItem(0, "old"), intItem(4, 1)}),
+         cat({stringItem(0, "new"), intItem(4, 1)}), "new", 0},
+        {"appends_when_absent", intItem(4, 1), cat({intItem(4, 1), stringItem(0, "new")}), "new", 1},
+        // The first item of the id is no string: a string is appended behind
+        // it, and reads of the id still see the first.
+        {"appends_behind_another_kind", cat({intItem(0, 7), intItem(4, 1)}),
+         cat({intItem(0, 7), intItem(4, 1), stringItem(0, "new")}), "", 0},
+        {"sets_a_later_string", cat({intItem(0, 7), stringItem(0, "old")}),
+         cat({intItem(0, 7), stringItem(0, "new")}), "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Parsed p(c.before);
+        p.store.storeString(0, "new");
+        p.store.storeString(0, "new");
+        EXPECT_EQ(p.serialise(), c.after);
+        EXPECT_EQ(p.store.getString(0), c.text);
+        EXPECT_EQ(p.store.findItem(0), p.store.getItem(c.found));
+    }
+    // An empty store gains the item and finds it.
+    DataVector store;
+    store.storeString(3, "named");
+    ASSERT_EQ(store.getCount(), 1u);
+    EXPECT_EQ(store.getString(3), "named");
+    EXPECT_EQ(store.findItem(3), store.getItem(0));
 }
 
 TEST(StringItems, OtherSettersChangeNothing)

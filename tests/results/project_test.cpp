@@ -124,12 +124,18 @@ TEST_F(ProjectFiles, MalformedImagesFailCleanly)
     badHeader[3] = 'X';
     image::Options crc;
     crc.breakCrc = true;
+    image::Options asRecord;
+    asRecord.record = true;
+    const Bytes record = image::build(image::basicItems(), asRecord);
     Bytes trailerGarbage = good;
     trailerGarbage[24] = 0x55; // the bytes behind the header text are not checked
     const std::vector<Case> cases = {
         {"empty", {}, "File is not a Polyra2001 project file", nullptr},
         {"header only", Bytes(good.begin(), good.begin() + 26), "File is not a Polyra2001 project file", nullptr},
         {"37 bytes", Bytes(good.begin(), good.begin() + 37), "File is not a Polyra2001 project file", nullptr},
+        // The flag byte comes on top of the fixed parts.
+        {"record of 38 bytes", Bytes(record.begin(), record.begin() + 38), "File is not a Polyra2001 project file",
+         nullptr},
         {"bad header", badHeader, "File is not a Polyra2001 project file", nullptr},
         {"bad crc", image::build(image::basicItems(), crc), nullptr, "CRC Check failed."},
         {"cut", Bytes(good.begin(), good.end() - 5), nullptr, "CRC Check failed."},

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "kvs_bytereader.h"
+
 // Builds system-information blocks byte by byte, independently of the model's
 // writer: little-endian integers, zero-ended texts and chunks whose length is
 // counted from their content.
@@ -18,10 +20,31 @@ public:
         bytes.push_back(v);
         return *this;
     }
-    Block &u16(std::uint16_t v) { return le(v, 2); }
-    Block &u32(std::uint32_t v) { return le(v, 4); }
-    Block &i32(std::int32_t v) { return le(static_cast<std::uint32_t>(v), 4); }
-    Block &u64(std::uint64_t v) { return le(v, 8); }
+    Block &u16(std::uint16_t v)
+    {
+        KVS_byteWriter w;
+        w.writeU16(v);
+        return put(w);
+    }
+    Block &u32(std::uint32_t v)
+    {
+        KVS_byteWriter w;
+        w.writeU32(v);
+        return put(w);
+    }
+    Block &i32(std::int32_t v)
+    {
+        KVS_byteWriter w;
+        w.writeI32(v);
+        return put(w);
+    }
+    Block &u64(std::uint64_t v)
+    {
+        KVS_byteWriter w;
+        w.writeU32(static_cast<std::uint32_t>(v));
+        w.writeU32(static_cast<std::uint32_t>(v >> 32));
+        return put(w);
+    }
     Block &text(const std::string &s)
     {
         bytes.insert(bytes.end(), s.begin(), s.end());
@@ -57,10 +80,9 @@ public:
     std::vector<unsigned char> bytes;
 
 private:
-    Block &le(std::uint64_t v, int n)
+    Block &put(const KVS_byteWriter &w)
     {
-        for (int i = 0; i < n; ++i)
-            bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        bytes.insert(bytes.end(), w.bytes().begin(), w.bytes().end());
         return *this;
     }
 };

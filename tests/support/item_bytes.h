@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "kvs_bytereader.h"
+
 using Bytes = std::vector<unsigned char>;
 
 inline Bytes be32(std::uint32_t v)
 {
-    return {static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
-            static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+    KVS_byteWriter w(KVS_byteOrder::big);
+    w.writeU32(v);
+    return w.take();
 }
 
 inline Bytes cat(std::initializer_list<Bytes> parts)
@@ -27,7 +30,11 @@ inline Bytes cat(std::initializer_list<Bytes> parts)
 
 inline Bytes item(std::uint16_t id, unsigned char type, const Bytes& payload = {})
 {
-    return cat({{static_cast<unsigned char>(id >> 8), static_cast<unsigned char>(id), type}, payload});
+    KVS_byteWriter w(KVS_byteOrder::big);
+    w.writeU16(id);
+    w.writeU8(type);
+    w.writeBytes(payload.data(), payload.size());
+    return w.take();
 }
 
 inline Bytes text(const std::string& s)
@@ -44,9 +51,9 @@ inline Bytes boolItem(std::uint16_t id, unsigned char b) { return item(id, 0, {b
 inline Bytes intItem(std::uint16_t id, std::int32_t v) { return item(id, 1, be32(static_cast<std::uint32_t>(v))); }
 inline Bytes floatItem(std::uint16_t id, float f)
 {
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return item(id, 2, be32(bits));
+    KVS_byteWriter w(KVS_byteOrder::big);
+    w.writeF32(f);
+    return item(id, 2, w.take());
 }
 inline Bytes stringItem(std::uint16_t id, const std::string& s) { return item(id, 3, counted(text(s))); }
 inline Bytes blockItem(std::uint16_t id, const Bytes& b) { return item(id, 4, counted(b)); }

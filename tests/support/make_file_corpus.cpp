@@ -25,8 +25,9 @@ void save(const std::string &path, const Bytes &bytes)
 
 Bytes le32(std::uint32_t v)
 {
-    return {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v >> 16),
-            static_cast<unsigned char>(v >> 24)};
+    KVS_byteWriter w(KVS_byteOrder::little);
+    w.writeU32(v);
+    return w.take();
 }
 
 Bytes databaseHead(const std::string &name, std::uint32_t count)
