@@ -146,13 +146,16 @@ TThumbPictureList &ThumbPictures()
     return cache;
 }
 
-const TTestImageRow testImageTable[5] = {
-    {1, 240, 244, "Game 1 - Road Rally", ""},
-    {2, 241, 245, "Game 2 - Wyrmhold", ""},
-    {3, 242, 246, "Game 3 - Atrium", ""},
-    {4, 243, 247, "Game 4 - Meadow", ""},
-    {0, 0, 0, "", ""},
-};
+constinit const std::array<TTestImageRow, testImageRows + 1> testImageTable = [] {
+    std::array<TTestImageRow, testImageRows + 1> rows{};
+    std::size_t i = 0;
+    for (const BenchmarkTest &test : benchmarkTests)
+        if (test.hasPictures())
+            rows[i++] = {test.picture.n, static_cast<int>(test.smallPictureItem()),
+                         static_cast<int>(test.fullPictureItem()), test.picture.title, ""};
+    rows[i] = {0, 0, 0, "", ""};
+    return rows;
+}();
 
 int testImageRow(int n_)
 {

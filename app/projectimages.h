@@ -3,10 +3,13 @@
 #include <QImage>
 #include <QPixmap>
 #include <QString>
+#include <array>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
 #include "AppServices.h"
+#include "testcatalogue.h"
 
 // One cached picture: a thumbnail and the name of the full-size picture
 // that belongs to it.
@@ -62,8 +65,11 @@ struct TTestImageRow {
     const char *title;
     const char *title2;
 };
-// Four rows, then an end row whose number is 0.
-extern const TTestImageRow testImageTable[5];
+inline constexpr std::size_t testImageRows =
+    countBenchmarkTests([](const BenchmarkTest &test) { return test.hasPictures(); });
+// The picture tests of benchmarkTests (four rows), then an end row whose
+// number is 0.
+extern const std::array<TTestImageRow, testImageRows + 1> testImageTable;
 // Index of the row numbered n_; 0 when none.
 int testImageRow(int n_);
 

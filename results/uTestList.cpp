@@ -9,15 +9,32 @@
 
 namespace {
 
-constexpr std::string_view scoreFormat = "#,###,##0";
-constexpr std::string_view resultFormat = "#,###,##0.0";
-
-constexpr TestTableRow makeRow(int id, int resultItem, std::string_view name, std::string_view subname,
-                               int subnameFirst, double rangeLow, double rangeHigh, std::string_view unit,
-                               std::string_view numberFormat, int mark, int group)
+constexpr std::array<TestTableRow, testTableRows + 1> buildTestTable()
 {
-    return TestTableRow{id,   resultItem, 1,          name, "",           subname, rangeLow, rangeHigh,
-                        unit, "",         subnameFirst, 1.0f, numberFormat, mark,    group};
+    std::array<TestTableRow, testTableRows + 1> rows{};
+    std::size_t i = 0;
+    for (const BenchmarkTest &test : benchmarkTests) {
+        if (!test.inCatalogue())
+            continue;
+        const CatalogueColumns &c = test.catalogue;
+        rows[i++] = TestTableRow{.id = c.id,
+                                 .resultItem = static_cast<int>(test.items.result),
+                                 .shown = 1,
+                                 .name = c.name,
+                                 .extra = "",
+                                 .subname = c.subname,
+                                 .rangeLow = c.rangeLow,
+                                 .rangeHigh = c.rangeHigh,
+                                 .unit = unitNames(test.unit).catalogue,
+                                 .secondUnit = "",
+                                 .subnameFirst = c.subnameFirst,
+                                 .scale = 1.0f,
+                                 .numberFormat = c.numberFormat,
+                                 .mark = c.mark,
+                                 .group = c.group};
+    }
+    rows[i] = TestTableRow{-1, 0, 0, "", "", "", 0, 0, "", "", 0, 1.0f, "", 0, 0};
+    return rows;
 }
 
 // Settings shown in front of the tests, in grid order.
@@ -28,27 +45,7 @@ constexpr int settingKinds[] = {
 
 } // namespace
 
-constinit const std::array<TestTableRow, 19> testTable = {
-    makeRow(1, 4, "Polyra Result", "", 0, 1000, 5000, "Polyra Marks", scoreFormat, 0, 1),
-    makeRow(2, 180, "Game 1", "Road Rally - Low Detail", 1, 10, 100, "FPS", resultFormat, 0, 2),
-    makeRow(3, 181, "Game 1", "Road Rally - High Detail", 1, 10, 100, "FPS", resultFormat, 1, 2),
-    makeRow(4, 182, "Game 2", "Wyrmhold - Low Detail", 1, 10, 100, "FPS", resultFormat, 0, 2),
-    makeRow(5, 183, "Game 2", "Wyrmhold - High Detail", 1, 10, 100, "FPS", resultFormat, 0, 2),
-    makeRow(6, 184, "Game 3", "Atrium - Low Detail", 1, 10, 100, "FPS", resultFormat, 1, 2),
-    makeRow(7, 185, "Game 3", "Atrium - High Detail", 1, 10, 100, "FPS", resultFormat, 0, 2),
-    makeRow(9, 186, "Game 4", "Meadow", 1, 10, 100, "FPS", resultFormat, 0, 2),
-    makeRow(17, 187, "Fill Rate", "(Single Texturing)", 0, 40000000, 100000000, "MTexels/s", resultFormat, 0, 3),
-    makeRow(18, 188, "Fill Rate", "(Multi-Texturing)", 0, 40000000, 100000000, "MTexels/s", resultFormat, 0, 3),
-    makeRow(23, 189, "High Polygon Count", "(1 Lights)", 0, 300000, 1000000, "MTriangles/s", resultFormat, 0, 3),
-    makeRow(24, 190, "High Polygon Count", "(8 Lights)", 0, 300000, 1000000, "MTriangles/s", resultFormat, 0, 3),
-    makeRow(19, 191, "Bump Mapping", "Environment", 1, 300000, 1000000, "FPS", resultFormat, 0, 3),
-    makeRow(20, 192, "Bump Mapping", "DOT3", 1, 300000, 1000000, "FPS", resultFormat, 0, 3),
-    makeRow(12, 193, "Vertex Shader", "Speed", 0, 10, 100, "FPS", resultFormat, 0, 4),
-    makeRow(13, 194, "Pixel Shader", "Speed", 0, 10, 100, "FPS", resultFormat, 0, 4),
-    makeRow(15, 200, "Advanced Pixel Shader", "Speed", 0, 10, 100, "FPS", resultFormat, 0, 4),
-    makeRow(14, 195, "Point Sprites", "Speed", 0, 10, 100, "MSprites/s", resultFormat, 0, 4),
-    TestTableRow{-1, 0, 0, "", "", "", 0, 0, "", "", 0, 1.0f, "", 0, 0},
-};
+constinit const std::array<TestTableRow, testTableRows + 1> testTable = buildTestTable();
 
 std::string formatTestValue(const TestTableRow &row, double value)
 {

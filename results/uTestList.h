@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "testcatalogue.h"
+
 // One test of the table. Texts point at literals, so copies are cheap and
 // stay valid for the program's lifetime.
 struct TestTableRow {
@@ -34,8 +36,12 @@ struct TestTableRow {
     int group;  // 1 score, 2 game tests, 3 feature tests, 4 shader and sprite tests
 };
 
-// 18 tests followed by the end row (id -1), in display order.
-extern const std::array<TestTableRow, 19> testTable;
+inline constexpr std::size_t testTableRows =
+    countBenchmarkTests([](const BenchmarkTest &test) { return test.inCatalogue(); });
+
+// The catalogue's rows of benchmarkTests (18) followed by the end row
+// (id -1), in display order.
+extern const std::array<TestTableRow, testTableRows + 1> testTable;
 
 // Tests whose charts share one axis maximum in a database. Ids without a row
 // (25) are skipped.

@@ -11,6 +11,7 @@
 #include "kvs_streammemory.h"
 #include "kvs_streamsub.h"
 #include "layout.h"
+#include "testcatalogue.h"
 #include "textutil.h"
 #include "uPolyraProject.h"
 #include "uProject.h"
@@ -24,28 +25,32 @@ const char crlf[] = "\r\n";
 
 enum class Section { None, Project, Display, Options, Results };
 
-Section sectionOf(unsigned id_)
+// The score or test whose result line the export writes for that item.
+const BenchmarkTest *exportedResult(unsigned id_)
 {
-    if (id_ == 0 || id_ == 1 || id_ == 5)
-        return Section::Project;
-    if (id_ >= 20 && id_ <= 29)
-        return Section::Display;
-    if (id_ >= 130 && id_ <= 137)
-        return Section::Options;
-    if (id_ == 4 || (id_ >= 180 && id_ <= 195) || id_ == 200)
-        return Section::Results;
-    return Section::None;
+    const BenchmarkTest *test = findTestByResultItem(id_);
+    return test && test->exportLabel ? test : nullptr;
 }
 
-const char *resultUnit(unsigned id_)
+// A test's result line ends in its unit.
+static_assert([] {
+    for (const BenchmarkTest &test : benchmarkTests)
+        if (test.isTest() && test.exportLabel && !unitNames(test.unit).textExport)
+            return false;
+    return true;
+}());
+
+Section sectionOf(unsigned id_)
 {
-    if (id_ == 187 || id_ == 188)
-        return "MTexels/s";
-    if (id_ == 189 || id_ == 190)
-        return "MTriangles/s";
-    if (id_ == 195)
-        return "MSprites/s";
-    return "fps";
+    if (id_ == ItemId::Name || id_ == ItemId::Description || id_ == ItemId::Version)
+        return Section::Project;
+    if (id_ >= ItemId::Platform && id_ <= ItemId::FsaaSamples)
+        return Section::Display;
+    if (id_ >= ItemId::TitleScreens && id_ <= ItemId::DetailLevel)
+        return Section::Options;
+    if (exportedResult(id_))
+        return Section::Results;
+    return Section::None;
 }
 
 std::string fixed(double v_, int decimals_)
@@ -79,47 +84,31 @@ std::string codeText(int v_, std::initializer_list<const char *> texts_)
 const char *TextProjectFileImpl::itemLabel(unsigned id_)
 {
     switch (id_) {
-    case 0: return "Name";
-    case 1: return "Description";
-    case 4: return "Polyra Score";
-    case 5: return "Polyra Version";
-    case 20: return "Platform";
-    case 21: return "CPU Optimization";
-    case 22: return "Width";
-    case 23: return "Height";
-    case 24: return "Depth";
-    case 25: return "Z-Buffering";
-    case 26: return "Texture Format";
-    case 27: return "Buffering";
-    case 28: return "Refresh Rate";
-    case 29: return "FSAA Mode";
-    case 130: return "Show Title Screens";
-    case 131: return "Continuous Benchmark";
-    case 132: return "Benchmark Run Count";
-    case 133: return "Demo Sounds Enabled";
-    case 134: return "Continuous Demo";
-    case 135: return "Game Sound Effects Enabled";
-    case 136: return "Game Music Enabled";
-    case 137: return "Game Detail Level";
-    case 180: return "Game 1 - Road Rally - Low Detail";
-    case 181: return "Game 1 - Road Rally - High Detail";
-    case 182: return "Game 2 - Wyrmhold - Low Detail";
-    case 183: return "Game 2 - Wyrmhold - High Detail";
-    case 184: return "Game 3 - Atrium - Low Detail";
-    case 185: return "Game 3 - Atrium - High Detail";
-    case 186: return "Game 4 - Meadow";
-    case 187: return "Fill Rate (Single-Texturing)";
-    case 188: return "Fill Rate (Multi-Texturing)";
-    case 189: return "High Polygon Count (1 Light)";
-    case 190: return "High Polygon Count (8 Lights)";
-    case 191: return "Environment Bump Mapping";
-    case 192: return "DOT3 Bump Mapping";
-    case 193: return "Vertex Shader";
-    case 194: return "Pixel Shader";
-    case 195: return "Point Sprites";
-    case 200: return "Advanced Pixel Shader";
-    default: return "";
+    case ItemId::Name: return "Name";
+    case ItemId::Description: return "Description";
+    case ItemId::Version: return "Polyra Version";
+    case ItemId::Platform: return "Platform";
+    case ItemId::RenderingPipeline: return "CPU Optimization";
+    case ItemId::Width: return "Width";
+    case ItemId::Height: return "Height";
+    case ItemId::ColorDepth: return "Depth";
+    case ItemId::ZBuffer: return "Z-Buffering";
+    case ItemId::TextureFormat: return "Texture Format";
+    case ItemId::Buffering: return "Buffering";
+    case ItemId::RefreshRate: return "Refresh Rate";
+    case ItemId::FsaaSamples: return "FSAA Mode";
+    case ItemId::TitleScreens: return "Show Title Screens";
+    case ItemId::ContinuousBenchmark: return "Continuous Benchmark";
+    case ItemId::RunCount: return "Benchmark Run Count";
+    case ItemId::DemoSounds: return "Demo Sounds Enabled";
+    case ItemId::ContinuousDemo: return "Continuous Demo";
+    case ItemId::GameSoundEffects: return "Game Sound Effects Enabled";
+    case ItemId::GameMusic: return "Game Music Enabled";
+    case ItemId::DetailLevel: return "Game Detail Level";
+    default: break;
     }
+    const BenchmarkTest *test = exportedResult(id_);
+    return test ? test->exportLabel : "";
 }
 
 bool TextProjectFileImpl::getBool(unsigned) const { return false; }
@@ -151,14 +140,16 @@ void TextProjectFileImpl::setInt(unsigned id, int v)
         return;
     std::string text;
     switch (id) {
-    case 4: text = v < 1 ? "N/A" : std::to_string(v); break;
-    case 24: text = codeText(v, {"16 bit", "32 bit"}); break;
-    case 25: text = codeText(v, {"16 bit", "24 bit", "32 bit"}); break;
-    case 26: text = codeText(v, {"16 bit", "32 bit", "Compressed", "Compressed (DXT1 only)"}); break;
-    case 27: text = codeText(v, {"Double", "Triple"}); break;
-    case 28: text = v == 0 ? "Default" : std::to_string(v) + " Hz"; break;
-    case 29: text = v == 1 ? "None" : std::to_string(v) + " samples"; break;
-    case 137: text = codeText(v, {"Low", "High"}); break;
+    case ItemId::Score: text = v < 1 ? "N/A" : std::to_string(v); break;
+    case ItemId::ColorDepth: text = codeText(v, {"16 bit", "32 bit"}); break;
+    case ItemId::ZBuffer: text = codeText(v, {"16 bit", "24 bit", "32 bit"}); break;
+    case ItemId::TextureFormat:
+        text = codeText(v, {"16 bit", "32 bit", "Compressed", "Compressed (DXT1 only)"});
+        break;
+    case ItemId::Buffering: text = codeText(v, {"Double", "Triple"}); break;
+    case ItemId::RefreshRate: text = v == 0 ? "Default" : std::to_string(v) + " Hz"; break;
+    case ItemId::FsaaSamples: text = v == 1 ? "None" : std::to_string(v) + " samples"; break;
+    case ItemId::DetailLevel: text = codeText(v, {"Low", "High"}); break;
     default: text = std::to_string(v); break;
     }
     addEntry(id, {itemLabel(id), text});
@@ -170,9 +161,10 @@ void TextProjectFileImpl::setFloat(unsigned id, float value)
         return;
     const double v = value;
     std::string text;
-    if ((id >= 180 && id <= 195) || id == 200) {
+    const BenchmarkTest *test = exportedResult(id);
+    if (test && test->isTest()) {
         if (v >= 0)
-            text = formatFloat("0.0", shortestDecimal(value)) + " " + resultUnit(id);
+            text = formatFloat("0.0", shortestDecimal(value)) + " " + unitNames(test->unit).textExport;
         else if (v > -2)
             text = "N/A";
         else
@@ -191,7 +183,7 @@ void TextProjectFileImpl::setString(unsigned id, const std::string &text)
 
 void TextProjectFileImpl::setData(unsigned id, const unsigned char *data, unsigned length)
 {
-    if (id != 6)
+    if (id != ItemId::SystemInfo)
         return;
     systemInfoText.clear();
     for (unsigned i = 0; data && i < length; ++i)

@@ -110,9 +110,24 @@ TEST(TestImageTable, RowsByNumber)
     const std::pair<int, int> cases[] = {{1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, 0}, {0, 0}, {-1, 0}};
     for (auto [n, row] : cases)
         EXPECT_EQ(testImageRow(n), row) << n;
-    EXPECT_STREQ(testImageTable[1].title, "Game 2 - Wyrmhold");
-    EXPECT_EQ(testImageTable[3].smallItem, 243);
-    EXPECT_EQ(testImageTable[3].fullItem, 247);
+    struct Row {
+        int n, smallItem, fullItem;
+        const char *title;
+    };
+    const Row rows[] = {
+        {1, 240, 244, "Game 1 - Road Rally"},
+        {2, 241, 245, "Game 2 - Wyrmhold"},
+        {3, 242, 246, "Game 3 - Atrium"},
+        {4, 243, 247, "Game 4 - Meadow"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(rows[i].n);
+        EXPECT_EQ(testImageTable[i].n, rows[i].n);
+        EXPECT_EQ(testImageTable[i].smallItem, rows[i].smallItem);
+        EXPECT_EQ(testImageTable[i].fullItem, rows[i].fullItem);
+        EXPECT_STREQ(testImageTable[i].title, rows[i].title);
+        EXPECT_STREQ(testImageTable[i].title2, "");
+    }
     EXPECT_EQ(testImageTable[4].n, 0);
 }
 

@@ -93,6 +93,8 @@ TEST(TextExport, EntryTexts)
         {[](S &s) { s.setBool(41, true); }, "", ""},
         {[](S &s) { s.setInt(4, 0); }, "Polyra Score", "N/A"},
         {[](S &s) { s.setInt(4, 5321); }, "Polyra Score", "5321"},
+        // The score has a result line but is no test: a float is no result there.
+        {[](S &s) { s.setFloat(4, 12.5f); }, "Polyra Score", "12.500000"},
         {[](S &s) { s.setInt(28, 0); }, "Refresh Rate", "Default"},
         {[](S &s) { s.setInt(28, 85); }, "Refresh Rate", "85 Hz"},
         {[](S &s) { s.setInt(29, 1); }, "FSAA Mode", "None"},
