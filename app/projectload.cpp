@@ -73,9 +73,13 @@ CBasicProject *loadIntoDatabase(const QString &path_, CBasicDatabase *database_,
     if (!folder_)
         gSubmitMode = gHwUpgradeMode = false;
 
-    std::unique_ptr<CBasicProject> project(loadProjectFile(ToFilePath(path_)));
-    if (!project)
+    COutcome outcome;
+    std::unique_ptr<CBasicProject> project(openProjectFile(ToFilePath(path_), outcome));
+    if (!project) {
+        if (!outcome.message.empty())
+            AppMessage(fromCp1252(outcome.message));
         return nullptr;
+    }
 
     if (!database_ && CBasicDatabase::openDatabases().empty() && !submit)
         database_ = newDatabaseFor(*project);
@@ -304,8 +308,12 @@ void TProjectDrag::copyTo(CBasicDatabase *target_)
     for (CBasicProject *source : sources) {
         if (std::find(list.begin(), list.end(), source) == list.end())
             continue;
-        if (!source->saveToFile(file->path(), false, true))
+        const COutcome saved = source->save(file->path(), false, true);
+        if (!saved.done()) {
+            if (!saved.message.empty())
+                AppMessage(fromCp1252(saved.message));
             continue;
+        }
         const std::string folder = source->getFolder();
         loadIntoDatabase(FromFilePath(file->path()), target_, &folder);
     }

@@ -41,12 +41,6 @@ CDataWindows *setAppWindows(CDataWindows *windows_) { return windows.set(windows
 CLibraries &appLibraries() { return libraries.get(); }
 CLibraries *setAppLibraries(CLibraries *libraries_) { return libraries.set(libraries_); }
 
-CAppServices &appServices()
-{
-    static CAppServices silentServices;
-    return currentServices ? *currentServices : silentServices;
-}
-
 CAppServices *setAppServices(CAppServices *services_)
 {
     CAppServices *previous = currentServices;

@@ -19,5 +19,3 @@ public:
 // Installs the object in every role (null puts back the silent ones);
 // returns the object installed before.
 CAppServices *setAppServices(CAppServices *services_);
-// The object last installed in every role, or a silent one.
-CAppServices &appServices();

@@ -351,19 +351,29 @@ std::string CBasicProject::getCpuName() const
     return systemInfo ? systemInfo->getProcessorName() : std::string();
 }
 
-CBasicProject *loadProjectFile(const std::string &path_)
+CBasicProject *openProjectFile(const std::string &path_, COutcome &outcome_)
 {
     std::string ext = extractFileExt(path_);
     if (sameTextIgnoringCase(ext, ".TMP"))
         ext = ("." + extractFileName(path_)).substr(0, 4);
     if (!sameTextIgnoringCase(ext, ".PRP")) {
-        AppMessage("File cannot be loaded. Unknown type " + ext);
+        outcome_ = COutcome::refused("File cannot be loaded. Unknown type " + ext);
         return nullptr;
     }
     // A load that raises leaves no half-built project behind.
     std::unique_ptr<CPolyraProject> project = std::make_unique<CPolyraProject>();
-    if (!project->loadFromFile(path_))
+    outcome_ = project->load(path_);
+    if (!outcome_.done())
         return nullptr;
     project->setFileName(path_);
     return project.release();
+}
+
+CBasicProject *loadProjectFile(const std::string &path_)
+{
+    COutcome outcome;
+    CBasicProject *project = openProjectFile(path_, outcome);
+    if (!outcome.message.empty())
+        AppMessage(outcome.message);
+    return project;
 }

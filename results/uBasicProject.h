@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AppServices.h"
+#include "outcome.h"
 
 class CBasicDatabase;
 class CSystemInfo;
@@ -30,6 +31,14 @@ public:
     // The project's text export, one line an entry; false when it failed.
     virtual bool exportText(std::vector<std::string> &lines_) = 0;
     // False, after "Error writing to file <name>.", when nothing was written.
+    // The load and save with their outcome, for the window layer to show:
+    // Refused carries the message ("File %s couldn't be opened.", "File is
+    // not a Polyra2001 project file", "Error writing to file %s."), or none
+    // when the file exists but cannot be read. A CRC or item-store failure
+    // still raises.
+    virtual COutcome load(const std::string &fileName_) = 0;
+    virtual COutcome save(const std::string &fileName_, bool append_, bool noRecent_) = 0;
+    // The same, with the message shown through the installed messages.
     virtual bool saveToFile(const std::string &fileName_, bool append_, bool noRecent_) = 0;
     virtual bool loadFromFile(const std::string &fileName_) = 0;
     virtual void afterLoad();
@@ -152,5 +161,8 @@ TTestList &programCatalogue();
 // Creates the project that belongs to the path's extension and loads it;
 // null when the type is unknown or the load failed.
 CBasicProject *loadProjectFile(const std::string &path_);
+// The factory with its outcome: null with the message to show (the unknown
+// type, or the load's own) when no project was made.
+CBasicProject *openProjectFile(const std::string &path_, COutcome &outcome_);
 
 #endif

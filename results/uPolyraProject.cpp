@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "FileUtil.h"
 #include "U2001crypt.h"
+#include "itemids.h"
 #include "kvs_bytereader.h"
 #include "uBasicDatabase.h"
 #include "uDataVector.h"
@@ -117,7 +118,7 @@ bool parseProjectRecord(CPolyraProject &project_, std::unique_ptr<unsigned char[
     body.skip(4);
     project_.store = std::make_unique<DataVector>();
     project_.store->parse(p + scrambled + body.offset(), body.remaining());
-    project_.version = static_cast<unsigned>(project_.store->getInt(5));
+    project_.version = static_cast<unsigned>(project_.store->getInt(ItemId::Version));
     project_.model = std::make_unique<Project>();
     project_.model->load(*project_.store);
     project_.afterParse();
@@ -137,7 +138,7 @@ bool readProjectFile(CPolyraProject &project_, const std::string &fileName_)
 
 CPolyraProject::CPolyraProject()
 {
-    secondImages = appServices().createProjectImages();
+    secondImages = appWindows().createProjectImages();
     polyraFolder.clear();
     testValues = std::make_unique<TTestValueList>(programCatalogue());
     catalogue = &programCatalogue();
@@ -157,8 +158,8 @@ void CPolyraProject::storeNameAndDescription()
 {
     if (!store)
         return;
-    store->storeString(0, name);
-    store->storeString(1, description);
+    store->storeString(ItemId::Name, name);
+    store->storeString(ItemId::Description, description);
 }
 
 int CPolyraProject::getFsaaSamples() const
@@ -167,7 +168,7 @@ int CPolyraProject::getFsaaSamples() const
         return -1;
     // A display text must not fail: an item 29 of another kind counts as absent.
     try {
-        return store->getInt(29);
+        return store->getInt(ItemId::FsaaSamples);
     } catch (const Exception &) {
         return -1;
     }
@@ -199,7 +200,7 @@ void CPolyraProject::buildSystemInfo()
     if (systemInfo)
         return;
     unsigned size = 0;
-    const unsigned char *block = store->getData(6, size);
+    const unsigned char *block = store->getData(ItemId::SystemInfo, size);
     // The tree keeps the block's layout for every later read and rendering.
     systemInfo = std::make_unique<CSystemInfo>(block, size, version < 202);
 }
@@ -248,7 +249,7 @@ bool CPolyraProject::exportText(std::vector<std::string> &lines_)
     return true;
 }
 
-bool CPolyraProject::saveToFile(const std::string &fileName_, bool append_, bool noRecent_)
+COutcome CPolyraProject::save(const std::string &fileName_, bool append_, bool noRecent_)
 {
     std::size_t length = 0;
     std::unique_ptr<unsigned char[]> image = buildProjectImage(*this, length, append_);
@@ -262,27 +263,49 @@ bool CPolyraProject::saveToFile(const std::string &fileName_, bool append_, bool
     } else if (image && length <= 0xFFFFFFFFu) {
         ok = writeFileAtomically(fileName_, image.get(), length);
     }
-    if (!ok) {
-        AppMessage("Error writing to file " + fileName_ + ".");
-        return false;
-    }
+    if (!ok)
+        return COutcome::refused("Error writing to file " + fileName_ + ".");
     if (!append_ && !noRecent_) {
-        appServices().addRecentFile(fileName_);
+        appWindows().addRecentFile(fileName_);
         if (!database) {
             fileName = fileName_;
             folder = polyraFolder = folderOf(fileName_);
         }
     }
-    return true;
+    return COutcome::doneWith();
+}
+
+bool CPolyraProject::saveToFile(const std::string &fileName_, bool append_, bool noRecent_)
+{
+    const COutcome outcome = save(fileName_, append_, noRecent_);
+    if (!outcome.message.empty())
+        AppMessage(outcome.message);
+    return outcome.done();
+}
+
+COutcome CPolyraProject::load(const std::string &fileName_)
+{
+    if (!fileExists(fileName_))
+        return COutcome::refused("File " + fileName_ + " couldn't be opened.");
+    std::vector<unsigned char> bytes;
+    if (!readWholeFile(fileName_, bytes))
+        return COutcome::refused();
+    const std::size_t length = bytes.size();
+    std::unique_ptr<unsigned char[]> buffer(new unsigned char[length ? length : 1]);
+    if (length)
+        std::memcpy(buffer.get(), bytes.data(), length);
+    bytes = {};
+    if (!parseProjectRecord(*this, std::move(buffer), length))
+        return COutcome::refused("File is not a Polyra2001 project file");
+    return COutcome::doneWith();
 }
 
 bool CPolyraProject::loadFromFile(const std::string &fileName_)
 {
-    if (!fileExists(fileName_)) {
-        AppMessage("File " + fileName_ + " couldn't be opened.");
-        return false;
-    }
-    return readProjectFile(*this, fileName_);
+    const COutcome outcome = load(fileName_);
+    if (!outcome.message.empty())
+        AppMessage(outcome.message);
+    return outcome.done();
 }
 
 void CPolyraProject::afterLoad()
@@ -295,26 +318,26 @@ void CPolyraProject::afterLoad()
 
 void CPolyraProject::print(bool preview_)
 {
-    appServices().printProject(*this, preview_);
+    appWindows().printProject(*this, preview_);
 }
 
 void CPolyraProject::openWindow()
 {
-    window = appServices().openProjectWindow(*this);
+    window = appWindows().openProjectWindow(*this);
 }
 
 void CPolyraProject::showSystemInfo()
 {
     unsigned size = 0;
-    const unsigned char *block = store ? store->getData(6, size) : nullptr;
+    const unsigned char *block = store ? store->getData(ItemId::SystemInfo, size) : nullptr;
     if (!block || size == 0) {
         AppMessage("This project holds no system information.");
         return;
     }
     if (version >= 202)
-        appServices().showSystemInfoDialog(block, size);
+        appLibraries().showSystemInfoDialog(block, size);
     else
-        appServices().showOldSystemInfoDialog(block, size);
+        appLibraries().showOldSystemInfoDialog(block, size);
 }
 
 CBasicDatabase *CPolyraProject::createDatabase()

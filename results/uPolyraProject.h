@@ -19,6 +19,8 @@ public:
     CBasicProject *copyToDatabase(CBasicDatabase *database_) override;
     void takeOver(CBasicProject *other_) override;
     bool exportText(std::vector<std::string> &lines_) override;
+    COutcome load(const std::string &fileName_) override;
+    COutcome save(const std::string &fileName_, bool append_, bool noRecent_) override;
     bool saveToFile(const std::string &fileName_, bool append_, bool noRecent_) override;
     bool loadFromFile(const std::string &fileName_) override;
     void afterLoad() override;
