@@ -4,57 +4,112 @@
 #include "uDataVector.h"
 #include "uItemMap.h"
 
-#include <algorithm>
+#include <ostream>
+#include <utility>
+
+// ---- SparseText ----------------------------------------------------------
+
+const std::string& SparseText::emptyText()
+{
+    static const std::string none;
+    return none;
+}
+
+void SparseText::assign(const std::string& value)
+{
+    if (value.empty())
+        text.reset();
+    else if (text)
+        *text = value;
+    else
+        text = std::make_unique<std::string>(value);
+}
+
+std::ostream& operator<<(std::ostream& out, const SparseText& text)
+{
+    return out << text.str();
+}
 
 // ---- TestRepository ------------------------------------------------------
 
 TestRepository::TestRepository(const TestRepository& other)
 {
-    records.reserve(other.records.size());
-    for (const auto& record : other.records)
-        records.push_back(std::make_unique<Test>(*record));
+    for (std::size_t i = 0; i < other.count; ++i)
+        append() = other.slot(i);
 }
 
 TestRepository& TestRepository::operator=(const TestRepository& other)
 {
     if (this != &other) {
         TestRepository copy(other);
-        records.swap(copy.records);
+        *this = std::move(copy);
     }
     return *this;
 }
 
+TestRepository::TestRepository(TestRepository&& other) noexcept
+    : first(std::move(other.first)), more(std::move(other.more)), count(std::exchange(other.count, 0))
+{
+}
+
+TestRepository& TestRepository::operator=(TestRepository&& other) noexcept
+{
+    if (this != &other) {
+        first = std::move(other.first);
+        more = std::move(other.more);
+        count = std::exchange(other.count, 0);
+    }
+    return *this;
+}
+
+TestRepository::Test& TestRepository::slot(std::size_t index) const
+{
+    const std::size_t block = index / BlockSize;
+    return (block == 0 ? first : more[block - 1])[index % BlockSize];
+}
+
+TestRepository::Test& TestRepository::append()
+{
+    const std::size_t block = count / BlockSize;
+    if (count % BlockSize == 0) {
+        auto fresh = std::make_unique<Test[]>(BlockSize);
+        if (block == 0)
+            first = std::move(fresh);
+        else
+            more.push_back(std::move(fresh));
+    }
+    return slot(count++);
+}
+
 TestRepository::Test& TestRepository::at(std::size_t index)
 {
-    if (index >= records.size())
+    if (index >= count)
         throw Exception("Test index out of range.");
-    return *records[index];
+    return slot(index);
 }
 
 const TestRepository::Test& TestRepository::at(std::size_t index) const
 {
-    if (index >= records.size())
+    if (index >= count)
         throw Exception("Test index out of range.");
-    return *records[index];
+    return slot(index);
 }
 
 TestRepository::Test& TestRepository::find(int number)
 {
-    auto found = std::find_if(records.begin(), records.end(),
-                              [number](const auto& record) { return record->number == number; });
-    if (found != records.end())
-        return **found;
-    auto record = std::make_unique<Test>();
-    record->number = number;
-    records.push_back(std::move(record));
-    return *records.back();
+    for (std::size_t i = 0; i < count; ++i)
+        if (slot(i).number == number)
+            return slot(i);
+    Test& record = append();
+    record.number = number;
+    return record;
 }
 
 const TestRepository::Test* TestRepository::lookup(int number) const
 {
-    for (const auto& record : records)
-        if (record->number == number)
-            return record.get();
+    for (std::size_t i = 0; i < count; ++i)
+        if (slot(i).number == number)
+            return &slot(i);
     return nullptr;
 }
 

@@ -5,37 +5,82 @@
 
 #include <array>
 #include <cstddef>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
 
 class ProjectFile;
 
+// A text that costs one pointer while it is empty, as nearly every record's
+// texts are; it reads like a const std::string.
+class SparseText {
+public:
+    SparseText() = default;
+    SparseText(const std::string& text) { assign(text); }
+    SparseText(const char* text) { assign(text); }
+    SparseText(const SparseText& other) { assign(other.str()); }
+    SparseText(SparseText&&) noexcept = default;
+    SparseText& operator=(const SparseText& other)
+    {
+        if (this != &other)
+            assign(other.str());
+        return *this;
+    }
+    SparseText& operator=(SparseText&&) noexcept = default;
+    SparseText& operator=(const std::string& text)
+    {
+        assign(text);
+        return *this;
+    }
+    SparseText& operator=(const char* text)
+    {
+        assign(text);
+        return *this;
+    }
+
+    const std::string& str() const { return text ? *text : emptyText(); }
+    operator const std::string&() const { return str(); }
+    bool empty() const { return !text; }
+    std::size_t size() const { return str().size(); }
+
+    friend bool operator==(const SparseText& a, const SparseText& b) { return a.str() == b.str(); }
+    friend bool operator==(const SparseText& a, const std::string& b) { return a.str() == b; }
+    friend bool operator==(const SparseText& a, const char* b) { return a.str() == b; }
+    friend std::ostream& operator<<(std::ostream& out, const SparseText& text);
+
+private:
+    static const std::string& emptyText();
+    void assign(const std::string& value);
+
+    std::unique_ptr<std::string> text;  // never an empty string
+};
+
 class TestRepository {
 public:
     struct Result {
         float value = -1.0f;
         // Image-quality tests 18-21 only: the picture file names.
-        std::string smallPicture;
-        std::string fullPicture;
+        SparseText smallPicture;
+        SparseText fullPicture;
     };
 
     struct Test {
         // In the project: the test's own flag; in a batch: chosen for the run.
         bool flag = true;
         int number = 0;
-        std::string name;
+        SparseText name;
         Result result;
     };
 
     TestRepository() = default;
     TestRepository(const TestRepository& other);
     TestRepository& operator=(const TestRepository& other);
-    TestRepository(TestRepository&&) noexcept = default;
-    TestRepository& operator=(TestRepository&&) noexcept = default;
+    TestRepository(TestRepository&& other) noexcept;
+    TestRepository& operator=(TestRepository&& other) noexcept;
     virtual ~TestRepository() = default;
 
-    std::size_t size() const { return records.size(); }
+    std::size_t size() const { return count; }
     // 0-based; an Exception when index >= size().
     Test& at(std::size_t index);
     const Test& at(std::size_t index) const;
@@ -54,7 +99,16 @@ public:
     void saveResult(ProjectFile& store, unsigned item, int number);
 
 private:
-    std::vector<std::unique_ptr<Test>> records;
+    // Records live in blocks of one catalogue's worth: a loaded repository
+    // takes one allocation, and a block never moves once made.
+    static constexpr std::size_t BlockSize = 21;
+
+    Test& slot(std::size_t index) const;
+    Test& append();
+
+    std::unique_ptr<Test[]> first;
+    std::vector<std::unique_ptr<Test[]>> more;
+    std::size_t count = 0;
 };
 
 // What the batch texts, flags, codes and lists stand for is the benchmark's

@@ -93,7 +93,9 @@ bool parseProjectRecord(CPolyraProject &project_, std::unique_ptr<unsigned char[
         return false;
     if (flags & 1)
         project_.setHidden(true);
-    // The store and model point into the buffer they were parsed from.
+    // The store, the model and the system information point into the
+    // buffer they were parsed from.
+    project_.systemInfo.reset();
     project_.model.reset();
     project_.store.reset();
     project_.raw.reset();

@@ -33,7 +33,11 @@ bool Project::load(const ProjectFile& store)
     // Some stores leave the length alone when the item is absent.
     unsigned size = 0;
     const unsigned char* data = store.getData(SystemInfo, size);
-    setSystemInfo(data, size);
+    clearSystemInfo();
+    if (data != nullptr && size != 0) {
+        sharedBlock = data;
+        sharedSize = size;
+    }
 
     flag7 = store.getBool(Flag7);
     flag8 = store.getBool(Flag8);
@@ -57,10 +61,14 @@ void Project::setSystemInfo(const unsigned char* data, unsigned size)
     std::vector<unsigned char> copy;
     if (data != nullptr && size != 0)
         copy.assign(data, data + size);
-    systemInfo.swap(copy);
+    ownBlock.swap(copy);
+    sharedBlock = nullptr;
+    sharedSize = 0;
 }
 
 void Project::clearSystemInfo()
 {
-    std::vector<unsigned char>().swap(systemInfo);
+    std::vector<unsigned char>().swap(ownBlock);
+    sharedBlock = nullptr;
+    sharedSize = 0;
 }

@@ -23,6 +23,8 @@ public:
     void save(ProjectFile& store);
     // False when a coded value of a part is absent or out of range. What was
     // read up to that value keeps its new value; the later parts keep theirs.
+    // The block is not copied: the model reads it where the store has it, so
+    // the store's bytes must outlive the model (a project owns both).
     bool load(const ProjectFile& store);
 
     // Keeps its own copy of the bytes; null or size 0 leaves no block. The
@@ -37,11 +39,11 @@ public:
     int getVersion() const { return version; }
     bool hasCurrentLayout() const { return version >= FirstCurrentLayoutVersion; }
     // Null when there is no block.
-    const unsigned char* getSystemInfo() const
+    const unsigned char* getSystemInfo() const { return ownBlock.empty() ? sharedBlock : ownBlock.data(); }
+    unsigned getSystemInfoSize() const
     {
-        return systemInfo.empty() ? nullptr : systemInfo.data();
+        return ownBlock.empty() ? sharedSize : static_cast<unsigned>(ownBlock.size());
     }
-    unsigned getSystemInfoSize() const { return static_cast<unsigned>(systemInfo.size()); }
     bool getFlag7() const { return flag7; }
     bool getFlag8() const { return flag8; }
     bool getFlag9() const { return flag9; }
@@ -61,7 +63,11 @@ private:
     std::string description;
     int score = 0;
     int version = 0;
-    std::vector<unsigned char> systemInfo;
+    // Either bytes of the store it was loaded from or a copy of its own;
+    // the shared pointer is null whenever the copy is in use.
+    const unsigned char* sharedBlock = nullptr;
+    unsigned sharedSize = 0;
+    std::vector<unsigned char> ownBlock;
     bool flag7 = false;
     bool flag8 = false;
     bool flag9 = false;

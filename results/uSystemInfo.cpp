@@ -38,8 +38,8 @@ CSystemInfo::CSystemInfo(const void *block_, unsigned size_, bool legacy_) : leg
         // Straight from the project's bytes: no temporary file, so a missing
         // or full temporary folder cannot cost a project its system information.
         tree.read(block_, size_);
-        const auto *bytes = static_cast<const unsigned char *>(block_);
-        block.assign(bytes, bytes + size_);
+        block = static_cast<const unsigned char *>(block_);
+        blockSize = size_;
     }
     summarise(tree);
 }
@@ -78,8 +78,8 @@ void CSystemInfo::summarise(const SystemInfoTree &tree_)
 std::unique_ptr<SystemInfoTree> CSystemInfo::readTree() const
 {
     auto tree = std::make_unique<SystemInfoTree>(legacy);
-    if (!block.empty())
-        tree->read(block.data(), static_cast<unsigned>(block.size()));
+    if (blockSize != 0)
+        tree->read(block, blockSize);
     return tree;
 }
 

@@ -18,9 +18,10 @@
 // Texts are Windows-1252; numbers in them never depend on the process locale.
 class CSystemInfo {
 public:
-    // Reads the size_ bytes at block_ from memory (the caller keeps the
-    // block). A null or empty block gives a tree of reset values without
-    // reading; ask hasData().
+    // Reads the size_ bytes at block_ from memory. The block stays the
+    // caller's and is not copied: readTree() and tree() read it again, so it
+    // must outlive this object (a project owns both). A null or empty block
+    // gives a tree of reset values without reading; ask hasData().
     // Throws: the stream and model exceptions (KVS_exceptionBase family) when
     // the block cannot be read, also KVS_exceptionStreamUnderflow for a block
     // whose lists would take far more memory than any real machine's do;
@@ -31,7 +32,7 @@ public:
     CSystemInfo &operator=(const CSystemInfo &) = delete;
 
     // The project stored a non-empty block.
-    bool hasData() const { return !block.empty(); }
+    bool hasData() const { return blockSize != 0; }
     // The block was read into the tree.
     bool isRead() const { return hasData(); }
     bool isLegacyLayout() const { return legacy; }
@@ -102,7 +103,8 @@ private:
     std::string cacheText(int level_) const;
 
     bool legacy;
-    std::vector<unsigned char> block;
+    const unsigned char *block = nullptr;
+    unsigned blockSize = 0;
     Summary summary;
     mutable std::unique_ptr<KV_Rigscan::SystemInfoTree> cached;
 };

@@ -452,25 +452,37 @@ TEST(ProjectLoad, FailedReloadKeepsTheEarlierValuesBehindTheFailure)
 
 // ---- Project: system-information block -----------------------------------------
 
-TEST(ProjectSystemInfo, LoadKeepsAnIndependentCopy)
+TEST(ProjectSystemInfo, LoadReadsTheStoresBytesAndSetKeepsACopy)
 {
+    RecordingProjectFile store = richStore();
+    const Block original = std::get<Block>(store.items[6]);
     Project p;
-    Block original;
-    {
-        RecordingProjectFile store = richStore();
-        original = std::get<Block>(store.items[6]);
-        ASSERT_TRUE(p.load(store));
-        unsigned length = 0;
-        EXPECT_NE(p.getSystemInfo(), store.getData(6, length));
-        std::get<Block>(store.items[6])[0] = 0x55;
-    }
-    // The store is gone; the model still holds the bytes as they were.
-    ASSERT_EQ(p.getSystemInfoSize(), original.size());
-    EXPECT_EQ(Block(p.getSystemInfo(), p.getSystemInfo() + p.getSystemInfoSize()), original);
+    ASSERT_TRUE(p.load(store));
+    // No second copy of the block per project: the store's bytes are read.
+    unsigned length = 0;
+    EXPECT_EQ(p.getSystemInfo(), store.getData(6, length));
+    EXPECT_EQ(p.getSystemInfoSize(), length);
 
     RecordingProjectFile out;
     p.save(out);
     EXPECT_EQ(std::get<Block>(out.items[6]), original);
+
+    // A block that is set is the model's own, whatever the store does later.
+    p.setSystemInfo(store.getData(6, length), length);
+    EXPECT_NE(p.getSystemInfo(), store.getData(6, length));
+    std::get<Block>(store.items[6])[0] = 0x55;
+    EXPECT_EQ(Block(p.getSystemInfo(), p.getSystemInfo() + p.getSystemInfoSize()), original);
+
+    // A copy of a loaded model reads the same bytes; one with a block set
+    // keeps its own.
+    ASSERT_TRUE(p.load(store));
+    Project copy = p;
+    EXPECT_EQ(copy.getSystemInfo(), p.getSystemInfo());
+    copy.setSystemInfo(original.data(), static_cast<unsigned>(original.size()));
+    Project second = copy;
+    EXPECT_NE(second.getSystemInfo(), copy.getSystemInfo());
+    EXPECT_EQ(Block(second.getSystemInfo(), second.getSystemInfo() + second.getSystemInfoSize()), original);
+    EXPECT_EQ(p.getSystemInfo()[0], 0x55);
 }
 
 TEST(ProjectSystemInfo, SetAndClear)
@@ -525,13 +537,15 @@ TEST(ProjectRoundTrip, BinaryStoreToModelAndBack)
 {
     const RecordingProjectFile rich = richStore();
     Project p;
+    // The buffer lives as long as the model, as a project's raw file does.
+    ExactBuffer buffer(fileBytes(rich));
     {
-        ExactBuffer buffer(fileBytes(rich));
         DataVector store;
         store.parse(buffer.data.get(), buffer.size);
         ASSERT_TRUE(p.load(store));
     }
-    // The item store and its buffer are gone; the model holds everything.
+    // The item store is gone; the model holds everything but the block,
+    // which it reads in the buffer.
     EXPECT_EQ(p.getName(), "Rig \xE4 fast");
     EXPECT_EQ(p.getDescription(), "two\tparts");
     EXPECT_EQ(p.getScore(), 5321);
@@ -822,6 +836,74 @@ TEST(TestRepository, FindAppendsOnceAndReferencesStayValid)
     EXPECT_EQ(first.result.value, 42.0f);
     EXPECT_EQ(r.size(), 301u);
     EXPECT_EQ(&r.at(0), &first);
+}
+
+TEST(TestRepository, ALoadedRepositoryKeepsItsRecordsTogether)
+{
+    TestRepository r;
+    ASSERT_TRUE(r.load(richStore()));
+    ASSERT_EQ(r.size(), 21u);
+    // One block for the whole catalogue instead of an allocation per record.
+    for (std::size_t i = 0; i < r.size(); ++i)
+        EXPECT_EQ(&r.at(i), &r.at(0) + i) << i;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        const TestRepository::Test& t = r.at(i);
+        EXPECT_TRUE(t.name.empty());
+        // Only the image-quality tests carry picture names.
+        EXPECT_EQ(t.result.smallPicture.empty(), t.number < FirstPictureTest) << t.number;
+    }
+
+    // Copies and moves carry every record; a moved-from repository is empty.
+    TestRepository copy(r);
+    TestRepository moved(std::move(r));
+    EXPECT_EQ(r.size(), 0u);
+    EXPECT_EQ(r.lookup(1), nullptr);
+    ASSERT_EQ(moved.size(), 21u);
+    for (int n = 1; n <= 21; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(moved.lookup(n)->flag, copy.lookup(n)->flag);
+        EXPECT_EQ(moved.lookup(n)->result.value, copy.lookup(n)->result.value);
+        EXPECT_EQ(moved.lookup(n)->result.fullPicture, copy.lookup(n)->result.fullPicture);
+    }
+    r = copy;
+    EXPECT_EQ(r.size(), 21u);
+    EXPECT_EQ(r.lookup(21)->result.smallPicture, "small3.png");
+}
+
+TEST(SparseText, ReadsLikeAStringAndHoldsNothingWhileEmpty)
+{
+    struct Case {
+        const char* name;
+        std::string value;
+    };
+    const Case cases[] = {
+        {"empty", ""},
+        {"short", "a.png"},
+        {"long", "Quality\\Reference\\Game 4 - Meadow full size.png"},
+        {"zero byte inside", std::string("a\0b", 3)},
+        {"Windows-1252", "R\xE4" "der \x80"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SparseText t = c.value;
+        EXPECT_EQ(t.empty(), c.value.empty());
+        EXPECT_EQ(t.str(), c.value);
+        EXPECT_EQ(t.size(), c.value.size());
+        EXPECT_TRUE(t == c.value);
+        const std::string& asString = t;
+        EXPECT_EQ(asString, c.value);
+
+        SparseText copy = t;
+        copy = "other";
+        EXPECT_EQ(t.str(), c.value);
+        EXPECT_EQ(copy, "other");
+        copy = t;
+        EXPECT_EQ(copy, t);
+        t = std::string();
+        EXPECT_TRUE(t.empty());
+        EXPECT_EQ(t, "");
+        EXPECT_EQ(copy.str(), c.value);
+    }
 }
 
 TEST(TestRepository, LookupNeverAppendsAndAtChecksItsIndex)

@@ -95,7 +95,9 @@ void expectSampleMachine(const CSystemInfo &info, const std::string &processorNa
 
 TEST_F(SystemInfoTest, CurrentBlockGivesEverySummaryOfTheMachine)
 {
-    const CSystemInfo info = build(sample::machineBlock(false));
+    // The tree is read from the caller's bytes, which outlive the object.
+    const Block block = sample::machineBlock(false);
+    const CSystemInfo info = build(block);
     expectSampleMachine(info, "GenuineIntel Intel\xAE Pentium\xAE III processor");
     EXPECT_FALSE(info.isLegacyLayout());
     EXPECT_EQ(info.tree().battery.batteries.count(), 1u);
@@ -117,9 +119,10 @@ TEST_F(SystemInfoTest, LegacyBlockIsReadInItsOwnLayoutAndKeepsIt)
     EXPECT_FALSE(KV_Rigscan::legacyLayout) << "the process-wide switch is left as it was";
 
     // A project loaded later does not change how the earlier tree is written.
-    const CSystemInfo current = build(sample::machineBlock(false));
+    const Block currentBlock = sample::machineBlock(false);
+    const CSystemInfo current = build(currentBlock);
     EXPECT_EQ(sample::blockOf(legacy.tree()), legacyBlock);
-    EXPECT_EQ(sample::blockOf(current.tree()), sample::machineBlock(false));
+    EXPECT_EQ(sample::blockOf(current.tree()), currentBlock);
 }
 
 TEST_F(SystemInfoTest, NoBlockOrAnEmptyOneGivesDefaultsWithoutReading)
