@@ -175,40 +175,74 @@ bool fileExists(const std::string &fileName_)
     return ::stat(nativePath(fileName_).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-FileWriteResult replaceFile(const std::string &fileName_, const unsigned char *data_, std::size_t length_)
+CFileReplacement::CFileReplacement(const std::string &fileName_) : target(nativePath(fileName_))
 {
-    std::string target = nativePath(fileName_);
-    if (!resolveLinks(target))
-        return FileWriteResult::CannotOpen;
+    if (!resolveLinks(target)) {
+        state = FileWriteResult::CannotOpen;
+        return;
+    }
     struct stat st;
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists ? !mayWrite(target, st) : errno != ENOENT)
-        return FileWriteResult::CannotOpen;
-    const std::string folder = folderPart(target);
+    exists = ::stat(target.c_str(), &st) == 0;
+    if (exists ? !mayWrite(target, st) : errno != ENOENT) {
+        state = FileWriteResult::CannotOpen;
+        return;
+    }
+    mode = st.st_mode & 07777;
+    folder = folderPart(target);
     const std::string prefix = saveCopyPrefix(namePart(target));
     removeStaleCopies(folder, prefix);
     // A new file is created as any file is, 0666 less the umask; a replaced
     // one is written privately and takes the old mode at the end.
-    std::string temp;
-    const int fd = createCopy(folder, prefix, exists ? 0600 : 0666, temp);
+    fd = createCopy(folder, prefix, exists ? 0600 : 0666, temp);
     // A folder the user may not write refuses the file as the target itself
     // would; a missing folder or a full disk is a failed write.
     if (fd < 0)
-        return errno == EACCES || errno == EPERM || errno == EROFS ? FileWriteResult::CannotOpen
-                                                                    : FileWriteResult::WriteFailed;
-    bool ok = writeAll(fd, data_, length_) && ::fsync(fd) == 0;
+        state = errno == EACCES || errno == EPERM || errno == EROFS ? FileWriteResult::CannotOpen
+                                                                     : FileWriteResult::WriteFailed;
+}
+
+CFileReplacement::~CFileReplacement()
+{
+    if (fd >= 0) {
+        ::unlink(temp.c_str());
+        ::close(fd);
+    }
+}
+
+bool CFileReplacement::write(const void *data_, std::size_t length_)
+{
+    if (fd < 0 || state != FileWriteResult::Written)
+        return false;
+    if (!writeAll(fd, static_cast<const unsigned char *>(data_), length_))
+        state = FileWriteResult::WriteFailed;
+    return state == FileWriteResult::Written;
+}
+
+FileWriteResult CFileReplacement::commit()
+{
+    if (fd < 0)
+        return state;
+    bool ok = state == FileWriteResult::Written && ::fsync(fd) == 0;
     if (ok && exists)
-        ok = ::fchmod(fd, st.st_mode & 07777) == 0;
+        ok = ::fchmod(fd, mode) == 0;
     // Renamed while still locked, so no other save takes it for a stale copy.
     if (ok)
         ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok)
         ::unlink(temp.c_str());
     ::close(fd);
+    fd = -1;
     if (!ok)
-        return FileWriteResult::WriteFailed;
+        return state = FileWriteResult::WriteFailed;
     syncFolder(folder);
-    return FileWriteResult::Written;
+    return state = FileWriteResult::Written;
+}
+
+FileWriteResult replaceFile(const std::string &fileName_, const unsigned char *data_, std::size_t length_)
+{
+    CFileReplacement file(fileName_);
+    file.write(data_, length_);
+    return file.commit();
 }
 
 bool regularFileSize(const std::string &path_, std::uint64_t &size_)

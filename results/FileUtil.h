@@ -24,6 +24,32 @@ enum class FileWriteResult {
 // the same target left behind are removed.
 FileWriteResult replaceFile(const std::string &fileName_, const unsigned char *data_, std::size_t length_);
 
+// replaceFile for a file written piece by piece: the copy is made at
+// construction and renamed over the target by commit(); a replacement that
+// is not committed leaves the target as it was and removes its copy.
+class CFileReplacement {
+public:
+    explicit CFileReplacement(const std::string &fileName_);
+    ~CFileReplacement();
+    CFileReplacement(const CFileReplacement &) = delete;
+    CFileReplacement &operator=(const CFileReplacement &) = delete;
+
+    // Written while nothing failed; otherwise why the replacement fails.
+    FileWriteResult status() const { return state; }
+    // False once any write failed; later writes do nothing.
+    bool write(const void *data_, std::size_t length_);
+    FileWriteResult commit();
+
+private:
+    std::string target;
+    std::string folder;
+    std::string temp;
+    int fd = -1;
+    bool exists = false;
+    unsigned mode = 0;
+    FileWriteResult state = FileWriteResult::Written;
+};
+
 // replaceFile, true when the file was written.
 bool writeFileAtomically(const std::string &fileName_, const unsigned char *data_, std::size_t length_);
 

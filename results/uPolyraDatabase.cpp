@@ -241,25 +241,30 @@ bool CPolyraDatabase::loadFromFile(const std::string &fileName_)
 
 COutcome CPolyraDatabase::save(const std::string &fileName_)
 {
-    KVS_byteWriter out(KVS_byteOrder::little);
-    out.writeBytes(fileHeader(), std::strlen(fileHeader()));
-    out.writeU8(0);
-    out.writeU32(static_cast<std::uint32_t>(name.size()));
-    out.writeString(name);
-    out.writeU32(static_cast<std::uint32_t>(projects.size()));
-    bool ok = true;
+    // Written record by record, so a save never holds a second copy of the
+    // whole database in memory.
+    CFileReplacement file(fileName_);
+    KVS_byteWriter head(KVS_byteOrder::little);
+    head.writeBytes(fileHeader(), std::strlen(fileHeader()));
+    head.writeU8(0);
+    head.writeU32(static_cast<std::uint32_t>(name.size()));
+    head.writeString(name);
+    head.writeU32(static_cast<std::uint32_t>(projects.size()));
+    bool ok = file.write(head.bytes().data(), head.size());
     for (CBasicProject *project : projects) {
+        if (!ok)
+            break;
         auto *polyra = dynamic_cast<CPolyraProject *>(project);
         std::size_t length = 0;
         std::unique_ptr<unsigned char[]> record = polyra ? buildProjectImage(*polyra, length, true) : nullptr;
-        if (!record || length > 0xFFFFFFFFu) {
-            ok = false;
-            break;
-        }
-        out.writeU32(static_cast<std::uint32_t>(length));
-        out.writeBytes(record.get(), length);
+        if (!record || length > 0xFFFFFFFFu)
+            return file.status() == FileWriteResult::CannotOpen ? COutcome::refused("File could not be opened")
+                                                                : COutcome::refused("Error writing to file " + fileName_ + ".");
+        unsigned char size[4];
+        KVS_byteWriter::putU32(size, static_cast<std::uint32_t>(length), KVS_byteOrder::little);
+        ok = file.write(size, 4) && file.write(record.get(), length);
     }
-    const FileWriteResult written = ok ? replaceFile(fileName_, out.bytes().data(), out.size()) : FileWriteResult::WriteFailed;
+    const FileWriteResult written = file.commit();
     if (written == FileWriteResult::CannotOpen)
         return COutcome::refused("File could not be opened");
     if (written != FileWriteResult::Written)
