@@ -58,16 +58,6 @@ protected:
         QApplication::processEvents();
         return edit;
     }
-    void TearDown() override
-    {
-        QApplication::clipboard()->clear();
-        OpenFixture::TearDown();
-    }
-    static void closeEverything()
-    {
-        CBasicDatabase::deleteAll();
-        deleteAllProjects();
-    }
     QAction *toolButton(const char *name) { return main->findChild<QAction *>(name); }
     CPolyraDatabase *databaseWith(std::initializer_list<const char *> names)
     {

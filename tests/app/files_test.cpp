@@ -16,16 +16,6 @@ namespace {
 
 class Files : public OpenFixture {
 protected:
-    void TearDown() override
-    {
-        QApplication::clipboard()->clear();
-        OpenFixture::TearDown();
-    }
-    static void closeEverything()
-    {
-        CBasicDatabase::deleteAll();
-        deleteAllProjects();
-    }
     // A database file with two projects, written by the program itself.
     QString writeDatabase(const QString &fileName)
     {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
@@ -28,6 +29,7 @@
 #include "uPolyraProject.h"
 #include "treenode.h"
 #include "ufiles.h"
+#include "projectload.h"
 
 // A child window that shows a database, as the database window does.
 class FakeDatabaseWindow : public TFDataViewForm {
@@ -57,11 +59,17 @@ protected:
     }
     void TearDown() override
     {
+        QApplication::clipboard()->clear();
         SetFileDialogRunner({});
         main.reset();
         TFMainForm::SetProgramDirectory(QString());
         SetViewerLibraryDirectory(QString());
         gSubmitMode = gHwUpgradeMode = false;
+    }
+    static void closeEverything()
+    {
+        CBasicDatabase::deleteAll();
+        deleteAllProjects();
     }
     // Before the main window is made.
     virtual void prepareProgramDirectory() {}
