@@ -1,5 +1,7 @@
 #include "qtappservices.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTreeWidget>
 
 #include "Cp1252.h"
@@ -8,6 +10,8 @@
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
 #include "uMainForm.h"
+#include "databasewindow.h"
+#include "projectwindow.h"
 #include "projectimages.h"
 #include "projectload.h"
 #include "recentfilelist.h"
@@ -145,4 +149,121 @@ void TQtAppServices::addRecentFile(const std::string &fileName_)
 std::unique_ptr<CProjectImages> TQtAppServices::createProjectImages()
 {
     return std::make_unique<TProjectImages>();
+}
+
+TFProject *TQtAppServices::openProjectWindow(CBasicProject &project_)
+{
+    return new TFProject(TFMainForm::instance(), &project_);
+}
+
+void TQtAppServices::showProjectWindow(TFProject *window_)
+{
+    if (!window_)
+        return;
+    if (window_->isMinimized())
+        window_->showNormal();
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void TQtAppServices::closeProjectWindow(TFProject *window_)
+{
+    if (!window_)
+        return;
+    // Closed for the data layer: the project stays, and no database window
+    // keeps the window once it is going.
+    window_->forgetProject();
+    window_->hide();
+    window_->deleteLater();
+}
+
+void TQtAppServices::setProjectWindowCaption(TFProject *window_, const std::string &)
+{
+    // The caption and the name edit follow the project itself.
+    if (window_)
+        window_->UpdateViews(nullptr);
+}
+
+TFDatabase *TQtAppServices::openDatabaseWindow(CBasicDatabase &database_)
+{
+    TFMainForm *main = TFMainForm::instance();
+    auto *window = new TFDatabase(main, &database_);
+    if (!main) {
+        window->show();
+        return window;
+    }
+    QMdiSubWindow *child = main->mdiArea()->addSubWindow(window);
+    if (CBasicDatabase::openDatabases().size() == 1)
+        child->showMaximized();
+    else
+        child->show();
+    main->mdiArea()->setActiveSubWindow(child);
+    return window;
+}
+
+namespace {
+
+QMdiSubWindow *subWindowOf(QWidget *window_)
+{
+    return window_ ? qobject_cast<QMdiSubWindow *>(window_->parentWidget()) : nullptr;
+}
+
+} // namespace
+
+void TQtAppServices::showDatabaseWindow(TFDatabase *window_)
+{
+    if (!window_)
+        return;
+    QMdiSubWindow *child = subWindowOf(window_);
+    TFMainForm *main = TFMainForm::instance();
+    if (!child || !main) {
+        window_->show();
+        window_->raise();
+        return;
+    }
+    if (child->isMinimized())
+        child->showNormal();
+    else if (!child->isVisible())
+        child->show();
+    window_->show();
+    main->mdiArea()->setActiveSubWindow(child);
+}
+
+void TQtAppServices::closeDatabaseWindow(TFDatabase *window_)
+{
+    if (!window_)
+        return;
+    // The database is going: the window goes at once, without its close
+    // question, so nothing reads the database afterwards.
+    QMdiSubWindow *child = subWindowOf(window_);
+    if (!child) {
+        delete window_;
+        return;
+    }
+    if (TFMainForm *main = TFMainForm::instance())
+        main->mdiArea()->removeSubWindow(child);
+    delete child;
+}
+
+void TQtAppServices::setDatabaseWindowCaption(TFDatabase *window_, const std::string &)
+{
+    if (window_)
+        window_->UpdateViews(nullptr);
+}
+
+void TQtAppServices::showProjectInDatabase(CBasicDatabase &database_, CBasicProject &project_)
+{
+    TFDatabase *window = database_.getWindow();
+    if (!window)
+        return;
+    TFProject *shown = window->projectWindow();
+    if (!shown) {
+        project_.openWindow();
+        shown = project_.getWindow();
+        window->setProjectWindow(shown);
+    } else {
+        shown->SetProject(&project_);
+    }
+    showProjectWindow(shown);
 }

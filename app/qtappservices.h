@@ -32,6 +32,17 @@ public:
     void addRecentFile(const std::string &fileName_) override;
     std::unique_ptr<CProjectImages> createProjectImages() override;
 
+    // The windows of projects and databases.
+    TFProject *openProjectWindow(CBasicProject &project_) override;
+    void showProjectWindow(TFProject *window_) override;
+    void closeProjectWindow(TFProject *window_) override;
+    void setProjectWindowCaption(TFProject *window_, const std::string &text_) override;
+    TFDatabase *openDatabaseWindow(CBasicDatabase &database_) override;
+    void showDatabaseWindow(TFDatabase *window_) override;
+    void closeDatabaseWindow(TFDatabase *window_) override;
+    void setDatabaseWindowCaption(TFDatabase *window_, const std::string &text_) override;
+    void showProjectInDatabase(CBasicDatabase &database_, CBasicProject &project_) override;
+
     void showSystemInfoDialog(const void *data_, unsigned size_) override;
     void showOldSystemInfoDialog(const void *data_, unsigned size_) override;
 

@@ -40,6 +40,7 @@
 #include "Shell.h"
 #include "Ucommoncalls.h"
 #include "Uaskdatabase.h"
+#include "databasewindow.h"
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
 #include "defaultfolder.h"
@@ -338,6 +339,8 @@ void TFMainForm::buildActions()
                                  {"MStatusbar", &TFMainForm::MStatusbarClick},
                                  {"MResultTree", &TFMainForm::MResultTreeClick},
                                  {"MShow", &TFMainForm::MShowClick},
+                                 {"MLargeIcons", &TFMainForm::MLargeIconsClick},
+                                 {"MDetails", &TFMainForm::MDetailsClick},
                                  {"MHidden", &TFMainForm::MHiddenClick},
                                  {"NPolyraResults1", &TFMainForm::NPolyraResults1Click},
                                  {"Content1", &TFMainForm::Content1Click},
@@ -531,12 +534,31 @@ void TFMainForm::FormShow()
 
 void TFMainForm::closeEvent(QCloseEvent *event_)
 {
-    // Every child is asked first; one that refuses keeps the program open.
+    // Every child is asked before any goes, so a later Cancel keeps all of
+    // them; a question may run the event loop and lose a child meanwhile.
+    QList<QPointer<QMdiSubWindow>> children;
     for (QMdiSubWindow *child : mdi->subWindowList())
-        if (!child->close()) {
+        children << child;
+    // A window answers once per close; after a Cancel every one asks anew.
+    auto askAgainLater = [&children] {
+        for (const QPointer<QMdiSubWindow> &child : children)
+            if (auto *database = child ? qobject_cast<TFDatabase *>(child->widget()) : nullptr)
+                database->closeAsked = false;
+    };
+    askAgainLater();
+    for (const QPointer<QMdiSubWindow> &child : children) {
+        if (!child)
+            continue;
+        auto *database = qobject_cast<TFDatabase *>(child->widget());
+        if (database && !database->askToClose()) {
+            askAgainLater();
             event_->ignore();
             return;
         }
+    }
+    // Asked already: they go without a second question.
+    for (const QPointer<QMdiSubWindow> &child : children)
+        delete child.data();
     event_->accept();
 }
 
@@ -700,6 +722,14 @@ void TFMainForm::updateCommandStates()
     action("PRename")->setShortcut(treeActive && !editingLabel ? QKeySequence(Qt::Key_F2) : QKeySequence());
     for (const char *name : {"MShow", "MCut", "MCopy", "MPaste", "MDelete", "MSubmit", "MLargeIcons", "MDetails"})
         action(name)->setEnabled(false);
+    // The view items follow the active database window's own.
+    if (auto *window = qobject_cast<TFDatabase *>(activeChild())) {
+        const bool icons = window->isIconView();
+        action("MLargeIcons")->setEnabled(true);
+        action("MDetails")->setEnabled(true);
+        action("MLargeIcons")->setChecked(icons);
+        action("MDetails")->setChecked(!icons);
+    }
     if (clipboardMarker)
         action("MPaste")->setEnabled(true);
     if (editingLabel && lastTreeKey == 0)
@@ -792,7 +822,7 @@ void TFMainForm::MWindowClick()
         QAction *item = window->addAction(number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(caption)
                                                       : QStringLiteral("%1 %2").arg(number).arg(caption));
         item->setCheckable(true);
-        item->setChecked(child == mdi->activeSubWindow());
+        item->setChecked(child == mdi->currentSubWindow());
         QPointer<QMdiSubWindow> target(child);
         connect(item, &QAction::triggered, this, [this, target] {
             if (target)
@@ -819,7 +849,8 @@ void TFMainForm::MNewDatabaseClick()
 
 void TFMainForm::MCloseClick()
 {
-    if (QMdiSubWindow *child = mdi->activeSubWindow())
+    // The current child, also while the program is in the background.
+    if (QMdiSubWindow *child = mdi->currentSubWindow())
         child->close();
 }
 
@@ -939,6 +970,18 @@ void TFMainForm::MShowClick()
         static_cast<CBasicDatabase *>(selected.front())->showWindow();
     else
         static_cast<CBasicProject *>(selected.front())->showWindow();
+}
+
+void TFMainForm::MLargeIconsClick()
+{
+    if (auto *window = qobject_cast<TFDatabase *>(activeChild()))
+        window->MLargeIconsClick();
+}
+
+void TFMainForm::MDetailsClick()
+{
+    if (auto *window = qobject_cast<TFDatabase *>(activeChild()))
+        window->MDetailsClick();
 }
 
 void TFMainForm::MHiddenClick()
@@ -1088,7 +1131,9 @@ bool TFMainForm::HandleException(const QString &message_, bool accessViolation_)
 
 QWidget *TFMainForm::activeChild() const
 {
-    QMdiSubWindow *child = mdi->currentSubWindow();
+    // A child being destroyed stays current until it is gone; what it
+    // destroys (its project window) moves the focus and asks here.
+    auto *child = qobject_cast<QMdiSubWindow *>(mdi->currentSubWindow());
     return child ? child->widget() : nullptr;
 }
 

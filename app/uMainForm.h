@@ -150,6 +150,8 @@ public slots:
     void MStatusbarClick();
     void MResultTreeClick();
     void MShowClick();
+    void MLargeIconsClick();
+    void MDetailsClick();
     void MHiddenClick();
     void NPolyraResults1Click();
     void Content1Click();

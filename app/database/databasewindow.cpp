@@ -1,0 +1,1067 @@
+#include "databasewindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <unordered_map>
+
+#include "Cp1252.h"
+#include "MessageSink.h"
+#include "databasemodels.h"
+#include "impstringgrid.h"
+#include "projectload.h"
+#include "projectwindow.h"
+#include "textutil.h"
+#include "uBasicDatabase.h"
+#include "uBasicProject.h"
+#include "uMainForm.h"
+#include "uTestList.h"
+#include "ufiles.h"
+
+namespace {
+
+constexpr int defaultColumnWidth = 110;
+constexpr int defaultRowHeight = 24;
+// Colours as the grid's own palette gives them: #EF8400 marks the lowest
+// value, #10428C the highest.
+const QColor lowestColour(0xEF, 0x84, 0x00);
+const QColor highestColour(0x10, 0x42, 0x8C);
+
+// The grid's texts are measured and drawn in one fixed font, so that rows
+// fit the same everywhere.
+QFont gridFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+void fillTriangle(QPainter &canvas_, const QColor &colour_, QPoint a_, QPoint b_, QPoint c_)
+{
+    const QPoint points[3] = {a_, b_, c_};
+    canvas_.setPen(QPen(Qt::black, 1));
+    canvas_.setBrush(colour_);
+    canvas_.drawPolygon(points, 3);
+}
+
+// The system's raised-inner edge, or the etched one for a selected cell.
+void drawEdge(QPainter &canvas_, const QRect &rect_, bool etched_, const QPalette &palette_)
+{
+    const QColor light = palette_.color(QPalette::Light);
+    const QColor dark = palette_.color(QPalette::Dark);
+    auto frame = [&](const QRect &r, const QColor &topLeft, const QColor &bottomRight) {
+        canvas_.setPen(topLeft);
+        canvas_.drawLine(r.topLeft(), r.topRight());
+        canvas_.drawLine(r.topLeft(), r.bottomLeft());
+        canvas_.setPen(bottomRight);
+        canvas_.drawLine(r.bottomLeft(), r.bottomRight());
+        canvas_.drawLine(r.topRight(), r.bottomRight());
+    };
+    if (etched_) {
+        frame(rect_, dark, light);
+        frame(rect_.adjusted(1, 1, -1, -1), light, dark);
+    } else {
+        frame(rect_, light, dark);
+    }
+}
+
+// A view of the Projects tab: drags go through the window.
+template <class View>
+class TProjectView : public View {
+public:
+    TProjectView(TFDatabase *window_, QWidget *parent_) : View(parent_), window(window_)
+    {
+        this->setAcceptDrops(true);
+        this->setDragEnabled(true);
+        this->setDropIndicatorShown(false);
+    }
+
+protected:
+    void startDrag(Qt::DropActions) override { window->ProjectListStartDrag(); }
+    void dragEnterEvent(QDragEnterEvent *event_) override { accept(event_); }
+    void dragMoveEvent(QDragMoveEvent *event_) override { accept(event_); }
+    void dropEvent(QDropEvent *event_) override
+    {
+        TFMainForm *main = TFMainForm::instance();
+        if (!accepts(event_->mimeData()) || !main) {
+            event_->ignore();
+            return;
+        }
+        event_->acceptProposedAction();
+        main->treeDrag()->Finished(window->GetDatabase(), true);
+    }
+
+private:
+    static bool accepts(const QMimeData *data_)
+    {
+        TFMainForm *main = TFMainForm::instance();
+        return main && main->treeDrag() && TProjectDrag::isOwnMimeData(data_);
+    }
+    void accept(QDragMoveEvent *event_)
+    {
+        if (accepts(event_->mimeData()))
+            event_->acceptProposedAction();
+        else
+            event_->ignore();
+    }
+
+    TFDatabase *window;
+};
+
+// Paints the counts of the Properties tab.
+class TStatusBox : public QWidget {
+public:
+    TStatusBox(std::function<void()> paint_, QWidget *parent_) : QWidget(parent_), paint(std::move(paint_)) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override { paint(); }
+
+private:
+    std::function<void()> paint;
+};
+
+} // namespace
+
+TFDatabase::TFDatabase(QWidget *owner_, CBasicDatabase *database_) : TFDataViewForm(owner_), shownDatabase(database_)
+{
+    setObjectName(QStringLiteral("FDatabase"));
+    if (shownDatabase)
+        shownDatabase->setWindow(this);
+    headerFont = gridFont();
+    // 15 points at the 96 dpi the layout was made for.
+    headerFont.setPixelSize(20);
+
+    grid = new TDatabaseGridModel(this);
+    list = new TProjectListModel(this);
+    listSelection = new QItemSelectionModel(list, this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    PageControl1 = new QTabWidget(this);
+    layout->addWidget(PageControl1);
+    buildDetails();
+    buildResults();
+    buildProjects();
+    buildImages();
+    buildProperties();
+    PageControl1->setCurrentWidget(TabProperties);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TFDatabase::PageControl1Change);
+    // FormCreate: the first page.
+    PageControl1->setCurrentIndex(0);
+    lastTab = 0;
+    resize(640, 480);
+    subscribeChanges(this);
+    UpdateViews(nullptr);
+}
+
+TFDatabase::~TFDatabase()
+{
+    unsubscribeChanges(this);
+    if (shownProjectWindow)
+        shownProjectWindow->close();
+    CBasicDatabase *database = liveDatabase();
+    shownDatabase = nullptr;
+    grid->setProjects({});
+    list->setProjects({});
+    // Deleted with its window, unless the database is the one closing it
+    // (it then no longer names this window).
+    if (database) {
+        database->setWindow(nullptr);
+        delete database;
+    }
+}
+
+CBasicDatabase *TFDatabase::liveDatabase() const
+{
+    if (!shownDatabase)
+        return nullptr;
+    const auto &open = CBasicDatabase::openDatabases();
+    if (std::find(open.begin(), open.end(), shownDatabase) == open.end())
+        return nullptr;
+    return shownDatabase->getWindow() == this ? shownDatabase : nullptr;
+}
+
+void TFDatabase::buildDetails()
+{
+    TabDetails = new QWidget;
+    TabDetails->setObjectName(QStringLiteral("TabDetails"));
+    auto *layout = new QVBoxLayout(TabDetails);
+    layout->setContentsMargins(0, 0, 0, 0);
+    DbGrid = new TImpStringGrid(TabDetails);
+    DbGrid->setObjectName(QStringLiteral("DbGrid"));
+    DbGrid->setFont(gridFont());
+    DbGrid->columnHeader()->setFont(gridFont());
+    DbGrid->rowHeader()->setFont(gridFont());
+    DbGrid->columnHeader()->setDefaultSectionSize(defaultColumnWidth);
+    DbGrid->rowHeader()->setDefaultSectionSize(defaultRowHeight);
+    DbGrid->columnHeader()->setSectionsMovable(true);
+    DbGrid->rowHeader()->setSectionsMovable(true);
+    DbGrid->setSupressErase(true);
+    DbGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    DbGrid->setModel(grid);
+    DbGrid->setMouseTracking(true);
+    DbGrid->setCellPainter([this](QPainter &p, int c, int r, const QRect &rect, bool selected) {
+        DbGridDrawCell(p, c, r, rect, selected);
+    });
+    layout->addWidget(DbGrid);
+    PageControl1->addTab(TabDetails, QStringLiteral("Details"));
+
+    // The widths of the double-clicked handles follow the rules below, not
+    // the contents.
+    for (QHeaderView *header : {static_cast<QHeaderView *>(DbGrid->columnHeader()), static_cast<QHeaderView *>(DbGrid->rowHeader())}) {
+        disconnect(header, &QHeaderView::sectionHandleDoubleClicked, DbGrid, nullptr);
+        header->viewport()->installEventFilter(this);
+    }
+    connect(DbGrid->columnHeader(), &QHeaderView::sectionHandleDoubleClicked, this, &TFDatabase::DbGridHandleDblClickColumn);
+    connect(DbGrid->rowHeader(), &QHeaderView::sectionHandleDoubleClicked, this, [this](int row) {
+        fitRow(row);
+        DbGrid->updateScrollBars();
+    });
+    connect(DbGrid->columnHeader(), &QHeaderView::sectionDoubleClicked, this, &TFDatabase::DbGridDblClickColumn);
+    connect(DbGrid->rowHeader(), &QHeaderView::sectionDoubleClicked, this, &TFDatabase::DbGridDblClickRow);
+    connect(DbGrid->columnHeader(), &QHeaderView::sectionResized, this, [this] { widthDragged = true; });
+    connect(DbGrid->rowHeader(), &QHeaderView::sectionResized, this, [this] { gridMoved = true; });
+    connect(DbGrid->rowHeader(), &QHeaderView::sectionMoved, this, [this] { gridMoved = true; });
+    // After the header has finished its own move.
+    connect(DbGrid->columnHeader(), &QHeaderView::sectionMoved, this,
+            [this] { QTimer::singleShot(0, this, &TFDatabase::DbGridColumnMoved); });
+    DbGrid->viewport()->installEventFilter(this);
+}
+
+void TFDatabase::buildResults()
+{
+    TabGraph = new QWidget;
+    TabGraph->setObjectName(QStringLiteral("TabGraph"));
+    auto *layout = new QVBoxLayout(TabGraph);
+    layout->setContentsMargins(0, 0, 0, 0);
+    Panel1 = new QWidget(TabGraph);
+    auto *row = new QHBoxLayout(Panel1);
+    CbTests = new QComboBox(Panel1);
+    CbTests->setFixedWidth(209);
+    SpeedButton1 = new QPushButton(QStringLiteral("< &Back"), Panel1);
+    SpeedButton1->setToolTip(QStringLiteral("Go to previous test"));
+    SpeedButton2 = new QPushButton(QStringLiteral("&Next >"), Panel1);
+    SpeedButton2->setToolTip(QStringLiteral("Go to next test"));
+    SpeedButton3 = new QPushButton(QStringLiteral("&Sort"), Panel1);
+    SpeedButton3->setToolTip(QStringLiteral("Sort projects by current test results"));
+    row->addWidget(CbTests);
+    row->addWidget(SpeedButton1);
+    row->addWidget(SpeedButton2);
+    row->addWidget(SpeedButton3);
+    row->addStretch();
+    layout->addWidget(Panel1);
+    HeaderControl1 = new QHeaderView(Qt::Horizontal, TabGraph);
+    auto *sections = new QStandardItemModel(0, 2, HeaderControl1);
+    sections->setHorizontalHeaderLabels({QStringLiteral("Project Name"), QStringLiteral("Chart")});
+    sections->setHeaderData(0, Qt::Horizontal, int(Qt::AlignRight | Qt::AlignVCenter), Qt::TextAlignmentRole);
+    HeaderControl1->setModel(sections);
+    HeaderControl1->resizeSection(0, 150);
+    HeaderControl1->resizeSection(1, 2000);
+    layout->addWidget(HeaderControl1);
+    layout->addStretch();
+    PageControl1->addTab(TabGraph, QStringLiteral("Results"));
+}
+
+void TFDatabase::buildProjects()
+{
+    TabProjects = new QWidget;
+    TabProjects->setObjectName(QStringLiteral("TabProjects"));
+    auto *layout = new QVBoxLayout(TabProjects);
+    layout->setContentsMargins(0, 0, 0, 0);
+    ProjectViews = new QStackedWidget(TabProjects);
+    ProjectReport = new TProjectView<QTreeView>(this, ProjectViews);
+    ProjectReport->setObjectName(QStringLiteral("ProjectList"));
+    ProjectReport->setRootIsDecorated(false);
+    ProjectReport->setItemsExpandable(false);
+    ProjectReport->setUniformRowHeights(true);
+    ProjectReport->header()->setSectionsClickable(true);
+    ProjectReport->header()->setSortIndicatorShown(false);
+    ProjectIcons = new TProjectView<QListView>(this, ProjectViews);
+    ProjectIcons->setViewMode(QListView::IconMode);
+    ProjectIcons->setIconSize(QSize(32, 32));
+    ProjectIcons->setMovement(QListView::Static);
+    ProjectIcons->setResizeMode(QListView::Adjust);
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(ProjectReport), static_cast<QAbstractItemView *>(ProjectIcons)}) {
+        view->setModel(list);
+        view->setSelectionModel(listSelection);
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QAbstractItemView::doubleClicked, this, &TFDatabase::ProjectListDblClick);
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint &at) {
+            ListPopupMenuPopup();
+            ListPopupMenu->exec(view->viewport()->mapToGlobal(at));
+        });
+        ProjectViews->addWidget(view);
+    }
+    connect(ProjectReport->header(), &QHeaderView::sectionClicked, this, &TFDatabase::ProjectListColumnClick);
+    ProjectViews->setCurrentWidget(ProjectReport);
+    layout->addWidget(ProjectViews);
+    PageControl1->addTab(TabProjects, QStringLiteral("Projects"));
+
+    ListPopupMenu = new QMenu(this);
+    auto addItem = [this](const QString &caption, int tag) {
+        QAction *a = ListPopupMenu->addAction(caption);
+        a->setCheckable(true);
+        a->setData(tag);
+        connect(a, &QAction::triggered, this, [this, tag] { tag == 0 ? MLargeIconsClick() : MDetailsClick(); });
+        return a;
+    };
+    MLargeIcons = addItem(QStringLiteral("Lar&ge Icons"), 0);
+    MSmallIcons = addItem(QStringLiteral("S&mall Icons"), 1);
+    MList = addItem(QStringLiteral("&List"), 2);
+    MDetails = addItem(QStringLiteral("&Details"), 3);
+    MSmallIcons->setVisible(false);
+    MList->setVisible(false);
+    MDetails->setChecked(true);
+    NHiddenSeparator = ListPopupMenu->addSeparator();
+    PHidden = ListPopupMenu->addAction(QStringLiteral("Hidden"));
+    PHidden->setCheckable(true);
+    connect(PHidden, &QAction::triggered, this, &TFDatabase::PHiddenClick);
+}
+
+void TFDatabase::buildImages()
+{
+    TabImages = new QWidget;
+    TabImages->setObjectName(QStringLiteral("TabImages"));
+    auto *layout = new QVBoxLayout(TabImages);
+    layout->setContentsMargins(0, 0, 0, 0);
+    ImageGrid = new TImpStringGrid(TabImages);
+    ImageGrid->setObjectName(QStringLiteral("ImageGrid"));
+    ImageGrid->columnHeader()->setDefaultSectionSize(100);
+    ImageGrid->rowHeader()->setDefaultSectionSize(80);
+    ImageGrid->setToolTip(QStringLiteral("Double click to View Image"));
+    ImageGrid->viewport()->installEventFilter(this);
+    layout->addWidget(ImageGrid);
+    PageControl1->addTab(TabImages, QStringLiteral("Image Quality"));
+}
+
+void TFDatabase::buildProperties()
+{
+    TabProperties = new QWidget;
+    TabProperties->setObjectName(QStringLiteral("TabProperties"));
+    auto *layout = new QVBoxLayout(TabProperties);
+    Info = new QGroupBox(QStringLiteral("Info"), TabProperties);
+    auto *info = new QHBoxLayout(Info);
+    info->addWidget(new QLabel(QStringLiteral("Database name:"), Info));
+    EDescription = new QLineEdit(Info);
+    EDescription->setObjectName(QStringLiteral("EDescription"));
+    info->addWidget(EDescription);
+    connect(EDescription, &QLineEdit::textEdited, this, &TFDatabase::EDescriptionChange);
+    layout->addWidget(Info);
+    RbChartView = new QGroupBox(QStringLiteral("Chart"), TabProperties);
+    auto *chart = new QVBoxLayout(RbChartView);
+    RbUnits = new QRadioButton(QStringLiteral("Show results in relevant units"), RbChartView);
+    RbPercent = new QRadioButton(QStringLiteral("Show results as percentage of base-line result "), RbChartView);
+    RbUnits->setChecked(true);
+    chart->addWidget(RbUnits);
+    chart->addWidget(RbPercent);
+    layout->addWidget(RbChartView);
+    Lversion = new QLabel(TabProperties);
+    layout->addWidget(Lversion);
+    PStatus = new TStatusBox([this] { PStatusPaint(); }, TabProperties);
+    PStatus->setMinimumHeight(44);
+    layout->addWidget(PStatus);
+    layout->addStretch();
+    PageControl1->addTab(TabProperties, QStringLiteral("Properties"));
+}
+
+int TFDatabase::chartMode() const
+{
+    return RbPercent->isChecked() ? 1 : 0;
+}
+
+void TFDatabase::showEvent(QShowEvent *event_)
+{
+    TFDataViewForm::showEvent(event_);
+    if (firstShow)
+        FormShow();
+}
+
+void TFDatabase::FormShow()
+{
+    TTestList &catalogue = programCatalogue();
+    std::vector<const TTestListItem *> rows;
+    CbTests->clear();
+    const QFontMetrics metrics(gridFont());
+    int widest = 0;
+    for (int i = 1; i <= catalogue.getCount(); ++i) {
+        const TTestListItem *item = catalogue.getItem(i);
+        if (!item || !TTestList::isItemShown(item))
+            continue;
+        rows.push_back(item);
+        const QString caption = fromCp1252(TTestList::getItemCaption(item, 0));
+        if (item->kind == tkTest)
+            CbTests->addItem(caption, QVariant::fromValue(const_cast<void *>(static_cast<const void *>(item))));
+        widest = std::max(widest, metrics.horizontalAdvance(caption));
+    }
+    grid->setRows(std::move(rows));
+    DbGrid->columnHeader()->setExtent(std::max(70, DbGrid->columnHeader()->extent()));
+    DbGrid->rowHeader()->setExtent(widest + 16);
+    if (CbTests->count() > 0)
+        CbTests->setCurrentIndex(0);
+    ImageGrid->rowHeader()->setExtent(120);
+    firstShow = 0;
+    DbGrid->GetPalette();
+    ImageGrid->updateScrollBars();
+    // The rows are there now; the columns follow them.
+    RefreshView();
+}
+
+void TFDatabase::dataChanged(const CChange &change_)
+{
+    if (change_.kind == CChangeKind::Removed && change_.project) {
+        // Let go of the project now: it may be freed before the refresh.
+        CBasicProject *gone = change_.project;
+        grid->forgetProject(gone);
+        list->forgetProject(gone);
+        freshProjects.erase(gone);
+        if (baseProject == gone)
+            baseProject = nullptr;
+        if (shownProjectWindow && shownProjectWindow->project() == gone) {
+            QPointer<TFProject> window = shownProjectWindow;
+            shownProjectWindow = nullptr;
+            QTimer::singleShot(0, window.data(), [window] {
+                if (window)
+                    window->close();
+            });
+        }
+    }
+    if (!shownDatabase || change_.database != shownDatabase)
+        return;
+    switch (change_.kind) {
+    case CChangeKind::Added:
+        if (change_.project)
+            freshProjects.insert(change_.project);
+        else
+            for (int i = 0; i < shownDatabase->getProjectCount(); ++i)
+                freshProjects.insert(shownDatabase->getProject(i));
+        postRefresh();
+        break;
+    case CChangeKind::Renamed:
+        UpdateViews(change_.project);
+        break;
+    case CChangeKind::Values:
+        if (change_.project)
+            freshProjects.insert(change_.project);
+        postRefresh();
+        break;
+    case CChangeKind::Removed:
+    case CChangeKind::Order:
+    case CChangeKind::Hidden:
+        postRefresh();
+        break;
+    }
+}
+
+void TFDatabase::postRefresh()
+{
+    if (refreshPosted)
+        return;
+    refreshPosted = true;
+    postRefreshView(this);
+}
+
+void TFDatabase::UpdateViews(const void *sender_)
+{
+    if (!shownDatabase)
+        return;
+    if (sender_ && sender_ != shownDatabase) {
+        const auto *project = static_cast<const CBasicProject *>(sender_);
+        if (shownDatabase->containsProject(project)) {
+            list->refreshRow(list->rowOf(project));
+            const int column = grid->columnOf(project);
+            prepareHeader(column);
+            grid->refreshColumn(column);
+            return;
+        }
+    }
+    const QString name = fromCp1252(shownDatabase->getName());
+    if (sender_ != EDescription && EDescription->text() != name)
+        EDescription->setText(name);
+    setWindowTitle(QStringLiteral("Database:") + name);
+}
+
+void TFDatabase::BeginRename()
+{
+    PageControl1->setCurrentWidget(TabProperties);
+    EDescription->selectAll();
+    EDescription->setFocus();
+}
+
+void TFDatabase::EDescriptionChange()
+{
+    if (CBasicDatabase *database = liveDatabase())
+        database->rename(toCp1252(EDescription->text()), EDescription);
+}
+
+int TFDatabase::wrappedHeight(const QString &text_, int width_) const
+{
+    const QFontMetrics metrics(gridFont());
+    return metrics.boundingRect(QRect(0, 0, std::max(1, width_), 1 << 20), Qt::AlignHCenter | Qt::TextWordWrap, text_).height();
+}
+
+void TFDatabase::prepareHeader(int column_)
+{
+    CBasicProject *p = grid->project(column_);
+    if (!p)
+        return;
+    const int width = DbGrid->columnHeader()->sectionSize(column_);
+    const int height = wrappedHeight(fromCp1252(p->getName()), (width > 0 ? width : defaultColumnWidth) - 3) + 4;
+    if (height > DbGrid->columnHeader()->extent())
+        DbGrid->columnHeader()->setExtent(height);
+}
+
+void TFDatabase::RefreshView()
+{
+    refreshPosted = false;
+    CBasicDatabase *database = liveDatabase();
+    if (!database)
+        return;
+    UpdateViews(nullptr);
+    Lversion->setText(fromCp1252(database->getVersionText()));
+
+    // Every column whose project the database no longer holds is emptied,
+    // whatever the counts (the notification has normally done it already).
+    const int count = database->getProjectCount();
+    std::unordered_set<const CBasicProject *> held;
+    for (int i = 0; i < count; ++i)
+        held.insert(database->getProject(i));
+    for (CBasicProject *p : grid->projects())
+        if (p && !held.count(p))
+            grid->forgetProject(p);
+    for (CBasicProject *p : list->projects())
+        if (p && !held.count(p))
+            list->forgetProject(p);
+    if (baseProject && !held.count(baseProject))
+        baseProject = nullptr;
+    if (shownProjectWindow && shownProjectWindow->project() && !held.count(shownProjectWindow->project())) {
+        shownProjectWindow->close();
+        shownProjectWindow = nullptr;
+    }
+
+    // Column i shows the project at position i.
+    std::unordered_map<int, CBasicProject *> byPosition;
+    bool repeated = false;
+    for (int i = 0; i < count; ++i) {
+        CBasicProject *p = database->getProject(i);
+        if (!byPosition.emplace(p->getPosition(), p).second)
+            repeated = true;
+    }
+    std::vector<CBasicProject *> columns(static_cast<std::size_t>(count), nullptr);
+    for (int i = 0; i < count; ++i) {
+        auto it = byPosition.find(i);
+        // Missing or repeated positions: the database's own search repairs
+        // them or says that there is no such project.
+        CBasicProject *p = it != byPosition.end() && !repeated ? it->second : database->findProjectById(i);
+        columns[static_cast<std::size_t>(i)] = p;
+    }
+    const std::vector<CBasicProject *> before = grid->projects();
+    if (count == 0)
+        columns.push_back(nullptr); // one empty column of width 0
+    grid->setProjects(columns);
+    list->setProjects(count == 0 ? std::vector<CBasicProject *>() : columns);
+
+    TGridHeader *header = DbGrid->columnHeader();
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        CBasicProject *p = columns[static_cast<std::size_t>(c)];
+        const bool hidden = !p || p->isHidden();
+        header->setSectionHidden(c, hidden);
+        if (!hidden && header->sectionSize(c) < 5)
+            header->resizeSection(c, defaultColumnWidth);
+        const bool moved = c >= static_cast<int>(before.size()) || before[static_cast<std::size_t>(c)] != p;
+        if (p && (moved || freshProjects.count(p)))
+            prepareHeader(c);
+    }
+    freshProjects.clear();
+
+    if (PageControl1->currentWidget() == TabDetails) {
+        fitColumns();
+        fitRow(grid->rowOfKind(tkRenderingPlatform));
+        DbGrid->updateScrollBars();
+        DbGrid->viewport()->update();
+        DbGrid->columnHeader()->viewport()->update();
+    } else if (PageControl1->currentWidget() == TabProperties) {
+        database->updateCounts();
+        PStatus->update();
+    }
+}
+
+void TFDatabase::fitColumns()
+{
+    TGridHeader *header = DbGrid->columnHeader();
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        CBasicProject *p = grid->project(c);
+        const bool hidden = !p || p->isHidden();
+        header->setSectionHidden(c, hidden);
+        if (!hidden && header->sectionSize(c) < 3)
+            header->resizeSection(c, defaultColumnWidth);
+    }
+}
+
+void TFDatabase::fitRow(int row_)
+{
+    const TTestListItem *item = grid->rowItem(row_);
+    if (!item)
+        return;
+    int height = DbGrid->defaultRowHeight();
+    if (item->kind == tkRenderingPipeline || item->kind == tkRenderingPlatform) {
+        int tallest = 0;
+        TGridHeader *header = DbGrid->columnHeader();
+        for (int c = 0; c < grid->columnCount(); ++c) {
+            CBasicProject *p = grid->project(c);
+            const int width = header->isSectionHidden(c) ? 0 : header->sectionSize(c);
+            if (!p || p->isHidden() || width <= 4)
+                continue;
+            tallest = std::max(tallest, wrappedHeight(grid->cellText(item, p), width));
+        }
+        height = std::max(height, tallest + 6);
+    }
+    DbGrid->rowHeader()->resizeSection(row_, height);
+}
+
+void TFDatabase::DbGridDrawCell(QPainter &canvas_, int column_, int row_, const QRect &rect_, bool selected_)
+{
+    const QPalette &colours = DbGrid->palette();
+    const QColor face = colours.color(QPalette::Button);
+    canvas_.setFont(gridFont());
+    canvas_.setPen(colours.color(QPalette::ButtonText));
+    const int left = rect_.left();
+    const int top = rect_.top();
+    auto textAt = [&](int x, int y, const QString &text) {
+        canvas_.drawText(QRect(x, y, std::max(0, rect_.right() - x), std::max(0, rect_.bottom() - y + 1)),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    };
+    auto wrapped = [&](const QString &text) {
+        canvas_.drawText(QRect(left + 2, top + 2, rect_.width() - 3, rect_.height() - 3),
+                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text);
+    };
+    if (column_ == 0 && row_ == 0) {
+        canvas_.fillRect(rect_, face);
+        canvas_.setFont(headerFont);
+        textAt(left + 3, top + 5, QStringLiteral("Test"));
+        canvas_.setFont(gridFont());
+        textAt(left + 12, top + 31, QStringLiteral("Lowest Score"));
+        textAt(left + 12, top + 47, QStringLiteral("Highest Score"));
+        fillTriangle(canvas_, lowestColour, {left + 8, top + 31}, {left + 3, top + 31}, {left + 8, top + 36});
+        fillTriangle(canvas_, highestColour, {left + 8, top + 47}, {left + 3, top + 47}, {left + 8, top + 52});
+    } else if (column_ == 0) {
+        canvas_.fillRect(rect_, face);
+        textAt(left + 3, top + 3, grid->headerData(row_ - 1, Qt::Vertical).toString());
+    } else if (row_ == 0) {
+        CBasicProject *p = grid->project(column_ - 1);
+        if (!p)
+            return;
+        canvas_.fillRect(rect_, face);
+        wrapped(fromCp1252(p->getName()));
+    } else {
+        canvas_.fillRect(rect_, colours.color(QPalette::Base));
+        canvas_.setPen(colours.color(QPalette::Text));
+        const TTestListItem *item = grid->rowItem(row_ - 1);
+        CBasicProject *p = grid->project(column_ - 1);
+        if (item && p) {
+            const QString text = grid->cellText(item, p);
+            if (item->kind == tkRenderingPlatform)
+                wrapped(text);
+            else
+                textAt(left + 3, top + 5, text);
+            const int right = rect_.right();
+            switch (TDatabaseGridModel::valueMark(item, p)) {
+            case vmLowest:
+                fillTriangle(canvas_, lowestColour, {right - 3, top + 1}, {right - 8, top + 1}, {right - 3, top + 6});
+                break;
+            case vmHighest:
+                fillTriangle(canvas_, highestColour, {right - 3, top + 1}, {right - 8, top + 1}, {right - 3, top + 6});
+                break;
+            case vmNone:
+                break;
+            }
+        }
+    }
+    canvas_.setBrush(Qt::NoBrush);
+    drawEdge(canvas_, rect_, selected_, colours);
+}
+
+void TFDatabase::DbGridDblClickColumn(int column_)
+{
+    CBasicDatabase *database = liveDatabase();
+    if (CBasicProject *p = grid->project(column_); p && database)
+        database->showProject(p);
+}
+
+void TFDatabase::DbGridHandleDblClickColumn(int column_)
+{
+    CBasicProject *p = grid->project(column_);
+    if (!p)
+        return;
+    const QFontMetrics metrics(gridFont());
+    // One line of the name, with the label's margins.
+    const int width = metrics.horizontalAdvance(fromCp1252(p->getName())) + 8;
+    DbGrid->columnHeader()->resizeSection(column_, std::max(width, DbGrid->defaultColWidth()));
+    DbGrid->updateScrollBars();
+    fitRow(grid->rowOfKind(tkRenderingPlatform));
+}
+
+void TFDatabase::DbGridDblClickRow(int row_)
+{
+    CBasicDatabase *database = liveDatabase();
+    const TTestListItem *item = grid->rowItem(row_);
+    if (!database || !item)
+        return;
+    switch (item->kind) {
+    case tkTest: database->sortByTestResult(item->row.id); break;
+    case tkResolution: database->sortByResolution(); break;
+    case tkColorDepth: database->sortByColorDepth(); break;
+    case tkRenderingPipeline: database->sortByRenderingPipeline(); break;
+    case tkRenderingPlatform: database->sortByRenderingPlatform(); break;
+    case tkRefreshRate: database->sortByRefreshRate(); break;
+    case tkFrameBuffer: database->sortByFrameBuffer(); break;
+    case tkTextureFormat: database->sortByTextureFormat(); break;
+    case tkZBuffer: database->sortByZBuffer(); break;
+    case tkCpu: database->sortByCpu(); break;
+    case tkCpuSpeed: database->sortByCpuSpeed(); break;
+    default: return;
+    }
+    RefreshView();
+}
+
+void TFDatabase::DbGridColumnMoved()
+{
+    CBasicDatabase *database = liveDatabase();
+    TGridHeader *header = DbGrid->columnHeader();
+    const int count = grid->columnCount();
+    // The header only moved its sections on screen: the projects take the
+    // shown order as their positions, and the header goes back to showing
+    // its sections in order, with the widths they had on screen.
+    std::vector<CBasicProject *> order;
+    std::vector<int> widths;
+    for (int v = 0; v < count; ++v) {
+        const int logical = header->logicalIndex(v);
+        order.push_back(grid->project(logical));
+        widths.push_back(header->sectionSize(logical));
+    }
+    {
+        const QSignalBlocker block(header);
+        for (int logical = 0; logical < count; ++logical)
+            if (header->visualIndex(logical) != logical)
+                header->moveSection(header->visualIndex(logical), logical);
+    }
+    bool changedOrder = false;
+    for (int c = 0; c < count; ++c) {
+        if (CBasicProject *p = order[static_cast<std::size_t>(c)]; p && p->getPosition() != c) {
+            p->setPosition(c);
+            changedOrder = true;
+        }
+    }
+    grid->setProjects(order);
+    for (int c = 0; c < count; ++c)
+        if (!header->isSectionHidden(c))
+            header->resizeSection(c, widths[static_cast<std::size_t>(c)]);
+    if (changedOrder && database)
+        database->changed();
+}
+
+void TFDatabase::GridWheel(TImpStringGrid *grid_, bool down_)
+{
+    QScrollBar *bar = grid_->verticalScrollBar();
+    QHeaderView *rows = grid_->verticalHeader();
+    // Rows too low to see are passed over in the same step.
+    for (;;) {
+        const int next = bar->value() + (down_ ? 1 : -1);
+        if (next < bar->minimum() || next > bar->maximum())
+            break;
+        bar->setValue(next);
+        const int logical = rows->logicalIndex(next);
+        if (logical < 0 || rows->sectionSize(logical) >= 6)
+            break;
+    }
+}
+
+bool TFDatabase::eventFilter(QObject *watched_, QEvent *event_)
+{
+    if (event_->type() == QEvent::Wheel && (watched_ == DbGrid->viewport() || watched_ == ImageGrid->viewport())) {
+        auto *wheel = static_cast<QWheelEvent *>(event_);
+        const int delta = wheel->angleDelta().y();
+        if (delta != 0)
+            GridWheel(watched_ == DbGrid->viewport() ? DbGrid : ImageGrid, delta < 0);
+        return true;
+    }
+    if (event_->type() == QEvent::MouseButtonRelease) {
+        if (watched_ == DbGrid->columnHeader()->viewport() && widthDragged) {
+            widthDragged = false;
+            fitRow(grid->rowOfKind(tkRenderingPlatform));
+            DbGrid->updateScrollBars();
+        } else if (watched_ == DbGrid->rowHeader()->viewport() && gridMoved) {
+            gridMoved = false;
+            DbGrid->updateScrollBars();
+        }
+    }
+    return TFDataViewForm::eventFilter(watched_, event_);
+}
+
+void TFDatabase::PageControl1Change(int index_)
+{
+    QWidget *left = PageControl1->widget(lastTab);
+    lastTab = index_;
+    if (left == TabDetails) {
+        renumberFromColumns();
+    } else if (left == TabProjects) {
+        if (renumberFromList())
+            if (CBasicDatabase *database = liveDatabase())
+                database->updateTree();
+    }
+    if (PageControl1->currentWidget() == TabProperties)
+        if (CBasicDatabase *database = liveDatabase()) {
+            database->updateCounts();
+            PStatus->update();
+        }
+    postRefresh();
+}
+
+void TFDatabase::renumberFromColumns()
+{
+    int position = 0;
+    for (CBasicProject *p : grid->projects())
+        if (p)
+            p->setPosition(position++);
+}
+
+bool TFDatabase::renumberFromList()
+{
+    bool changedAny = false;
+    for (int row = 0; row < list->rowCount(); ++row)
+        if (CBasicProject *p = list->project(row); p && p->getPosition() != row) {
+            p->setPosition(row);
+            changedAny = true;
+        }
+    return changedAny;
+}
+
+QAbstractItemView *TFDatabase::ProjectList() const
+{
+    return isIconView() ? static_cast<QAbstractItemView *>(ProjectIcons) : ProjectReport;
+}
+
+bool TFDatabase::isIconView() const
+{
+    return ProjectViews->currentWidget() == ProjectIcons;
+}
+
+void TFDatabase::MLargeIconsClick()
+{
+    const bool focused = ProjectReport->hasFocus();
+    ProjectViews->setCurrentWidget(ProjectIcons);
+    MLargeIcons->setChecked(true);
+    MDetails->setChecked(false);
+    if (focused)
+        ProjectIcons->setFocus();
+}
+
+void TFDatabase::MDetailsClick()
+{
+    const bool focused = ProjectIcons->hasFocus();
+    ProjectViews->setCurrentWidget(ProjectReport);
+    MDetails->setChecked(true);
+    MLargeIcons->setChecked(false);
+    if (focused)
+        ProjectReport->setFocus();
+}
+
+std::vector<CBasicProject *> TFDatabase::selectedProjects() const
+{
+    std::vector<CBasicProject *> out;
+    QModelIndexList rows = listSelection->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    for (const QModelIndex &i : rows)
+        if (CBasicProject *p = list->project(i.row()))
+            out.push_back(p);
+    return out;
+}
+
+void TFDatabase::ListPopupMenuPopup()
+{
+    MDetails->setChecked(!isIconView());
+    MLargeIcons->setChecked(isIconView());
+    const std::vector<CBasicProject *> selected = selectedProjects();
+    const bool any = !selected.empty();
+    NHiddenSeparator->setVisible(any);
+    PHidden->setVisible(any);
+    PHidden->setEnabled(any);
+    if (!any)
+        return;
+    const auto hidden = std::count_if(selected.begin(), selected.end(), [](CBasicProject *p) { return p->isHidden(); });
+    if (hidden == static_cast<long>(selected.size()))
+        PHidden->setChecked(true);
+    else if (hidden == 0)
+        PHidden->setChecked(false);
+    else
+        PHidden->setChecked(selected.front()->isHidden());
+}
+
+void TFDatabase::PHiddenClick()
+{
+    // The action has toggled its check already.
+    const bool hide = PHidden->isChecked();
+    for (CBasicProject *p : selectedProjects()) {
+        p->setHidden(hide);
+        list->refreshRow(list->rowOf(p));
+    }
+    if (CBasicDatabase *database = liveDatabase())
+        database->changed();
+}
+
+int TFDatabase::ProjectListCompare(CBasicProject *first_, CBasicProject *second_) const
+{
+    auto sign = [](int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; };
+    int result = 0;
+    switch (std::abs(sortColumn)) {
+    case 1:
+    case 7:
+    case 8:
+        result = compareTextIgnoringCase(first_->getName(), second_->getName());
+        break;
+    case 2:
+        result = compareTextIgnoringCase(first_->getRenderingPlatform(), second_->getRenderingPlatform());
+        break;
+    case 3:
+        result = sign(first_->getWidth() - second_->getWidth());
+        if (result == 0)
+            result = sign(first_->getHeight() - second_->getHeight());
+        break;
+    case 4:
+        result = sign(first_->getColorDepth() - second_->getColorDepth());
+        break;
+    case 5:
+        result = sign(first_->getFrameBuffer() - second_->getFrameBuffer());
+        break;
+    case 6:
+        // The column shows the pipeline, so it sorts by that text.
+        result = compareTextIgnoringCase(first_->getRenderingPipeline(), second_->getRenderingPipeline());
+        break;
+    default:
+        break;
+    }
+    return sortColumn < 0 ? -result : result;
+}
+
+void TFDatabase::ProjectListColumnClick(int column_)
+{
+    sortColumn = std::abs(sortColumn) == column_ + 1 ? -sortColumn : column_ + 1;
+    list->sortRows([this](CBasicProject *a, CBasicProject *b) {
+        if (!a || !b)
+            return a ? -1 : b ? 1 : 0;
+        return ProjectListCompare(a, b);
+    });
+    renumberFromList();
+}
+
+void TFDatabase::ProjectListDblClick()
+{
+    const std::vector<CBasicProject *> selected = selectedProjects();
+    CBasicDatabase *database = liveDatabase();
+    if (!selected.empty() && database)
+        database->showProject(selected.front());
+}
+
+void TFDatabase::ProjectListStartDrag()
+{
+    TFMainForm *main = TFMainForm::instance();
+    const std::vector<CBasicProject *> selected = selectedProjects();
+    if (!main || selected.empty())
+        return;
+    auto *drag = new QDrag(ProjectList());
+    drag->setMimeData(main->BeginTreeDrag(selected.front()));
+    if (TProjectDrag *transfer = main->treeDrag()) {
+        transfer->fromDatabase = true;
+        for (std::size_t i = 1; i < selected.size(); ++i)
+            transfer->addProject(selected[i]);
+    }
+    drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+    main->EndTreeDrag();
+}
+
+void TFDatabase::PStatusPaint()
+{
+    QPainter canvas(PStatus);
+    CBasicDatabase *database = liveDatabase();
+    if (!database)
+        return;
+    canvas.setFont(gridFont());
+    const QFontMetrics metrics(canvas.font());
+    canvas.drawPixmap(2, 2, TProjectListModel::image(0).pixmap(16, 16));
+    canvas.drawText(22, 2 + metrics.ascent(), QStringLiteral("Projects : %1").arg(database->getProjectCount()));
+    canvas.drawPixmap(2, 22, TProjectListModel::image(1).pixmap(16, 16));
+    canvas.drawText(22, 22 + metrics.ascent(), QStringLiteral("Hidden : %1").arg(database->getHiddenCount()));
+}
+
+TFProject *TFDatabase::projectWindow() const
+{
+    return shownProjectWindow.data();
+}
+
+void TFDatabase::setProjectWindow(TFProject *window_)
+{
+    shownProjectWindow = window_;
+}
+
+bool TFDatabase::askToClose()
+{
+    if (closeAsked)
+        return true;
+    CBasicDatabase *database = liveDatabase();
+    if (!database || !(database->isModified() || database->isUntitled())) {
+        closeAsked = true;
+        return true;
+    }
+    const QString text = QStringLiteral("Do you want to save the changes to Database : \"%1\" ?").arg(fromCp1252(database->getName()));
+    switch (askYesNoCancel(text, QStringLiteral("Scorvista2001 SE"), MessageIcon::Question)) {
+    case MessageAnswer::Yes: {
+        TFMainForm *main = TFMainForm::instance();
+        if (!main || !SaveDatabase(*main, false, database))
+            return false;
+        break;
+    }
+    case MessageAnswer::No:
+        break;
+    default:
+        return false;
+    }
+    closeAsked = true;
+    return true;
+}
+
+void TFDatabase::closeEvent(QCloseEvent *event_)
+{
+    // A database going away closes its window without a question.
+    if (!liveDatabase() || askToClose()) {
+        TFDataViewForm::closeEvent(event_);
+        return;
+    }
+    event_->ignore();
+}

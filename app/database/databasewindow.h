@@ -1,0 +1,164 @@
+#pragma once
+
+#include <QFont>
+#include <QPointer>
+#include <unordered_set>
+#include <vector>
+
+#include "changes.h"
+#include "uMDIForm.h"
+
+class QAbstractItemView;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QHeaderView;
+class QItemSelectionModel;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTabWidget;
+class QTreeView;
+class TDatabaseGridModel;
+class TFProject;
+class TImpStringGrid;
+class TProjectListModel;
+struct TTestListItem;
+
+// The window of one database: the Details grid of settings and results,
+// the Results charts, the Projects list, the Image Quality grid and the
+// Properties. It follows the change notification: a project that goes is
+// let go of at once, and the views are rebuilt on the posted refresh.
+class TFDatabase : public TFDataViewForm, public CChangeObserver {
+    Q_OBJECT
+public:
+    TFDatabase(QWidget *owner_, CBasicDatabase *database_);
+    ~TFDatabase() override;
+
+    CBasicDatabase *GetDatabase() override { return shownDatabase; }
+    void UpdateViews(const void *sender_) override;
+    void BeginRename() override;
+    void RefreshView() override;
+
+    // The Projects tab's view in use (report or icons).
+    QAbstractItemView *ProjectList() const;
+    void MLargeIconsClick();
+    void MDetailsClick();
+    bool isIconView() const;
+
+    TFProject *projectWindow() const;
+    void setProjectWindow(TFProject *window_);
+
+    // The close question, asked once: Yes saves this window's database and
+    // allows the close only when that worked; No allows it; Cancel not.
+    bool askToClose();
+    bool closeAsked = false;
+
+    void dataChanged(const CChange &change_) override;
+
+    // Draws one cell of the Details grid; column 0 and row 0 are the fixed
+    // ones.
+    void DbGridDrawCell(QPainter &canvas_, int column_, int row_, const QRect &rect_, bool selected_);
+    // Fits a row of the grid to its texts (settings of kind 3 and 4 wrap).
+    void fitRow(int row_);
+    // The Projects list's comparison by sortColumn.
+    int ProjectListCompare(CBasicProject *first_, CBasicProject *second_) const;
+    void ProjectListColumnClick(int column_);
+    void ProjectListDblClick();
+    void ProjectListStartDrag();
+    void PHiddenClick();
+    // The popup's items, as the selection sets them.
+    void ListPopupMenuPopup();
+    void DbGridDblClickRow(int row_);
+    void DbGridDblClickColumn(int column_);
+    void DbGridHandleDblClickColumn(int column_);
+    // One wheel step over a grid: down_ or up.
+    void GridWheel(TImpStringGrid *grid_, bool down_);
+    // Applies the order the user moved the columns to.
+    void DbGridColumnMoved();
+
+    QTabWidget *PageControl1 = nullptr;
+    QWidget *TabDetails = nullptr;
+    QWidget *TabGraph = nullptr;
+    QWidget *TabProjects = nullptr;
+    QWidget *TabImages = nullptr;
+    QWidget *TabProperties = nullptr;
+    TImpStringGrid *DbGrid = nullptr;
+    QWidget *Panel1 = nullptr;
+    QComboBox *CbTests = nullptr;
+    QPushButton *SpeedButton1 = nullptr;
+    QPushButton *SpeedButton2 = nullptr;
+    QPushButton *SpeedButton3 = nullptr;
+    QHeaderView *HeaderControl1 = nullptr;
+    QStackedWidget *ProjectViews = nullptr;
+    QTreeView *ProjectReport = nullptr;
+    QListView *ProjectIcons = nullptr;
+    TImpStringGrid *ImageGrid = nullptr;
+    QGroupBox *Info = nullptr;
+    QLineEdit *EDescription = nullptr;
+    QGroupBox *RbChartView = nullptr;
+    QRadioButton *RbUnits = nullptr;
+    QRadioButton *RbPercent = nullptr;
+    QLabel *Lversion = nullptr;
+    QWidget *PStatus = nullptr;
+    QMenu *ListPopupMenu = nullptr;
+    QAction *MLargeIcons = nullptr;
+    QAction *MSmallIcons = nullptr;
+    QAction *MList = nullptr;
+    QAction *MDetails = nullptr;
+    QAction *NHiddenSeparator = nullptr;
+    QAction *PHidden = nullptr;
+
+    TDatabaseGridModel *gridModel() const { return grid; }
+    TProjectListModel *listModel() const { return list; }
+    CBasicProject *getBaseProject() const { return baseProject; }
+    void setBaseProject(CBasicProject *project_) { baseProject = project_; }
+    int getSortColumn() const { return sortColumn; }
+    int chartMode() const;
+
+protected:
+    void showEvent(QShowEvent *event_) override;
+    void closeEvent(QCloseEvent *event_) override;
+    bool eventFilter(QObject *watched_, QEvent *event_) override;
+
+private:
+    void buildDetails();
+    void buildResults();
+    void buildProjects();
+    void buildImages();
+    void buildProperties();
+    void FormShow();
+    void PageControl1Change(int index_);
+    void renumberFromColumns();
+    bool renumberFromList();
+    void EDescriptionChange();
+    void PStatusPaint();
+    void prepareHeader(int column_);
+    void fitColumns();
+    int wrappedHeight(const QString &text_, int width_) const;
+    void postRefresh();
+    // The database, while it is still this window's.
+    CBasicDatabase *liveDatabase() const;
+    std::vector<CBasicProject *> selectedProjects() const;
+
+    CBasicDatabase *shownDatabase = nullptr;
+    QFont headerFont;
+    CBasicProject *baseProject = nullptr;
+    QPointer<TFProject> shownProjectWindow;
+    int sortColumn = 0;
+    int firstShow = 1;
+    bool gridMoved = false;
+    bool widthDragged = false;
+    bool chartBusy = false;
+    bool refreshPosted = false;
+    int lastTab = 0;
+    TDatabaseGridModel *grid = nullptr;
+    TProjectListModel *list = nullptr;
+    QItemSelectionModel *listSelection = nullptr;
+    // Projects whose column header is to be prepared again.
+    std::unordered_set<const CBasicProject *> freshProjects;
+};

@@ -1,0 +1,429 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <QTreeView>
+#include <memory>
+
+#include "databasemodels.h"
+#include "databasewindow.h"
+#include "impstringgrid.h"
+#include "openfixture.h"
+#include "projectload.h"
+#include "projectwindow.h"
+#include "uTestList.h"
+
+namespace {
+
+struct ScrollCase {
+    int client, fixed, content;
+    bool apply;
+    int page, maximum;
+};
+
+class ScrollBarRule : public ::testing::TestWithParam<ScrollCase> {};
+
+TEST_P(ScrollBarRule, GivesPageAndRange)
+{
+    const ScrollCase c = GetParam();
+    const ProportionalScrollBar bar = proportionalScrollBar(c.client, c.fixed, c.content);
+    EXPECT_EQ(bar.apply, c.apply);
+    if (c.apply) {
+        EXPECT_EQ(bar.page, c.page);
+        EXPECT_EQ(bar.maximum, c.maximum);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ScrollBarRule,
+                         ::testing::Values(ScrollCase{500, 0, 400, false, 0, 0},   // fits: left alone
+                                           ScrollCase{400, 0, 400, false, 0, 0},   // exactly fits
+                                           ScrollCase{300, 0, 0, false, 0, 0},     // nothing to scroll
+                                           ScrollCase{170, 70, 200, true, 63, 190}, // half the rows visible
+                                           ScrollCase{100, 0, 1000, true, 12, 139},
+                                           ScrollCase{60, 70, 200, true, 0, 127})); // fixed rows fill the client
+
+TEST(ImpStringGrid, PaletteIsMadeOnceWithItsSixColours)
+{
+    TImpStringGrid grid;
+    EXPECT_FALSE(grid.hasPalette());
+    const QVector<QColor> &first = grid.GetPalette();
+    EXPECT_EQ(&first, &grid.GetPalette());
+    ASSERT_EQ(first.size(), 6);
+    EXPECT_EQ(first[0], QColor(0xDF, 0xDF, 0xDF));
+    EXPECT_EQ(first[3], QColor(0xD5, 0xE4, 0xFF));
+    EXPECT_EQ(first[5], QColor(Qt::white));
+}
+
+// A database with its window in the main window, as opening one shows it.
+class DatabaseWindow : public OpenFixture {
+protected:
+    void TearDown() override
+    {
+        CBasicDatabase::deleteAll();
+        deleteAllProjects();
+        settle();
+        OpenFixture::TearDown();
+    }
+    static CPolyraProject *project(const std::string &name, float score)
+    {
+        return projectOfImage(image::build(image::basicItems(name, "A test", score, 202)));
+    }
+    TFDatabase *open(std::initializer_list<std::pair<const char *, float>> projects)
+    {
+        db = new CPolyraDatabase;
+        for (const auto &[name, score] : projects)
+            db->addProject(project(name, score));
+        db->showWindow();
+        settle();
+        auto *window = db->getWindow();
+        EXPECT_TRUE(window);
+        if (window) {
+            gridTester = std::make_unique<QAbstractItemModelTester>(window->gridModel());
+            listTester = std::make_unique<QAbstractItemModelTester>(window->listModel());
+        }
+        return window;
+    }
+    static void settle()
+    {
+        for (int i = 0; i < 3; ++i) {
+            QApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+    static std::vector<std::string> columnNames(TFDatabase *w)
+    {
+        std::vector<std::string> names;
+        for (CBasicProject *p : w->gridModel()->projects())
+            names.push_back(p ? p->getName() : "<empty>");
+        return names;
+    }
+    static std::vector<std::string> listNames(TFDatabase *w)
+    {
+        std::vector<std::string> names;
+        for (int r = 0; r < w->listModel()->rowCount(); ++r)
+            names.push_back(w->listModel()->project(r)->getName());
+        return names;
+    }
+    static int rowOfTest(TFDatabase *w, int id)
+    {
+        for (int r = 0; r < w->gridModel()->rowCount(); ++r)
+            if (w->gridModel()->rowItem(r)->kind == tkTest && w->gridModel()->rowItem(r)->row.id == id)
+                return r;
+        return -1;
+    }
+    static QPoint sectionCentre(QHeaderView *header, int logical)
+    {
+        const int at = header->sectionViewportPosition(logical) + header->sectionSize(logical) / 2;
+        return header->orientation() == Qt::Horizontal ? QPoint(at, header->height() / 2) : QPoint(header->width() / 2, at);
+    }
+
+    CPolyraDatabase *db = nullptr;
+    std::unique_ptr<QAbstractItemModelTester> gridTester;
+    std::unique_ptr<QAbstractItemModelTester> listTester;
+};
+
+class DeletingOneOfThree : public DatabaseWindow, public ::testing::WithParamInterface<int> {};
+
+TEST_P(DeletingOneOfThree, LeavesTheOthersInOrderWithoutGapsAndClosesItsProjectWindow)
+{
+    TFDatabase *w = open({{"A", 10}, {"B", 20}, {"C", 30}});
+    ASSERT_TRUE(w);
+    CBasicProject *doomed = db->getProject(GetParam());
+    db->showProject(doomed);
+    settle();
+    QPointer<TFProject> projectWindow = w->projectWindow();
+    ASSERT_TRUE(projectWindow);
+
+    std::vector<std::string> expected = {"A", "B", "C"};
+    expected.erase(expected.begin() + GetParam());
+    delete doomed;
+    settle();
+
+    EXPECT_EQ(columnNames(w), expected);
+    EXPECT_EQ(listNames(w), expected);
+    for (int i = 0; i < db->getProjectCount(); ++i)
+        EXPECT_EQ(w->gridModel()->project(i)->getPosition(), i);
+    EXPECT_FALSE(w->projectWindow());
+    EXPECT_FALSE(projectWindow);
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstMiddleLast, DeletingOneOfThree, ::testing::Values(0, 1, 2));
+
+TEST_F(DatabaseWindow, AnEmptyDatabaseShowsOneEmptyColumnOfWidthZero)
+{
+    TFDatabase *w = open({});
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->gridModel()->columnCount(), 1);
+    EXPECT_EQ(w->gridModel()->project(0), nullptr);
+    EXPECT_EQ(w->DbGrid->columnHeader()->sectionSize(0) * !w->DbGrid->columnHeader()->isSectionHidden(0), 0);
+    EXPECT_EQ(w->listModel()->rowCount(), 0);
+    EXPECT_EQ(w->windowTitle(), QString("Database:") + QString::fromStdString(db->getName()));
+    w->grab(); // paints with nothing to show
+}
+
+TEST_F(DatabaseWindow, ARemovalAndAnAdditionBeforeOneRefreshKeepEveryProjectOnce)
+{
+    TFDatabase *w = open({{"A", 10}, {"B", 20}});
+    ASSERT_TRUE(w);
+    delete db->getProject(0);
+    db->addProject(project("C", 30));
+    settle();
+    EXPECT_EQ(columnNames(w), (std::vector<std::string>{"B", "C"}));
+    EXPECT_EQ(listNames(w), (std::vector<std::string>{"B", "C"}));
+}
+
+TEST_F(DatabaseWindow, APaintBetweenTwoDeletionsReadsNoFreedProject)
+{
+    TFDatabase *w = open({{"A", 10}, {"B", 20}, {"C", 30}});
+    ASSERT_TRUE(w);
+    w->setBaseProject(db->getProject(1));
+    delete db->getProject(1);
+    EXPECT_EQ(w->getBaseProject(), nullptr);
+    // The refresh is still waiting; what is painted now is what is held now.
+    w->DbGrid->grab();
+    w->ProjectList()->grab();
+    delete db->getProject(0);
+    w->DbGrid->grab();
+    settle();
+    EXPECT_EQ(columnNames(w), (std::vector<std::string>{"C"}));
+}
+
+TEST_F(DatabaseWindow, AHiddenProjectHasAColumnOfWidthZeroAndTheHiddenImage)
+{
+    TFDatabase *w = open({{"A", 10}, {"B", 20}});
+    ASSERT_TRUE(w);
+    w->PageControl1->setCurrentWidget(w->TabProjects);
+    settle();
+    QTreeView *view = w->ProjectReport;
+    // Select B with the mouse and hide it through the popup's item.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(w->listModel()->index(1, 0)).center());
+    w->ListPopupMenuPopup();
+    EXPECT_TRUE(w->PHidden->isVisible());
+    EXPECT_FALSE(w->PHidden->isChecked());
+    w->PHidden->trigger();
+    settle();
+    EXPECT_TRUE(db->getProject(1)->isHidden());
+    EXPECT_EQ(w->listModel()->data(w->listModel()->index(1, 0), TProjectListModel::ImageIndexRole).toInt(), 1);
+    EXPECT_EQ(w->listModel()->data(w->listModel()->index(0, 0), TProjectListModel::ImageIndexRole).toInt(), 0);
+    w->PageControl1->setCurrentWidget(w->TabDetails);
+    settle();
+    EXPECT_TRUE(w->DbGrid->columnHeader()->isSectionHidden(1));
+    EXPECT_FALSE(w->DbGrid->columnHeader()->isSectionHidden(0));
+    w->ListPopupMenuPopup();
+    EXPECT_TRUE(w->PHidden->isChecked());
+}
+
+TEST_F(DatabaseWindow, LowestAndHighestValuesAreMarkedWithTheirHints)
+{
+    TFDatabase *w = open({{"A", 10}, {"B", 30}, {"C", 30}});
+    ASSERT_TRUE(w);
+    const int row = rowOfTest(w, 1);
+    ASSERT_GE(row, 0);
+    const TDatabaseGridModel *model = w->gridModel();
+    const int marks[] = {vmLowest, vmHighest, vmHighest};
+    const char *hints[] = {"Lowest Score", "Highest Score", "Highest Score"};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(model->data(model->index(row, c), TDatabaseGridModel::MarkRole).toInt(), marks[c]) << c;
+        EXPECT_EQ(model->data(model->index(row, c), Qt::ToolTipRole).toString(), hints[c]) << c;
+    }
+    EXPECT_FALSE(model->data(model->index(rowOfTest(w, 2), 0), Qt::ToolTipRole).isValid());
+    EXPECT_EQ(model->headerData(row, Qt::Vertical, Qt::ToolTipRole).toString(),
+              "Double click to sort the graphs according to this test");
+
+    // The triangles' colours at the cells' top right corners.
+    const QImage shot = w->DbGrid->viewport()->grab().toImage();
+    auto cornerColour = [&](int c) {
+        const QRect cell = w->DbGrid->visualRect(model->index(row, c));
+        return QColor(shot.pixel(cell.right() - 4, cell.top() + 2));
+    };
+    EXPECT_EQ(cornerColour(0), QColor(0xEF, 0x84, 0x00));
+    EXPECT_EQ(cornerColour(1), QColor(0x10, 0x42, 0x8C));
+}
+
+TEST_F(DatabaseWindow, DoubleClickingARowCaptionSortsDescendingThenAscending)
+{
+    TFDatabase *w = open({{"A", 20}, {"B", 10}, {"C", 30}});
+    ASSERT_TRUE(w);
+    QHeaderView *rows = w->DbGrid->rowHeader();
+    const int row = rowOfTest(w, 1);
+    QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, sectionCentre(rows, row));
+    settle();
+    EXPECT_EQ(columnNames(w), (std::vector<std::string>{"C", "A", "B"}));
+    QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, sectionCentre(rows, row));
+    settle();
+    EXPECT_EQ(columnNames(w), (std::vector<std::string>{"B", "A", "C"}));
+    EXPECT_EQ(listNames(w), (std::vector<std::string>{"B", "A", "C"}));
+}
+
+TEST_F(DatabaseWindow, DoubleClickingAProjectHeaderOpensTheProject)
+{
+    TFDatabase *w = open({{"A", 20}, {"B", 10}});
+    ASSERT_TRUE(w);
+    QHeaderView *columns = w->DbGrid->columnHeader();
+    QTest::mouseDClick(columns->viewport(), Qt::LeftButton, {}, sectionCentre(columns, 1));
+    settle();
+    ASSERT_TRUE(w->projectWindow());
+    EXPECT_EQ(w->projectWindow()->project(), db->getProject(1));
+}
+
+TEST_F(DatabaseWindow, AMovedColumnRenumbersThePositions)
+{
+    TFDatabase *w = open({{"A", 10}, {"B", 20}, {"C", 30}});
+    ASSERT_TRUE(w);
+    QHeaderView *columns = w->DbGrid->columnHeader();
+    columns->resizeSection(0, 150);
+    // Drag A's header past C's.
+    const QPoint from = sectionCentre(columns, 0);
+    const QPoint to = sectionCentre(columns, 2) + QPoint(20, 0);
+    QWidget *vp = columns->viewport();
+    QTest::mousePress(vp, Qt::LeftButton, {}, from);
+    for (int x = from.x(); x <= to.x(); x += 10) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, from.y()), vp->mapToGlobal(QPointF(x, from.y())), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &move);
+    }
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, to);
+    settle();
+    EXPECT_EQ(columnNames(w), (std::vector<std::string>{"B", "C", "A"}));
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(w->gridModel()->project(c)->getPosition(), c);
+        EXPECT_EQ(columns->visualIndex(c), c);
+    }
+    // A's width went with it.
+    EXPECT_EQ(columns->sectionSize(2), 150);
+    EXPECT_EQ(listNames(w), (std::vector<std::string>{"B", "C", "A"}));
+}
+
+TEST_F(DatabaseWindow, SortingTheListTwiceOnOneColumnReversesIt)
+{
+    TFDatabase *w = open({{"b", 10}, {"C", 20}, {"a", 30}});
+    ASSERT_TRUE(w);
+    w->PageControl1->setCurrentWidget(w->TabProjects);
+    settle();
+    QHeaderView *header = w->ProjectReport->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sectionCentre(header, 0));
+    EXPECT_EQ(listNames(w), (std::vector<std::string>{"a", "b", "C"}));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sectionCentre(header, 0));
+    EXPECT_EQ(listNames(w), (std::vector<std::string>{"C", "b", "a"}));
+    // Leaving the tab gives the grid the list's order.
+    w->PageControl1->setCurrentWidget(w->TabDetails);
+    settle();
+    EXPECT_EQ(columnNames(w), (std::vector<std::string>{"C", "b", "a"}));
+}
+
+TEST_F(DatabaseWindow, RenamingTheDatabaseByTypingSetsNameAndCaption)
+{
+    TFDatabase *w = open({{"A", 10}});
+    ASSERT_TRUE(w);
+    w->BeginRename();
+    QTest::keyClicks(w->EDescription, "Rigs");
+    EXPECT_EQ(db->getName(), "Rigs");
+    EXPECT_EQ(w->windowTitle(), "Database:Rigs");
+    EXPECT_EQ(w->EDescription->text(), "Rigs");
+}
+
+TEST_F(DatabaseWindow, RenamingAProjectUpdatesItsListItemAndHeader)
+{
+    TFDatabase *w = open({{"A", 10}, {"B", 20}});
+    ASSERT_TRUE(w);
+    db->getProject(1)->rename("Bee", nullptr);
+    EXPECT_EQ(w->listModel()->data(w->listModel()->index(1, 0)).toString(), "Bee");
+    EXPECT_EQ(w->gridModel()->headerData(1, Qt::Horizontal).toString(), "Bee");
+}
+
+TEST_F(DatabaseWindow, TheViewItemsSwitchBetweenReportAndIcons)
+{
+    TFDatabase *w = open({{"A", 10}});
+    ASSERT_TRUE(w);
+    EXPECT_FALSE(w->isIconView());
+    w->MLargeIconsClick();
+    EXPECT_TRUE(w->isIconView());
+    EXPECT_EQ(w->ProjectList()->selectionModel(), w->ProjectReport->selectionModel());
+    w->MDetailsClick();
+    EXPECT_FALSE(w->isIconView());
+    EXPECT_EQ(w->ProjectList(), w->ProjectReport);
+}
+
+struct CloseCase {
+    MessageAnswer answer;
+    bool savedFile; // a file is chosen in the save dialog
+    bool closes;
+};
+
+class CloseQuestion : public DatabaseWindow, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(CloseQuestion, AnswersDecideTheClose)
+{
+    const CloseCase c = GetParam();
+    TFDatabase *w = open({{"A", 10}});
+    ASSERT_TRUE(w);
+    // Another database window is the active one: Yes saves this window's.
+    auto *other = new CPolyraDatabase;
+    other->showWindow();
+    settle();
+    const QString file = files.filePath("saved.prb");
+    SetFileDialogRunner([&](const TFileDialogRequest &) { return c.savedFile ? QStringList{file} : QStringList{}; });
+    sink.requests.clear();
+    sink.answers.push_back(c.answer);
+    QPointer<TFDatabase> window = w;
+    const std::string name = db->getName();
+    const bool accepted = w->askToClose();
+    ASSERT_EQ(sink.requests.size(), 1u);
+    EXPECT_EQ(sink.requests[0].text, QString("Do you want to save the changes to Database : \"%1\" ?").arg(QString::fromStdString(name)));
+    EXPECT_EQ(sink.requests[0].caption, "Scorvista2001 SE");
+    EXPECT_EQ(accepted, c.closes);
+    EXPECT_EQ(QFile::exists(file), c.answer == MessageAnswer::Yes && c.savedFile);
+    if (c.answer == MessageAnswer::Yes && c.savedFile) {
+        EXPECT_FALSE(db->isModified());
+    }
+    if (accepted) {
+        w->close();
+        settle();
+        EXPECT_FALSE(window);
+        auto &open = CBasicDatabase::openDatabases();
+        EXPECT_EQ(std::count(open.begin(), open.end(), db), 0);
+        db = nullptr;
+    } else {
+        EXPECT_TRUE(window);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, CloseQuestion,
+                         ::testing::Values(CloseCase{MessageAnswer::Yes, true, true},
+                                           CloseCase{MessageAnswer::Yes, false, false}, // the save was cancelled
+                                           CloseCase{MessageAnswer::No, false, true},
+                                           CloseCase{MessageAnswer::Cancel, false, false}));
+
+TEST_F(DatabaseWindow, ClosingAfterTheQuestionWasAskedAsksNoMore)
+{
+    TFDatabase *w = open({{"A", 10}});
+    ASSERT_TRUE(w);
+    sink.requests.clear();
+    sink.answers.push_back(MessageAnswer::No);
+    EXPECT_TRUE(w->askToClose());
+    QPointer<TFDatabase> window = w;
+    w->close();
+    settle();
+    EXPECT_EQ(sink.requests.size(), 1u);
+    EXPECT_FALSE(window);
+}
+
+TEST_F(DatabaseWindow, DeletingTheDatabaseClosesItsWindowWithoutAQuestion)
+{
+    TFDatabase *w = open({{"A", 10}});
+    ASSERT_TRUE(w);
+    QPointer<TFDatabase> window = w;
+    sink.requests.clear();
+    delete db;
+    db = nullptr;
+    settle();
+    EXPECT_FALSE(window);
+    EXPECT_TRUE(sink.requests.empty());
+}
+
+} // namespace

@@ -1,0 +1,362 @@
+// The main window's commands through real database windows: saving, the
+// close question, closing, the exit question, the view items and opening.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+#include "databasewindow.h"
+#include "projectload.h"
+#include "openfixture.h"
+#include "projectwindow.h"
+
+namespace {
+
+class WindowCommands : public OpenFixture {
+protected:
+    void SetUp() override
+    {
+        OpenFixture::SetUp();
+        main->activateWindow();
+        QApplication::setActiveWindow(main.get());
+        QApplication::processEvents();
+    }
+    static void settle()
+    {
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+    }
+    // A database with its window, changed since its last save; file names
+    // are files of the test's folder, empty for an untitled one.
+    CPolyraDatabase *changedDatabase(const std::string &name, std::initializer_list<const char *> projects,
+                                     const QString &fileName = QString())
+    {
+        auto *db = new CPolyraDatabase;
+        db->rename(name, nullptr);
+        for (const char *p : projects)
+            db->addProject(makeProject(p));
+        if (!fileName.isEmpty())
+            db->setFileName(ToFilePath(files.filePath(fileName)));
+        db->showWindow();
+        settle();
+        return db;
+    }
+    void answerDialogWith(const QStringList &chosen)
+    {
+        SetFileDialogRunner([this, chosen](const TFileDialogRequest &request) {
+            dialogs.push_back(request);
+            return chosen;
+        });
+    }
+    // The database's window made the current child, as a click on its
+    // node in the tree makes it.
+    void activate(CBasicDatabase *db)
+    {
+        const QRect row = main->tree()->visualItemRect(db->getTreeNode());
+        QTest::mouseClick(main->tree()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+        settle();
+        ASSERT_EQ(main->activeChildDatabase(), db);
+    }
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget *target = QApplication::focusWidget();
+        ASSERT_TRUE(target);
+        QTest::keyClick(target, Qt::Key(key), modifiers);
+        settle();
+    }
+    // The names of the projects of a database file; nothing of it stays open.
+    static std::vector<std::string> namesInFile(const QString &path)
+    {
+        auto *db = new CPolyraDatabase;
+        std::vector<std::string> names;
+        if (db->loadFromFile(ToFilePath(path)))
+            names = namesIn(db);
+        delete db;
+        return names;
+    }
+    static bool isOpen(const CBasicDatabase *db)
+    {
+        const auto &open = CBasicDatabase::openDatabases();
+        return std::find(open.begin(), open.end(), db) != open.end();
+    }
+    int childCount() const { return static_cast<int>(main->mdiArea()->subWindowList().size()); }
+    static QString question(const char *name)
+    {
+        return QStringLiteral("Do you want to save the changes to Database : \"%1\" ?").arg(name);
+    }
+    QStringList questions() const
+    {
+        QStringList texts;
+        for (const MessageRequest &r : sink.requests)
+            if (r.kind == MessageRequest::Kind::YesNoCancel)
+                texts << r.text;
+        return texts;
+    }
+
+    std::vector<TFileDialogRequest> dialogs;
+};
+
+TEST_F(WindowCommands, OpeningADatabaseShowsItsWindowMaximisedOnlyWhenAlone)
+{
+    CPolyraDatabase *first = changedDatabase("First", {"A"});
+    ASSERT_TRUE(first->getWindow());
+    EXPECT_EQ(main->activeChild(), first->getWindow());
+    EXPECT_EQ(first->getWindow()->windowTitle(), "Database:First");
+    EXPECT_TRUE(main->mdiArea()->currentSubWindow()->isMaximized());
+    main->mdiArea()->currentSubWindow()->showNormal();
+    CPolyraDatabase *second = changedDatabase("Second", {"B"});
+    EXPECT_EQ(main->activeChild(), second->getWindow());
+    EXPECT_FALSE(main->mdiArea()->currentSubWindow()->isMaximized());
+    // A rename reaches the caption and the Window menu.
+    second->rename("Renamed", nullptr);
+    EXPECT_EQ(second->getWindow()->windowTitle(), "Database:Renamed");
+    emit main->menu("MWindow")->aboutToShow();
+    QStringList listed;
+    for (QAction *item : main->menu("MWindow")->actions())
+        if (item->isCheckable())
+            listed << item->text() + (item->isChecked() ? "*" : "");
+    EXPECT_EQ(listed, (QStringList{"&1 Database:First", "&2 Database:Renamed*"}));
+}
+
+TEST_F(WindowCommands, SaveByKeyWritesTheCurrentWindowsDatabaseOnly)
+{
+    CPolyraDatabase *a = changedDatabase("First", {"A1", "A2"}, "a.prb");
+    CPolyraDatabase *b = changedDatabase("Second", {"B1"}, "b.prb");
+    answerDialogWith({});
+    activate(a);
+    main->mdiArea()->currentSubWindow()->widget()->setFocus();
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.empty());
+    EXPECT_TRUE(QFile::exists(files.filePath("a.prb")));
+    EXPECT_FALSE(QFile::exists(files.filePath("b.prb")));
+    EXPECT_FALSE(a->isModified());
+    EXPECT_TRUE(b->isModified());
+}
+
+TEST_F(WindowCommands, SaveAsAsksForTheNameOfTheCurrentWindowsDatabase)
+{
+    CPolyraDatabase *a = changedDatabase("First", {"A1"}, "a.prb");
+    changedDatabase("Second", {"B1"});
+    activate(a);
+    const QString chosen = files.filePath("chosen.prb");
+    answerDialogWith({chosen});
+    main->action("MSaveAs")->trigger();
+    settle();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].title, "Saving Database:First");
+    EXPECT_EQ(dialogs[0].fileName, "a.prb");
+    EXPECT_EQ(FromFilePath(a->getFileName()), chosen);
+    EXPECT_FALSE(a->isModified());
+    EXPECT_FALSE(QFile::exists(files.filePath("a.prb")));
+    CBasicDatabase::deleteAll();
+    EXPECT_EQ(namesInFile(chosen), (std::vector<std::string>{"A1"}));
+}
+
+TEST_F(WindowCommands, SaveAllWritesEveryDatabaseToItsOwnFile)
+{
+    CPolyraDatabase *a = changedDatabase("First", {"A1", "A2"}, "a.prb");
+    CPolyraDatabase *b = changedDatabase("Second", {"B1"});
+    activate(a);
+    const QString untitled = files.filePath("second.prb");
+    answerDialogWith({untitled});
+    main->action("MSaveAll")->trigger();
+    settle();
+    // Only the untitled one asks for its name.
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].title, "Saving Database:Second");
+    EXPECT_FALSE(a->isModified());
+    EXPECT_FALSE(b->isModified());
+    CBasicDatabase::deleteAll();
+    EXPECT_EQ(namesInFile(files.filePath("a.prb")), (std::vector<std::string>{"A1", "A2"}));
+    EXPECT_EQ(namesInFile(untitled), (std::vector<std::string>{"B1"}));
+}
+
+TEST_F(WindowCommands, TheCloseQuestionsThreeAnswers)
+{
+    struct Case {
+        const char *label;
+        bool changed;
+        MessageAnswer answer;
+        bool asked;
+        bool saved;
+        bool closed;
+    };
+    const Case cases[] = {
+        {"Yes saves and closes", true, MessageAnswer::Yes, true, true, true},
+        {"No closes unsaved", true, MessageAnswer::No, true, false, true},
+        {"Cancel keeps both", true, MessageAnswer::Cancel, true, false, false},
+        {"an unchanged database closes unasked", false, MessageAnswer::Cancel, false, false, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        CBasicDatabase::deleteAll();
+        settle();
+        const QString path = files.filePath("closed.prb");
+        QFile::remove(path);
+        CPolyraDatabase *db = changedDatabase("Closing", {"P"}, "closed.prb");
+        if (!c.changed) {
+            ASSERT_TRUE(db->saveToFile(ToFilePath(path)));
+            QFile::remove(path);
+        }
+        sink.requests.clear();
+        sink.answers = {c.answer};
+        main->action("MClose")->trigger();
+        settle();
+        EXPECT_EQ(questions(), c.asked ? QStringList{question("Closing")} : QStringList());
+        EXPECT_EQ(QFile::exists(path), c.saved);
+        EXPECT_EQ(isOpen(db), !c.closed);
+        EXPECT_EQ(childCount(), c.closed ? 0 : 1);
+    }
+}
+
+TEST_F(WindowCommands, CloseAllSavesEachWindowsOwnDatabase)
+{
+    changedDatabase("First", {"A1"}, "a.prb");
+    CPolyraDatabase *b = changedDatabase("Second", {"B1", "B2"}, "b.prb");
+    activate(b);
+    sink.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    main->action("MCloseAll")->trigger();
+    settle();
+    EXPECT_EQ(questions(), (QStringList{question("Second"), question("First")}));
+    EXPECT_EQ(childCount(), 0);
+    EXPECT_TRUE(CBasicDatabase::openDatabases().empty());
+    EXPECT_EQ(namesInFile(files.filePath("a.prb")), (std::vector<std::string>{"A1"}));
+    EXPECT_EQ(namesInFile(files.filePath("b.prb")), (std::vector<std::string>{"B1", "B2"}));
+}
+
+TEST_F(WindowCommands, ExitAsksEveryWindowBeforeAnyCloses)
+{
+    struct Case {
+        const char *label;
+        std::deque<MessageAnswer> answers;
+        bool exits;
+        bool firstSaved;
+        bool secondSaved;
+    };
+    const Case cases[] = {
+        {"Yes, Yes", {MessageAnswer::Yes, MessageAnswer::Yes}, true, true, true},
+        {"Yes, Cancel", {MessageAnswer::Yes, MessageAnswer::Cancel}, false, true, false},
+        {"Cancel", {MessageAnswer::Cancel}, false, false, false},
+        {"No, No", {MessageAnswer::No, MessageAnswer::No}, true, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        CBasicDatabase::deleteAll();
+        settle();
+        QFile::remove(files.filePath("a.prb"));
+        QFile::remove(files.filePath("b.prb"));
+        main->show();
+        main->activateWindow();
+        QApplication::setActiveWindow(main.get());
+        CPolyraDatabase *a = changedDatabase("First", {"A1"}, "a.prb");
+        CPolyraDatabase *b = changedDatabase("Second", {"B1", "B2"}, "b.prb");
+        activate(a);
+        sink.requests.clear();
+        sink.answers = c.answers;
+        main->tree()->setFocus();
+        press(Qt::Key_X, Qt::AltModifier);
+        EXPECT_EQ(questions().size(), c.answers.size());
+        EXPECT_EQ(main->isVisible(), !c.exits);
+        EXPECT_EQ(childCount(), c.exits ? 0 : 2);
+        EXPECT_EQ(isOpen(a), !c.exits);
+        EXPECT_EQ(isOpen(b), !c.exits);
+        if (!c.exits) {
+            // A Cancel leaves every window as it was, and each asks again
+            // when it closes later.
+            EXPECT_TRUE(a->getWindow());
+            EXPECT_TRUE(b->getWindow());
+            a->addProject(makeProject("Later"));
+            sink.requests.clear();
+            sink.answers = {MessageAnswer::Cancel};
+            activate(a);
+            main->action("MClose")->trigger();
+            settle();
+            EXPECT_EQ(questions(), QStringList{question("First")});
+            EXPECT_TRUE(isOpen(a));
+            CBasicDatabase::deleteAll();
+        }
+        EXPECT_EQ(namesInFile(files.filePath("a.prb")),
+                  c.firstSaved ? std::vector<std::string>{"A1"} : std::vector<std::string>{});
+        EXPECT_EQ(namesInFile(files.filePath("b.prb")),
+                  c.secondSaved ? (std::vector<std::string>{"B1", "B2"}) : std::vector<std::string>{});
+    }
+}
+
+TEST_F(WindowCommands, ViewItemsFollowTheCurrentDatabaseWindow)
+{
+    QMenu *view = main->menu("View1");
+    emit view->aboutToShow();
+    EXPECT_FALSE(main->action("MLargeIcons")->isEnabled());
+    EXPECT_FALSE(main->action("MDetails")->isEnabled());
+    CPolyraDatabase *a = changedDatabase("First", {"A1"});
+    CPolyraDatabase *b = changedDatabase("Second", {"B1"});
+    emit view->aboutToShow();
+    EXPECT_TRUE(main->action("MLargeIcons")->isEnabled());
+    EXPECT_TRUE(main->action("MDetails")->isEnabled());
+    EXPECT_TRUE(main->action("MDetails")->isChecked());
+    main->action("MLargeIcons")->trigger();
+    EXPECT_TRUE(b->getWindow()->isIconView());
+    EXPECT_FALSE(a->getWindow()->isIconView());
+    emit view->aboutToShow();
+    EXPECT_TRUE(main->action("MLargeIcons")->isChecked());
+    EXPECT_FALSE(main->action("MDetails")->isChecked());
+    // Another window brings its own view.
+    activate(a);
+    emit view->aboutToShow();
+    EXPECT_TRUE(main->action("MDetails")->isChecked());
+    activate(b);
+    main->action("MDetails")->trigger();
+    EXPECT_FALSE(b->getWindow()->isIconView());
+}
+
+TEST_F(WindowCommands, OpenAndPropertiesShowTheWindowOfTheSelectedNode)
+{
+    CPolyraDatabase *a = changedDatabase("First", {"A1", "A2"});
+    CPolyraDatabase *b = changedDatabase("Second", {"B1"});
+    ASSERT_EQ(main->activeChildDatabase(), b);
+    struct Case {
+        const char *command;
+        bool database; // else the second project of the first database
+    };
+    for (const Case &c : {Case{"PShow", true}, Case{"PShow", false}, Case{"MShow", false}, Case{"PProperties", false}}) {
+        SCOPED_TRACE(c.command);
+        for (TFProject *w : main->findChildren<TFProject *>())
+            delete w;
+        activate(b);
+        QTreeWidgetItem *node = c.database ? a->getTreeNode() : a->getProject(1)->getTreeNode();
+        main->tree()->setCurrentItem(node);
+        main->tree()->setFocus();
+        main->TreePopupPopup();
+        emit main->menu("Project1")->aboutToShow();
+        QAction *item = main->action(c.command);
+        ASSERT_TRUE(item->isEnabled());
+        item->trigger();
+        settle();
+        EXPECT_EQ(main->activeChildDatabase(), a);
+        if (!c.database) {
+            TFProject *w = a->getProject(1)->getWindow();
+            ASSERT_TRUE(w);
+            EXPECT_TRUE(w->isVisible());
+            EXPECT_EQ(w->project(), a->getProject(1));
+            EXPECT_EQ(a->getWindow()->projectWindow(), w);
+        }
+    }
+}
+
+TEST_F(WindowCommands, PasteByKeyGoesIntoTheCurrentDatabaseWindow)
+{
+    CPolyraDatabase *a = changedDatabase("First", {"Copied"});
+    CPolyraDatabase *b = changedDatabase("Second", {});
+    main->tree()->setCurrentItem(a->getProject(0)->getTreeNode());
+    main->tree()->setFocus();
+    press(Qt::Key_C, Qt::ControlModifier);
+    activate(b);
+    b->getWindow()->ProjectList()->setFocus();
+    press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(namesIn(b), (std::vector<std::string>{"Copied"}));
+    EXPECT_EQ(namesIn(a), (std::vector<std::string>{"Copied"}));
+}
+
+} // namespace
