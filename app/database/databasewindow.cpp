@@ -321,6 +321,9 @@ void TFDatabase::buildProjects()
         ProjectViews->addWidget(view);
     }
     connect(ProjectReport->header(), &QHeaderView::sectionClicked, this, &TFDatabase::ProjectListColumnClick);
+    // The name column shows a typical project name whole.
+    ProjectReport->header()->resizeSection(
+        0, ProjectReport->fontMetrics().horizontalAdvance(QStringLiteral("Pentium 4 2000 GeForce3 Ti")) + 40);
     ProjectViews->setCurrentWidget(ProjectReport);
     layout->addWidget(ProjectViews);
     PageControl1->addTab(TabProjects, QStringLiteral("Projects"));

@@ -2,9 +2,11 @@
 
 #include <QAbstractButton>
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <cmath>
 
 ProportionalScrollBar proportionalScrollBar(int client_, int fixed_, int content_)
@@ -110,6 +112,39 @@ void TImpStringGrid::setSupressErase(bool supress_)
     supressErase = supress_;
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent, supress_);
     viewport()->setAutoFillBackground(!supress_);
+}
+
+QRect TImpStringGrid::cellArea() const
+{
+    const QAbstractItemModel *m = model();
+    if (!m || m->rowCount() == 0 || m->columnCount() == 0)
+        return {};
+    int right = 0;
+    for (int c = m->columnCount() - 1; c >= 0; --c)
+        if (!isColumnHidden(c)) {
+            right = columnViewportPosition(c) + columnWidth(c);
+            break;
+        }
+    int bottom = 0;
+    for (int r = m->rowCount() - 1; r >= 0; --r)
+        if (!isRowHidden(r)) {
+            bottom = rowViewportPosition(r) + rowHeight(r);
+            break;
+        }
+    return QRect(0, 0, std::max(0, right), std::max(0, bottom));
+}
+
+void TImpStringGrid::paintEvent(QPaintEvent *event_)
+{
+    // Without erasing, the cells paint over what was there; the viewport
+    // beyond the last column and row still needs its background.
+    if (supressErase) {
+        QPainter p(viewport());
+        const QRegion outside = event_->region().subtracted(cellArea());
+        for (const QRect &r : outside)
+            p.fillRect(r, palette().brush(QPalette::Base));
+    }
+    QTableView::paintEvent(event_);
 }
 
 const QVector<QColor> &TImpStringGrid::GetPalette()

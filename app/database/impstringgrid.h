@@ -74,9 +74,13 @@ public:
     int defaultColWidth() const { return columns->defaultSectionSize(); }
     int defaultRowHeight() const { return rows->defaultSectionSize(); }
 
+    // The part of the viewport the cells cover.
+    QRect cellArea() const;
+
 protected:
     void updateGeometries() override;
     bool eventFilter(QObject *watched_, QEvent *event_) override;
+    void paintEvent(QPaintEvent *event_) override;
 
 private:
     TGridHeader *columns;
