@@ -87,7 +87,7 @@ inline int dataVector(const std::uint8_t* data, std::size_t size)
     std::size_t sum = 0;
     for (std::size_t i = 0; i < store.getCount(); ++i) {
         const BasicData* item = store.getItem(i);
-        SCORVISTA_FUZZ_CHECK(item->type <= 4 && item->id <= 0xFFFF);
+        SCORVISTA_FUZZ_CHECK(item->type <= 4);
         touchItem(*item);
         touchStore(store, item->id);
         // The first item with an id wins.

@@ -97,7 +97,8 @@ void CBasicDatabase::reset()
 
 int CBasicDatabase::canAddProject(const CBasicProject *project_) const
 {
-    if (std::find(projects.begin(), projects.end(), project_) != projects.end())
+    if ((!nameIndex || nameIndex->mayHold(project_)) &&
+        std::find(projects.begin(), projects.end(), project_) != projects.end())
         return 1;
     if (project_->getKind() != kind)
         return 2;
@@ -144,6 +145,8 @@ int CBasicDatabase::addProject(CBasicProject *project_)
         projects[currentIndex]->setCurrent(false);
     project_->setCurrent(true);
     projects.push_back(project_);
+    if (nameIndex)
+        nameIndex->addMember(project_);
     currentIndex = getProjectCount() - 1;
     project_->setPosition(currentIndex);
     if (version == 0)
@@ -165,8 +168,10 @@ int CBasicDatabase::addProject(CBasicProject *project_)
 void CBasicDatabase::beginBulkAdd()
 {
     nameIndex = std::make_unique<CBulkNameIndex>();
-    for (CBasicProject *p : projects)
+    for (CBasicProject *p : projects) {
         nameIndex->add(p->getName());
+        nameIndex->addMember(p);
+    }
 }
 
 void CBasicDatabase::endBulkAdd()
@@ -413,41 +418,74 @@ void CBasicDatabase::updateStatistics()
                 range->setObservedMaximum(v->getValue());
         }
     } else {
-        for (int i = 1; i <= first->getCount(); ++i) {
-            const int testId = first->getEntry(i)->getRow()->id;
+        // One pass over the projects for all tests at once: each project's
+        // values are touched twice, not twice per test. Nearly every project
+        // lists the tests as the first does; its entry of a test is then
+        // taken by position instead of searched for.
+        struct Range {
+            int testId = 0;
+            int position = 1;
             double lowest = DBL_MAX, highest = -DBL_MAX;
             CBasicProject *lowestProject = nullptr, *highestProject = nullptr;
-            for (CBasicProject *p : projects) {
-                TTestValue *v = p->getTestValues() ? p->getTestValues()->findByTestId(testId) : nullptr;
+        };
+        std::vector<Range> ranges(static_cast<std::size_t>(first->getCount()));
+        for (std::size_t i = 0; i < ranges.size(); ++i) {
+            Range &r = ranges[i];
+            r.testId = first->getEntry(static_cast<int>(i) + 1)->getRow()->id;
+            const TTestValue *found = first->findByTestId(r.testId);
+            while (first->getEntry(r.position) != found)
+                ++r.position;
+        }
+        auto entryOf = [](TTestValueList &values_, bool likeFirst_, const Range &r_) {
+            return likeFirst_ ? values_.getEntry(r_.position) : values_.findByTestId(r_.testId);
+        };
+        std::vector<char> likeFirst(projects.size());
+        for (std::size_t k = 0; k < projects.size(); ++k) {
+            CBasicProject *p = projects[k];
+            TTestValueList *values = p->getTestValues();
+            if (!values)
+                continue;
+            likeFirst[k] = values->sameTests(*first);
+            for (Range &r : ranges) {
+                TTestValue *v = entryOf(*values, likeFirst[k], r);
                 if (!v)
                     continue;
                 const double value = v->getValue();
                 if (value > 0) {
-                    if (value < lowest) {
-                        lowest = value;
-                        lowestProject = p;
+                    if (value < r.lowest) {
+                        r.lowest = value;
+                        r.lowestProject = p;
                     }
-                    if (value > highest) {
-                        highest = value;
-                        highestProject = p;
+                    if (value > r.highest) {
+                        r.highest = value;
+                        r.highestProject = p;
                     }
                 }
                 v->setLowest(false);
                 v->setHighest(false);
             }
-            if (highestProject)
-                if (TDatabaseTestObject *range = testRanges->findByTestId(testId))
-                    range->setObservedMaximum(highest);
-            if (lowestProject && highestProject && lowestProject != highestProject) {
-                for (CBasicProject *p : projects) {
-                    TTestValue *v = p->getTestValues() ? p->getTestValues()->findByTestId(testId) : nullptr;
-                    if (!v)
-                        continue;
-                    if (v->getValue() == lowest)
-                        v->setLowest(true);
-                    if (v->getValue() == highest)
-                        v->setHighest(true);
-                }
+        }
+        bool marks = false;
+        for (const Range &r : ranges) {
+            if (r.highestProject)
+                if (TDatabaseTestObject *range = testRanges->findByTestId(r.testId))
+                    range->setObservedMaximum(r.highest);
+            marks = marks || (r.lowestProject && r.highestProject && r.lowestProject != r.highestProject);
+        }
+        for (std::size_t k = 0; marks && k < projects.size(); ++k) {
+            TTestValueList *values = projects[k]->getTestValues();
+            if (!values)
+                continue;
+            for (const Range &r : ranges) {
+                if (!r.lowestProject || !r.highestProject || r.lowestProject == r.highestProject)
+                    continue;
+                TTestValue *v = entryOf(*values, likeFirst[k], r);
+                if (!v)
+                    continue;
+                if (v->getValue() == r.lowest)
+                    v->setLowest(true);
+                if (v->getValue() == r.highest)
+                    v->setHighest(true);
             }
         }
     }

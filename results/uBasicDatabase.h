@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "AppServices.h"
@@ -23,9 +24,15 @@ public:
     bool contains(const std::string &name_) const;
     // The first n above number_ for which base_ + "(" + n + ")" is not taken.
     std::uint64_t firstFreeNumber(const std::string &base_, std::uint64_t number_) const;
+    // Every project the database held while the index lived, and perhaps
+    // some it no longer holds: one that was never added need not be looked
+    // for in the database's list.
+    void addMember(const CBasicProject *project_) { members.insert(project_); }
+    bool mayHold(const CBasicProject *project_) const { return members.count(project_) != 0; }
 
 private:
     std::unordered_map<std::string, int> names;
+    std::unordered_set<const CBasicProject *> members;
     // base(from + 1) up to base(to) are all taken; names are only ever added
     // while the index lives, so what was taken stays taken.
     struct Run {

@@ -4,6 +4,7 @@
 #include "uDataVector.h"
 #include "uItemMap.h"
 
+#include <algorithm>
 #include <ostream>
 #include <utility>
 
@@ -95,11 +96,23 @@ const TestRepository::Test& TestRepository::at(std::size_t index) const
     return slot(index);
 }
 
+TestRepository::Test* TestRepository::search(int number) const
+{
+    // Block by block: every load asks for each test several times.
+    for (std::size_t block = 0, start = 0; start < count; ++block, start += BlockSize) {
+        Test* records = block == 0 ? first.get() : more[block - 1].get();
+        const std::size_t n = std::min(BlockSize, count - start);
+        for (std::size_t i = 0; i < n; ++i)
+            if (records[i].number == number)
+                return &records[i];
+    }
+    return nullptr;
+}
+
 TestRepository::Test& TestRepository::find(int number)
 {
-    for (std::size_t i = 0; i < count; ++i)
-        if (slot(i).number == number)
-            return slot(i);
+    if (Test* found = search(number))
+        return *found;
     Test& record = append();
     record.number = number;
     return record;
@@ -107,10 +120,7 @@ TestRepository::Test& TestRepository::find(int number)
 
 const TestRepository::Test* TestRepository::lookup(int number) const
 {
-    for (std::size_t i = 0; i < count; ++i)
-        if (slot(i).number == number)
-            return &slot(i);
-    return nullptr;
+    return search(number);
 }
 
 void TestRepository::saveResult(ProjectFile& store, unsigned item, int number)

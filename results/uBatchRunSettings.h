@@ -104,6 +104,7 @@ private:
     static constexpr std::size_t BlockSize = 21;
 
     Test& slot(std::size_t index) const;
+    Test* search(int number) const;
     Test& append();
 
     std::unique_ptr<Test[]> first;

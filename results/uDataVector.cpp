@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -80,9 +81,41 @@ int floatToInt(double v)
 
 BasicData::BasicData(std::uint8_t type_) : type(type_), length(fixedLength(type_)) {}
 
-BasicData::~BasicData() = default;
-BasicData::BasicData(BasicData&&) noexcept = default;
-BasicData& BasicData::operator=(BasicData&&) noexcept = default;
+BasicData::~BasicData()
+{
+    release();
+}
+
+BasicData::BasicData(BasicData&& other) noexcept
+    : id(other.id), type(other.type), owned(std::exchange(other.owned, false)), length(other.length),
+      data(other.data)
+{
+    if (owned)
+        other.data = nullptr;
+}
+
+BasicData& BasicData::operator=(BasicData&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        id = other.id;
+        type = other.type;
+        owned = std::exchange(other.owned, false);
+        length = other.length;
+        data = other.data;
+        if (owned)
+            other.data = nullptr;
+    }
+    return *this;
+}
+
+void BasicData::release()
+{
+    if (owned)
+        delete[] data;
+    owned = false;
+    data = nullptr;
+}
 
 bool BasicData::getBool() const
 {
@@ -128,13 +161,11 @@ float BasicData::getFloat() const
 
 std::string BasicData::getString() const
 {
-    if (type != kString)
-        return std::string();
-    if (replaced)
-        return *replaced;
-    if (!data)
+    if (type != kString || !data)
         return std::string();
     const char* chars = reinterpret_cast<const char*>(data + 4);
+    if (owned)
+        return std::string(chars, length);
     return std::string(chars, std::find(chars, chars + length, '\0'));
 }
 
@@ -153,9 +184,7 @@ void BasicData::write(unsigned char* buffer, std::size_t& position) const
     unsigned char* out = buffer + position;
     if (isCounted(type)) {
         KVS_byteWriter::putU32(out, length, kWire);
-        if (replaced)
-            std::memcpy(out + 4, replaced->data(), length);
-        else if (data)
+        if (data)
             std::memcpy(out + 4, data + 4, length);
         else
             std::memset(out + 4, 0, length);
@@ -181,10 +210,12 @@ void BasicData::setString(const std::string& text)
         return;
     if (text.size() > std::numeric_limits<std::uint32_t>::max())
         throw Exception("String too long for an item.");
-    if (replaced)
-        *replaced = text;
-    else
-        replaced = std::make_unique<std::string>(text);
+    // Room for the length field keeps the text where a parsed string has it.
+    auto* buffer = new unsigned char[text.size() + 4];
+    std::memcpy(buffer + 4, text.data(), text.size());
+    release();
+    data = buffer;
+    owned = true;
     length = static_cast<std::uint32_t>(text.size());
 }
 
@@ -192,9 +223,9 @@ void BasicData::read(unsigned char* buffer, std::size_t& position, std::size_t e
 {
     KVS_byteReader in = regionAt(buffer, position, end);
     const std::uint32_t n = readPayload(in, type, length);
+    release();
     data = buffer + position;
     length = n;
-    replaced.reset();
     position = in.offset();
 }
 
@@ -213,31 +244,49 @@ void BasicData::writeItem(unsigned char* buffer, std::size_t& position) const
 
 namespace {
 
-// One item at the cursor of in over buffer; in moves past it only when the
-// whole item fits, and a failing item leaves the buffer as it was.
-BasicData readRecord(unsigned char* buffer, KVS_byteReader& in)
+std::uint32_t bigEndian32(const unsigned char* p)
 {
-    KVS_byteReader at = in;
-    std::uint16_t id = 0;
-    std::uint8_t type = 0;
-    if (!at.readU16(id) || !at.readU8(type))
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+// One item at position of the region buffer[0, end), position <= end;
+// position moves past it only when the whole item fits, and a failing item
+// leaves the buffer as it was. Plain index arithmetic: a store's thousands
+// of items are read on every load of a database.
+BasicData readRecord(unsigned char* buffer, std::size_t end, std::size_t& position)
+{
+    std::size_t at = position;
+    if (end - at < 3)
         pastEnd();
+    const auto id = static_cast<std::uint16_t>((buffer[at] << 8) | buffer[at + 1]);
+    const std::uint8_t type = buffer[at + 2];
+    at += 3;
     if (type > kBlock)
         throw Exception("Unknown type.");
     BasicData item(type);
     item.id = id;
 
-    unsigned char* payload = buffer + at.offset();
-    if (isSwapped(type)) {
-        // Check before touching the buffer, so a short item changes nothing.
-        std::uint32_t v = 0;
-        if (!at.peekU32(v))
+    unsigned char* payload = buffer + at;
+    if (isCounted(type)) {
+        if (end - at < 4)
             pastEnd();
-        std::memcpy(payload, &v, sizeof v);
+        const std::uint32_t n = bigEndian32(payload);
+        at += 4;
+        if (n > end - at)
+            pastEnd();
+        at += n;
+        item.length = n;
+    } else {
+        if (item.length > end - at)
+            pastEnd();
+        if (isSwapped(type)) {
+            const std::uint32_t v = bigEndian32(payload);
+            std::memcpy(payload, &v, sizeof v);
+        }
+        at += item.length;
     }
-    item.length = readPayload(at, type, item.length);
     item.data = payload;
-    in = at;
+    position = at;
     return item;
 }
 
@@ -245,21 +294,23 @@ BasicData readRecord(unsigned char* buffer, KVS_byteReader& in)
 // parse; only sizes the store, the parse itself raises on the bad one.
 std::size_t countItems(const unsigned char* buffer, std::size_t length)
 {
-    KVS_byteReader in(buffer, length, kWire);
     std::size_t count = 0;
-    while (in.remaining() > 2) {
-        std::uint8_t type = 0;
-        in.peekU8(type, 2);
-        in.skip(3);
+    std::size_t at = 0;
+    while (length - at > 2) {
+        const std::uint8_t type = buffer[at + 2];
+        at += 3;
         if (type > kBlock)
             break;
         std::uint32_t n = fixedLength(type);
         if (isCounted(type)) {
-            if (!in.readU32(n))
+            if (length - at < 4)
                 break;
+            n = bigEndian32(buffer + at);
+            at += 4;
         }
-        if (!in.skip(n))
+        if (n > length - at)
             break;
+        at += n;
         ++count;
     }
     return count;
@@ -312,13 +363,15 @@ void DataVector::setData(unsigned, const unsigned char*, unsigned) {}
 
 void DataVector::storeString(unsigned id, const std::string& text)
 {
+    if (id > 0xFFFF)
+        return;
     for (BasicData& item : items)
         if (item.id == id && item.type == kString) {
             item.setString(text);
             return;
         }
     BasicData item(kString);
-    item.id = id;
+    item.id = static_cast<std::uint16_t>(id);
     item.setString(text);
     items.push_back(std::move(item));
     indexItems();
@@ -335,11 +388,11 @@ void DataVector::parse(unsigned char* buffer, std::size_t length)
     if (!buffer && length > 0)
         throw Exception("Data not allocated");
     items.reserve(items.size() + countItems(buffer, length));
-    KVS_byteReader in(buffer, length, kWire);
+    std::size_t position = 0;
     try {
         // One or two bytes cannot hold an item: they are ignored.
-        while (in.remaining() > 2)
-            items.push_back(readRecord(buffer, in));
+        while (length - position > 2)
+            items.push_back(readRecord(buffer, length, position));
     } catch (...) {
         indexItems();
         throw;
@@ -350,15 +403,35 @@ void DataVector::parse(unsigned char* buffer, std::size_t length)
 std::unique_ptr<BasicData> DataVector::readItem(unsigned char* buffer, std::size_t& position,
                                                 std::size_t end)
 {
-    KVS_byteReader in = regionAt(buffer, position, end);
-    auto item = std::make_unique<BasicData>(readRecord(buffer, in));
-    position = in.offset();
-    return item;
+    if (!buffer || position > end)
+        pastEnd();
+    return std::make_unique<BasicData>(readRecord(buffer, end, position));
 }
 
 void DataVector::indexItems()
 {
+    firstOf.clear();
+    byId.clear();
+    std::size_t largest = 0;
+    for (const BasicData& item : items)
+        largest = std::max<std::size_t>(largest, item.id);
+    // A table by id when it takes no more room than the sorted positions would.
+    if (!items.empty() && items.size() < 0xFFFF && largest < 2 * items.size() + 256) {
+        firstOf.assign(largest + 1, 0);
+        for (std::size_t i = items.size(); i-- > 0;)
+            firstOf[items[i].id] = static_cast<std::uint16_t>(i + 1);
+        return;
+    }
     byId.resize(items.size());
+    if (items.size() <= 0x10000) {
+        // Id and position in one word sort as plain numbers, ties by position.
+        for (std::size_t i = 0; i < items.size(); ++i)
+            byId[i] = (std::uint32_t{items[i].id} << 16) | static_cast<std::uint32_t>(i);
+        std::sort(byId.begin(), byId.end());
+        for (std::uint32_t& key : byId)
+            key &= 0xFFFF;
+        return;
+    }
     for (std::size_t i = 0; i < items.size(); ++i)
         byId[i] = static_cast<std::uint32_t>(i);
     // Ties by position keep the first of an id first; std::sort needs no
@@ -370,6 +443,10 @@ void DataVector::indexItems()
 
 BasicData* DataVector::findItem(unsigned id)
 {
+    if (id > 0xFFFF)
+        return nullptr;
+    if (!firstOf.empty())
+        return id < firstOf.size() && firstOf[id] ? &items[firstOf[id] - 1u] : nullptr;
     const auto at = std::lower_bound(byId.begin(), byId.end(), id,
                                      [this](std::uint32_t i, unsigned key) { return items[i].id < key; });
     if (at == byId.end() || items[*at].id != id)

@@ -78,16 +78,26 @@ public:
     // Id, type and payload.
     void writeItem(unsigned char* buffer, std::size_t& position) const;
 
-    std::uint32_t id = 0;
+    // Ids are 16-bit on file.
+    std::uint16_t id = 0;
     std::uint8_t type = 0;
-    // Into the parsed buffer; for strings and blocks at their length field.
-    unsigned char* data = nullptr;
-    std::uint32_t length;
 
 private:
-    // Set only once a string is replaced: the text written from then on.
-    std::unique_ptr<std::string> replaced;
+    // data is a buffer of this item's own: a replaced string's text behind
+    // room for its length field, kept whole, zero bytes included.
+    bool owned = false;
+
+public:
+    std::uint32_t length;
+    // Into the parsed buffer; for strings and blocks at their length field.
+    unsigned char* data = nullptr;
+
+private:
+    void release();
 };
+
+// A store keeps thousands of items per database: every byte of one counts.
+static_assert(sizeof(BasicData) <= 16, "an item is id, type, length and one pointer");
 
 class BooleanData : public BasicData {
 public:
@@ -141,6 +151,7 @@ public:
 
     // Sets the text of the first string item with the id, or appends a new
     // string item when the store has none (a name is never lost on saving).
+    // Ids beyond 16 bits cannot be on file and are ignored.
     // An append may move the items: pointers taken before it are stale.
     void storeString(unsigned id, const std::string& text);
 
@@ -168,7 +179,10 @@ private:
 
     // File order, for saving.
     std::vector<BasicData> items;
-    // Positions in items ordered by id, then position: the first of an id
-    // is found by a binary search.
+    // Where ids are few and small, as on every benchmark file: position + 1
+    // of the first item of each id, 0 for none.
+    std::vector<std::uint16_t> firstOf;
+    // Otherwise positions in items ordered by id, then position: the first
+    // of an id is found by a binary search.
     std::vector<std::uint32_t> byId;
 };

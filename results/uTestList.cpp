@@ -243,6 +243,11 @@ std::string TTestValue::getText() const
 
 TTestValueList::TTestValueList(const TTestList &tests_)
 {
+    // Every project has one of these: sized once, without spare room.
+    std::size_t tests = 0;
+    for (int position = 1; position <= tests_.getCount(); ++position)
+        tests += tests_.getItem(position)->kind == tkTest;
+    entries.reserve(tests);
     for (int position = 1; position <= tests_.getCount(); ++position) {
         const TTestListItem *item = tests_.getItem(position);
         if (item->kind == tkTest)
@@ -288,6 +293,16 @@ const TTestValue *TTestValueList::findByTestId(int id) const
 TTestValue *TTestValueList::findByTestId(int id)
 {
     return const_cast<TTestValue *>(std::as_const(*this).findByTestId(id));
+}
+
+bool TTestValueList::sameTests(const TTestValueList &other) const
+{
+    if (entries.size() != other.entries.size())
+        return false;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].getRow() != other.entries[i].getRow())
+            return false;
+    return true;
 }
 
 void TDatabaseTestObject::clear()

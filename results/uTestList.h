@@ -185,6 +185,9 @@ public:
     const TTestValue *findByRow(const TestTableRow *row) const;
     TTestValue *findByTestId(int id);
     const TTestValue *findByTestId(int id) const;
+    // Both lists hold the same tests in the same order: a search finds its
+    // entry at the same position in either.
+    bool sameTests(const TTestValueList &other) const;
 
 private:
     std::vector<TTestValue> entries;

@@ -5,13 +5,20 @@
 KVS_streamInputBase &KVS_streamInputBase::operator>>(std::string &string_)
 {
     string_.clear();
-    char c;
-    *this >> c;
-    while (c != 0) {
-        string_.push_back(c);
-        *this >> c;
-    }
+    readUntilZero(string_, UINT64_MAX);
     return *this;
+}
+
+bool KVS_streamInputBase::readUntilZero(std::string &string_, std::uint64_t limit_)
+{
+    for (std::uint64_t i = 0; i < limit_; ++i) {
+        char c;
+        *this >> c;
+        if (c == 0)
+            return true;
+        string_.push_back(c);
+    }
+    return false;
 }
 
 KVS_streamOutputBase &KVS_streamOutputBase::operator<<(const char *string_)

@@ -76,6 +76,23 @@ void KVS_streamInputMemory::readTyped(T *string_, unsigned units_)
 KVS_STREAM_SCALARS(KVS_X)
 #undef KVS_X
 
+bool KVS_streamInputMemory::readUntilZero(std::string &string_, std::uint64_t limit_)
+{
+    const unsigned span = limit_ < remaining ? static_cast<unsigned>(limit_) : remaining;
+    const void *zero = span ? std::memchr(cursor, 0, span) : nullptr;
+    const unsigned chars = zero ? static_cast<unsigned>(static_cast<const unsigned char *>(zero) - cursor) : span;
+    if (chars)
+        string_.append(reinterpret_cast<const char *>(cursor), chars);
+    const unsigned taken = zero ? chars + 1 : chars;
+    cursor += taken;
+    remaining -= taken;
+    if (zero)
+        return true;
+    if (limit_ > span)
+        throw KVS_exceptionStreamUnderflow(0, inputContext, inputRead);
+    return false;
+}
+
 void KVS_streamInputMemory::skip(unsigned bytes_)
 {
     if (bytes_ > remaining) {

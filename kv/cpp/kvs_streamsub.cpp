@@ -1,8 +1,10 @@
 #include "kvs_streamsub.h"
 
 #include <cstdint>
+#include <typeinfo>
 
 #include "kvs_byteorder.h"
+#include "kvs_streammemory.h"
 
 namespace {
 const char *const subContext = "KVS_streamInputSub";
@@ -15,6 +17,8 @@ KVS_streamInputSub::KVS_streamInputSub(KVS_streamInputBase *base_, unsigned boun
 {
     if (!base_)
         throw KVS_exceptionZeroPointer(subContext, "KVS_streamInputSub(KVS_streamInputBase *base_, unsigned bound_)");
+    if (typeid(*base_) == typeid(KVS_streamInputMemory))
+        memoryBase = static_cast<KVS_streamInputMemory *>(base_);
 }
 
 KVS_streamInputSub::~KVS_streamInputSub()
@@ -51,7 +55,10 @@ void KVS_streamInputSub::readTyped(T *string_, unsigned units_)
     const std::uint64_t bytes = std::uint64_t(units_) * size;
     if (bytes <= remaining) {
         remaining -= static_cast<unsigned>(bytes);
-        base->readStr(string_, units_);
+        if (memoryBase)
+            memoryBase->KVS_streamInputMemory::readStr(string_, units_);
+        else
+            base->readStr(string_, units_);
         return;
     }
     // Take the whole units that still fit, then report how many.
@@ -69,6 +76,25 @@ void KVS_streamInputSub::readTyped(T *string_, unsigned units_)
     }
 KVS_STREAM_SCALARS(KVS_X)
 #undef KVS_X
+
+bool KVS_streamInputSub::readUntilZero(std::string &string_, std::uint64_t limit_)
+{
+    const unsigned span = limit_ < remaining ? static_cast<unsigned>(limit_) : remaining;
+    const std::size_t before = string_.size();
+    bool found = false;
+    try {
+        found = base->readUntilZero(string_, span);
+    } catch (...) {
+        // The char the base could not give was counted before it was asked for.
+        const std::size_t asked = string_.size() - before + 1;
+        remaining -= asked < span ? static_cast<unsigned>(asked) : span;
+        throw;
+    }
+    remaining -= static_cast<unsigned>(string_.size() - before) + (found ? 1 : 0);
+    if (!found && limit_ > span)
+        throw KVS_exceptionStreamUnderflow(0, subContext, subRead);
+    return found;
+}
 
 void KVS_streamInputSub::skip(unsigned bytes_)
 {

@@ -1,6 +1,7 @@
 #ifndef KVS_STREAM_H
 #define KVS_STREAM_H
 
+#include <cstdint>
 #include <string>
 
 #include "kvs_exception.h"
@@ -35,6 +36,13 @@ public:
 
     // Reads up to and including a 0 byte; the 0 is not stored.
     virtual KVS_streamInputBase &operator>>(std::string &string_);
+
+    // Appends the bytes before the first 0 among the next limit_ bytes and
+    // takes them and the 0: true. Without a 0 among them all limit_ are
+    // taken: false. A stream that ends first takes what it has and raises
+    // what a read of one more char would. The default reads char by char;
+    // streams over memory find the 0 in one go.
+    virtual bool readUntilZero(std::string &string_, std::uint64_t limit_);
 
 #define KVS_X(T) virtual void readStr(T *string_, unsigned units_ = 1) = 0;
     KVS_STREAM_SCALARS(KVS_X)

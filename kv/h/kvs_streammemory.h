@@ -21,6 +21,7 @@ public:
 #undef KVS_X
 
     void skip(unsigned bytes_) override;
+    bool readUntilZero(std::string &string_, std::uint64_t limit_) override;
 
     unsigned getRemaining() const { return remaining; }
 

@@ -3,6 +3,8 @@
 
 #include "kvs_stream.h"
 
+class KVS_streamInputMemory;
+
 // Limits reading from another stream to a bound, one chunk of it. Releasing
 // the sub-stream skips what the bound still holds, so the base is left at the
 // end of the chunk.
@@ -16,11 +18,22 @@ public:
     bool close() override;
     bool open() override;
 
+    using KVS_streamInputBase::operator>>;
+#define KVS_X(T)                                                                                   \
+    KVS_streamInputBase &operator>>(T &value_) override                                           \
+    {                                                                                              \
+        readTyped(&value_, 1);                                                                     \
+        return *this;                                                                              \
+    }
+    KVS_STREAM_SCALARS(KVS_X)
+#undef KVS_X
+
 #define KVS_X(T) void readStr(T *string_, unsigned units_ = 1) override;
     KVS_STREAM_SCALARS(KVS_X)
 #undef KVS_X
 
     void skip(unsigned bytes_) override;
+    bool readUntilZero(std::string &string_, std::uint64_t limit_) override;
 
     unsigned getRemaining() const { return remaining; }
 
@@ -29,6 +42,9 @@ private:
     void readTyped(T *string_, unsigned units_);
 
     KVS_streamInputBase *base;
+    // The base when it is a plain memory stream, read without a virtual
+    // call: a model's thousands of values come through here.
+    KVS_streamInputMemory *memoryBase = nullptr;
     unsigned openCount;
     unsigned remaining;
 };

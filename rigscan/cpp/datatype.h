@@ -101,6 +101,8 @@ public:
     void read(KVS_streamInputBase &in_) override;
 
     void set(const std::string &value_) { value = value_; }
+    // Every record's reset empties its texts: without a temporary string.
+    void clear() { value.clear(); }
     const std::string &get() const { return value; }
 
 private:

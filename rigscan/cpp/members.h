@@ -85,7 +85,7 @@ public:
     void visit(M &member_, const char *label_, unsigned state_)
     {
         if constexpr (std::is_base_of_v<String, M>)
-            member_.set("");
+            member_.clear();
         else if constexpr (std::is_base_of_v<Version, M>)
             member_.set(0, 0, nullptr);
         else if constexpr (std::is_base_of_v<Capacity, M> || std::is_base_of_v<Frequency, M>)

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "kvs_streammemory.h"
@@ -203,6 +205,84 @@ TEST(SubStream, BoundedReadTakesWholeUnitsThenUnderflows)
     EXPECT_EQ(two[0], 1);
     EXPECT_EQ(sub.getRemaining(), 2u);
     EXPECT_EQ(base.getRemaining(), 8u);
+}
+
+// Hands a memory stream on one read at a time, so a text is read through
+// it char by char: the reference for the streams that find the 0 in one go.
+class CharByChar : public KVS_streamInputBase {
+public:
+    explicit CharByChar(KVS_streamInputMemory &memory_) : memory(memory_) {}
+    bool close() override { return memory.close(); }
+    bool open() override { return memory.open(); }
+#define KVS_X(T)                                                                                   \
+    void readStr(T *string_, unsigned units_) override { memory.readStr(string_, units_); }
+    KVS_STREAM_SCALARS(KVS_X)
+#undef KVS_X
+    void skip(unsigned bytes_) override { memory.skip(bytes_); }
+
+private:
+    KVS_streamInputMemory &memory;
+};
+
+// What one text read through two nested chunks gives and leaves behind.
+struct TextRead {
+    std::string text;
+    std::string underflowOf; // the stream that ran out; empty when none did
+    unsigned inner, outer, base;
+
+    bool operator==(const TextRead &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const TextRead &r)
+{
+    return out << '"' << r.text << "\" underflow of '" << r.underflowOf << "' left " << r.inner << '/' << r.outer
+               << '/' << r.base;
+}
+
+TextRead readText(const Bytes &data, unsigned outerBound, unsigned innerBound, bool charByChar)
+{
+    KVS_streamInputMemory memory(data.data(), static_cast<unsigned>(data.size()));
+    CharByChar slow(memory);
+    KVS_streamInputSub outer(charByChar ? static_cast<KVS_streamInputBase *>(&slow) : &memory, outerBound);
+    KVS_streamInputSub inner(&outer, innerBound);
+    TextRead r;
+    r.text = "old";
+    try {
+        inner >> r.text;
+    } catch (const KVS_exceptionStreamUnderflow &e) {
+        EXPECT_EQ(e.getCount(), 0u);
+        r.underflowOf = e.getContext();
+    }
+    r.inner = inner.getRemaining();
+    r.outer = outer.getRemaining();
+    r.base = memory.getRemaining();
+    return r;
+}
+
+TEST(SubStream, TextsStopAtTheZeroTheBoundOrTheEndAsCharByChar)
+{
+    const Bytes abc = {'a', 'b', 'c', 0, 'x'};
+    const Bytes open = {'a', 'b', 'c', 'd'};
+    struct Case {
+        const char *name;
+        Bytes data;
+        unsigned outer, inner;
+        TextRead expected;
+    } cases[] = {
+        {"zero inside both bounds", abc, 5, 5, {"abc", "", 1, 1, 1}},
+        {"zero is the chunk's last byte", abc, 5, 4, {"abc", "", 0, 1, 1}},
+        {"empty text", {0, 'a'}, 2, 2, {"", "", 1, 1, 1}},
+        {"inner bound before the zero", abc, 5, 2, {"ab", "KVS_streamInputSub", 0, 3, 3}},
+        {"outer bound before the zero", abc, 3, 5, {"abc", "KVS_streamInputSub", 1, 0, 2}},
+        {"data ends before the zero", open, 9, 9, {"abcd", "KVS_streamInputMemory", 4, 4, 0}},
+        {"empty chunk", abc, 0, 0, {"", "KVS_streamInputSub", 0, 0, 5}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const TextRead reference = readText(c.data, c.outer, c.inner, true);
+        EXPECT_EQ(reference, c.expected);
+        EXPECT_EQ(readText(c.data, c.outer, c.inner, false), reference);
+    }
 }
 
 TEST(SubStream, SkipBeyondTheBoundAndCloseLeaveTheBaseAtTheChunkEnd)

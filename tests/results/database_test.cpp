@@ -77,6 +77,30 @@ Bytes recordOf(const std::string &name, bool hidden = false)
     return image::build(image::basicItems(name), o);
 }
 
+// A bulk add does not search the list for every project it adds; it must
+// still refuse one that is already in.
+TEST_F(Databases, BulkAddRefusesProjectsAlreadyIn)
+{
+    CPolyraDatabase db;
+    CPolyraProject *before = project("Before");
+    ASSERT_EQ(db.addProject(before), 0);
+    CPolyraProject *added = project("Added");
+    CPolyraProject *removed = project("Removed");
+    db.beginBulkAdd();
+    EXPECT_EQ(db.addProject(before), 1);
+    EXPECT_EQ(db.addProject(added), 0);
+    EXPECT_EQ(db.addProject(added), 1);
+    EXPECT_EQ(db.addProject(removed), 0);
+    db.removeProject(removed);
+    EXPECT_EQ(db.addProject(removed), 0) << "taken out and added again";
+    db.endBulkAdd();
+    ASSERT_EQ(db.getProjectCount(), 3);
+    EXPECT_EQ(db.getProject(0), before);
+    EXPECT_EQ(db.getProject(1), added);
+    EXPECT_EQ(db.getProject(2), removed);
+    EXPECT_EQ(db.addProject(added), 1);
+}
+
 TEST_F(Databases, AddingRemovingAndOwnership)
 {
     CPolyraDatabase a, b;

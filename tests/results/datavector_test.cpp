@@ -82,20 +82,28 @@ TEST(DataVectorGetters, FirstOfRepeatedIdsWins)
 
 // Lookups go through an index by id; it must give the first in file order
 // whatever order the ids come in.
+// Small ids are indexed by a table, far-apart ones by sorted positions:
+// both must give the first of each id.
 TEST(DataVectorGetters, FindsTheFirstOfEachIdInAnyOrder)
 {
-    const unsigned ids[] = {40, 3, 17, 3, 0xFFFF, 0, 17, 40, 1};
-    Bytes region;
-    for (std::size_t i = 0; i < std::size(ids); ++i)
-        region = cat({region, intItem(static_cast<std::uint16_t>(ids[i]), static_cast<std::int32_t>(i))});
-    Parsed p(region);
-    for (std::size_t i = 0; i < std::size(ids); ++i) {
-        const std::size_t first = static_cast<std::size_t>(std::find(ids, ids + i + 1, ids[i]) - ids);
-        EXPECT_EQ(p.store.findItem(ids[i]), p.store.getItem(first)) << ids[i];
-        EXPECT_EQ(p.store.getInt(ids[i]), static_cast<int>(first));
+    const std::vector<std::vector<unsigned>> idLists = {
+        {40, 3, 17, 3, 0xFFFF, 0, 17, 40, 1},
+        {40, 3, 17, 3, 255, 0, 17, 40, 1},
+    };
+    for (const std::vector<unsigned>& ids : idLists) {
+        SCOPED_TRACE(ids[4]);
+        Bytes region;
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            region = cat({region, intItem(static_cast<std::uint16_t>(ids[i]), static_cast<std::int32_t>(i))});
+        Parsed p(region);
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const auto first = static_cast<std::size_t>(std::find(ids.begin(), ids.end(), ids[i]) - ids.begin());
+            EXPECT_EQ(p.store.findItem(ids[i]), p.store.getItem(first)) << ids[i];
+            EXPECT_EQ(p.store.getInt(ids[i]), static_cast<int>(first));
+        }
+        for (unsigned absent : {2u, 4u, 39u, 41u, 254u, 256u, 0xFFFEu, 0x10000u})
+            EXPECT_EQ(p.store.findItem(absent), nullptr) << absent;
     }
-    for (unsigned absent : {2u, 4u, 39u, 41u, 0xFFFEu, 0x10000u})
-        EXPECT_EQ(p.store.findItem(absent), nullptr) << absent;
 }
 
 TEST(DataVectorGetters, BooleanIsTrueOnlyForOne)
@@ -321,6 +329,33 @@ TEST(StringItems, SetStringReplacesLengthAndCharacters)
         EXPECT_EQ(again.store.getString(0), c.replacement);
         EXPECT_EQ(again.store.getInt(4), -9);
     }
+}
+
+// A replaced text is the item's own: it keeps its zero bytes until saved,
+// and it survives the store moving its items to make room for another.
+TEST(StringItems, ReplacedTextIsKeptWholeAndMovesWithTheStore)
+{
+    Parsed p(cat({stringItem(0, "old"), intItem(4, 1)}));
+    const std::string zeros("a\0b", 3);
+    p.store.setString(0, zeros);
+    EXPECT_EQ(p.store.getString(0), zeros);
+    p.store.storeString(1, "added");
+    p.store.storeString(2, "again");
+    EXPECT_EQ(p.store.getString(0), zeros);
+    EXPECT_EQ(p.store.getString(1), "added");
+    const Bytes image = p.serialise();
+    EXPECT_EQ(image, cat({stringItem(0, zeros), intItem(4, 1), stringItem(1, "added"), stringItem(2, "again")}));
+    Parsed again(image);
+    EXPECT_EQ(again.store.getString(0), "a") << "a text read from file stops at its zero byte";
+}
+
+TEST(StringItems, StoreStringIgnoresIdsBeyondSixteenBits)
+{
+    Parsed p(kAllFive);
+    p.store.storeString(0x10000, "never on file");
+    EXPECT_EQ(p.store.getCount(), 5u);
+    EXPECT_EQ(p.store.getString(0), "Project A");
+    EXPECT_EQ(p.serialise(), kAllFive);
 }
 
 TEST(StringItems, SetStringLeavesOtherItemsAndAbsentIdsAlone)
