@@ -8,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QStaticText>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTimer>
@@ -74,13 +76,23 @@ void drawEdge(QPainter &canvas_, const QRect &rect_, bool etched_, const QPalett
 {
     const QColor light = palette_.color(QPalette::Light);
     const QColor dark = palette_.color(QPalette::Dark);
+    // One-pixel lines as filled rectangles: the same pixels without the
+    // stroker's cost, which every cell pays.
     auto frame = [&](const QRect &r, const QColor &topLeft, const QColor &bottomRight) {
-        canvas_.setPen(topLeft);
-        canvas_.drawLine(r.topLeft(), r.topRight());
-        canvas_.drawLine(r.topLeft(), r.bottomLeft());
-        canvas_.setPen(bottomRight);
-        canvas_.drawLine(r.bottomLeft(), r.bottomRight());
-        canvas_.drawLine(r.topRight(), r.bottomRight());
+        if (r.width() <= 0 || r.height() <= 0) {
+            // Narrower than a pixel: the lines run backwards, as drawn.
+            canvas_.setPen(topLeft);
+            canvas_.drawLine(r.topLeft(), r.topRight());
+            canvas_.drawLine(r.topLeft(), r.bottomLeft());
+            canvas_.setPen(bottomRight);
+            canvas_.drawLine(r.bottomLeft(), r.bottomRight());
+            canvas_.drawLine(r.topRight(), r.bottomRight());
+            return;
+        }
+        canvas_.fillRect(QRect(r.left(), r.top(), r.width(), 1), topLeft);
+        canvas_.fillRect(QRect(r.left(), r.top(), 1, r.height()), topLeft);
+        canvas_.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
+        canvas_.fillRect(QRect(r.right(), r.top(), 1, r.height()), bottomRight);
     };
     if (etched_) {
         frame(rect_, dark, light);
@@ -152,6 +164,7 @@ TFDatabase::TFDatabase(QWidget *owner_, CBasicDatabase *database_) : TFDataViewF
     setObjectName(QStringLiteral("FDatabase"));
     if (shownDatabase)
         shownDatabase->setWindow(this);
+    cellFont = gridFont();
     headerFont = gridFont();
     // 15 points at the 96 dpi the layout was made for.
     headerFont.setPixelSize(20);
@@ -526,7 +539,7 @@ void TFDatabase::EDescriptionChange()
 
 int TFDatabase::wrappedHeight(const QString &text_, int width_) const
 {
-    const QFontMetrics metrics(gridFont());
+    const QFontMetrics metrics(cellFont);
     return metrics.boundingRect(QRect(0, 0, std::max(1, width_), 1 << 20), Qt::AlignHCenter | Qt::TextWordWrap, text_).height();
 }
 
@@ -637,29 +650,73 @@ void TFDatabase::fitRow(int row_)
     if (item->kind == tkRenderingPipeline || item->kind == tkRenderingPlatform) {
         int tallest = 0;
         TGridHeader *header = DbGrid->columnHeader();
+        // Projects of one rig share their texts: each text and width is
+        // wrapped once.
+        QHash<QPair<QString, int>, int> measured;
         for (int c = 0; c < grid->columnCount(); ++c) {
             CBasicProject *p = grid->project(c);
             const int width = header->isSectionHidden(c) ? 0 : header->sectionSize(c);
             if (!p || p->isHidden() || width <= 4)
                 continue;
-            tallest = std::max(tallest, wrappedHeight(grid->cellText(item, p), width));
+            const QPair<QString, int> key(grid->cellText(item, p), width);
+            auto it = measured.constFind(key);
+            if (it == measured.constEnd())
+                it = measured.insert(key, wrappedHeight(key.first, width));
+            tallest = std::max(tallest, *it);
         }
         height = std::max(height, tallest + 6);
     }
     DbGrid->rowHeader()->resizeSection(row_, height);
 }
 
+const QStaticText *TFDatabase::laidOutText(const QString &text_)
+{
+    // Texts that drawText would treat specially keep going through it.
+    for (const QChar c : text_)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return nullptr;
+    auto it = laidOut.find(text_);
+    if (it == laidOut.end()) {
+        // The texts of a few screens; a database of many distinct values
+        // starts again rather than growing without end.
+        if (laidOut.size() >= 4096)
+            laidOut.clear();
+        QStaticText laid(text_);
+        laid.setTextFormat(Qt::PlainText);
+        laid.setPerformanceHint(QStaticText::AggressiveCaching);
+        laid.prepare(QTransform(), cellFont);
+        it = laidOut.insert(text_, laid);
+    }
+    return &*it;
+}
+
 void TFDatabase::DbGridDrawCell(QPainter &canvas_, int column_, int row_, const QRect &rect_, bool selected_)
 {
     const QPalette &colours = DbGrid->palette();
     const QColor face = colours.color(QPalette::Button);
-    canvas_.setFont(gridFont());
+    // The grid's painters start in the grid font; setting it again costs a
+    // font resolve per cell.
+    if (canvas_.font() != cellFont)
+        canvas_.setFont(cellFont);
     canvas_.setPen(colours.color(QPalette::ButtonText));
     const int left = rect_.left();
     const int top = rect_.top();
     auto textAt = [&](int x, int y, const QString &text) {
-        canvas_.drawText(QRect(x, y, std::max(0, rect_.right() - x), std::max(0, rect_.bottom() - y + 1)),
-                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+        const QRect box(x, y, std::max(0, rect_.right() - x), std::max(0, rect_.bottom() - y + 1));
+        const QStaticText *laid = canvas_.font() == cellFont ? laidOutText(text) : nullptr;
+        if (!laid) {
+            canvas_.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+            return;
+        }
+        // Clipped to the box only when the text passes it, as drawText does.
+        const bool passes = !QRectF(box).contains(QRectF(QPointF(x, y), laid->size()));
+        if (passes) {
+            canvas_.save();
+            canvas_.setClipRect(box, Qt::IntersectClip);
+        }
+        canvas_.drawStaticText(QPointF(x, y), *laid);
+        if (passes)
+            canvas_.restore();
     };
     auto wrapped = [&](const QString &text) {
         canvas_.drawText(QRect(left + 2, top + 2, rect_.width() - 3, rect_.height() - 3),
@@ -669,7 +726,7 @@ void TFDatabase::DbGridDrawCell(QPainter &canvas_, int column_, int row_, const 
         canvas_.fillRect(rect_, face);
         canvas_.setFont(headerFont);
         textAt(left + 3, top + 5, QStringLiteral("Test"));
-        canvas_.setFont(gridFont());
+        canvas_.setFont(cellFont);
         textAt(left + 12, top + 31, QStringLiteral("Lowest Score"));
         textAt(left + 12, top + 47, QStringLiteral("Highest Score"));
         fillTriangle(canvas_, lowestColour, {left + 8, top + 31}, {left + 3, top + 31}, {left + 8, top + 36});

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
+#include <QStaticText>
 #include <QPointer>
 #include <unordered_set>
 #include <vector>
@@ -147,6 +149,11 @@ private:
 
     CBasicDatabase *shownDatabase = nullptr;
     QFont headerFont;
+    // The grid's one font, made once.
+    QFont cellFont;
+    // One-line cell texts laid out once, by text.
+    QHash<QString, QStaticText> laidOut;
+    const QStaticText *laidOutText(const QString &text_);
     CBasicProject *baseProject = nullptr;
     QPointer<TFProject> shownProjectWindow;
     int sortColumn = 0;

@@ -43,12 +43,11 @@ void TGridHeader::setExtent(int extent_)
 
 QSize TGridHeader::sizeHint() const
 {
-    QSize hint = QHeaderView::sizeHint();
+    // Only the extent counts, and it is set: the base class would measure up
+    // to 200 sections' texts every time the header data changes.
     if (orientation() == Qt::Horizontal)
-        hint.setHeight(fixedExtent);
-    else
-        hint.setWidth(fixedExtent);
-    return hint;
+        return QSize(defaultSectionSize(), fixedExtent);
+    return QSize(fixedExtent, defaultSectionSize());
 }
 
 void TGridHeader::paintSection(QPainter *painter_, const QRect &rect_, int logicalIndex_) const
