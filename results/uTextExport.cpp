@@ -1,15 +1,17 @@
 #include "uTextExport.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <memory>
+#include <string_view>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "FileUtil.h"
 #include "FormatFloat.h"
-#include "kvs_streammemory.h"
-#include "kvs_streamsub.h"
+#include "kvs_byteorder.h"
 #include "layout.h"
 #include "testcatalogue.h"
 #include "textutil.h"
@@ -79,9 +81,7 @@ std::string codeText(int v_, std::initializer_list<const char *> texts_)
     return std::to_string(v_);
 }
 
-} // namespace
-
-const char *TextProjectFileImpl::itemLabel(unsigned id_)
+const char *labelOf(unsigned id_)
 {
     switch (id_) {
     case ItemId::Name: return "Name";
@@ -111,32 +111,169 @@ const char *TextProjectFileImpl::itemLabel(unsigned id_)
     return test ? test->exportLabel : "";
 }
 
+struct ItemText {
+    const char *label;
+    Section section;
+};
+
+// Label and section of an id, looked up in a table made once: a save asks
+// for every item it writes, most of which have no label.
+ItemText itemText(unsigned id_)
+{
+    static const auto table = [] {
+        std::array<ItemText, 256> t{};
+        for (unsigned id = 0; id < t.size(); ++id)
+            t[id] = {labelOf(id), sectionOf(id)};
+        return t;
+    }();
+    return id_ < table.size() ? table[id_] : ItemText{labelOf(id_), sectionOf(id_)};
+}
+
+// Collects a rendering in a string that grows as it goes, so the tree is
+// rendered once instead of once to size it and once to write it. Zero bytes
+// are dropped unless kept.
+class StringOutput : public KVS_streamOutputBase {
+public:
+    StringOutput(std::string &out_, bool keepZeros_) : out(out_), keepZeros(keepZeros_) {}
+
+    bool close() override
+    {
+        KVS_closeCount(openCount);
+        return openCount != 0;
+    }
+    bool open() override { return KVS_openCount(openCount); }
+
+    // Every piece of the rendering comes this way; the length is taken once.
+    KVS_streamOutputBase &operator<<(const char *string_) override
+    {
+        if (!string_)
+            throw KVS_exceptionZeroPointer("StringOutput", "operator<<(const char *string_)");
+        out.append(string_);
+        if (keepZeros)
+            out.push_back('\0');
+        return *this;
+    }
+    using KVS_streamOutputBase::operator<<;
+
+    void writeStr(const char *string_, unsigned units_) override
+    {
+        if (!string_)
+            throw KVS_exceptionZeroPointer("StringOutput", "writeStr(const char *string_, unsigned units_)");
+        append(string_, units_);
+    }
+#define KVS_X(T)                                                                                   \
+    void writeStr(const T *string_, unsigned units_) override { writeTyped(string_, units_); }
+    KVS_X(unsigned char)
+    KVS_X(short)
+    KVS_X(unsigned short)
+    KVS_X(int)
+    KVS_X(unsigned)
+    KVS_X(long)
+    KVS_X(unsigned long)
+    KVS_X(float)
+    KVS_X(double)
+#undef KVS_X
+
+private:
+    void append(const char *p_, std::size_t n_)
+    {
+        if (keepZeros) {
+            out.append(p_, n_);
+            return;
+        }
+        const char *end = p_ + n_;
+        while (p_ < end) {
+            const void *zero = std::memchr(p_, 0, static_cast<std::size_t>(end - p_));
+            const char *stop = zero ? static_cast<const char *>(zero) : end;
+            out.append(p_, static_cast<std::size_t>(stop - p_));
+            p_ = stop + (zero ? 1 : 0);
+        }
+    }
+
+    template <class T>
+    void writeTyped(const T *values_, unsigned units_)
+    {
+        if (!values_)
+            throw KVS_exceptionZeroPointer("StringOutput", "writeStr(const T *string_, unsigned units_)");
+        unsigned char bytes[8];
+        for (unsigned i = 0; i < units_; ++i) {
+            KVS_encodeLE<T>(values_[i], bytes);
+            append(reinterpret_cast<const char *>(bytes), KVS_wireSize<T>());
+        }
+    }
+
+    std::string &out;
+    bool keepZeros;
+    unsigned openCount = 1;
+};
+
+// The tree of the project's system information as text, or nothing without one.
+std::string renderSystemInfo(const CPolyraProject &project_, bool keepZeros_)
+{
+    std::string text;
+    const CSystemInfo *info = project_.getSystemInfo();
+    if (!info)
+        return text;
+    // Only this rendering leaves the AGP record out; the guard puts the
+    // switch back also when the rendering throws.
+    SwitchGuard rendering(textExport, true);
+    const std::unique_ptr<SystemInfoTree> tree = info->readTree();
+    // A machine's text is a few kilobytes: start there rather than grow to it.
+    text.reserve(8192);
+    StringOutput out(text, keepZeros_);
+    unsigned char state = 0;
+    SystemInfoTextAdapter::StreamOutput writing(&out, &state);
+    writing << static_cast<const BaseContainer &>(tree->root);
+    return text;
+}
+
+} // namespace
+
+const char *TextProjectFileImpl::itemLabel(unsigned id_)
+{
+    return itemText(id_).label;
+}
+
 bool TextProjectFileImpl::getBool(unsigned) const { return false; }
 int TextProjectFileImpl::getInt(unsigned) const { return 0; }
 float TextProjectFileImpl::getFloat(unsigned) const { return 0.0f; }
 std::string TextProjectFileImpl::getString(unsigned) const { return std::string(); }
 const unsigned char *TextProjectFileImpl::getData(unsigned, unsigned &) const { return nullptr; }
 
-void TextProjectFileImpl::addEntry(unsigned id_, const Entry &entry_)
+std::vector<TextProjectFileImpl::Entry> *TextProjectFileImpl::sectionEntries(unsigned id_)
 {
-    switch (sectionOf(id_)) {
-    case Section::Project: project.push_back(entry_); break;
-    case Section::Display: display.push_back(entry_); break;
-    case Section::Options: options.push_back(entry_); break;
-    case Section::Results: results.push_back(entry_); break;
+    switch (itemText(id_).section) {
+    case Section::Project: return &project;
+    case Section::Display: return &display;
+    case Section::Options: return &options;
+    case Section::Results: return &results;
     case Section::None: break;
     }
+    return nullptr;
+}
+
+void TextProjectFileImpl::addEntry(unsigned id_, const Entry &entry_)
+{
+    if (std::vector<Entry> *entries = sectionEntries(id_))
+        entries->push_back(entry_);
+}
+
+void TextProjectFileImpl::add(unsigned id_, const char *label_, std::string &&value_)
+{
+    if (std::vector<Entry> *entries = sectionEntries(id_))
+        entries->push_back({label_, std::move(value_)});
 }
 
 void TextProjectFileImpl::setBool(unsigned id, bool value)
 {
-    if (*itemLabel(id))
-        addEntry(id, {itemLabel(id), value ? "Yes" : "No"});
+    if (const char *label = itemLabel(id); *label)
+        add(id, label, value ? "Yes" : "No");
 }
 
 void TextProjectFileImpl::setInt(unsigned id, int v)
 {
-    if (!*itemLabel(id))
+    const char *label = itemLabel(id);
+    if (!*label)
         return;
     std::string text;
     switch (id) {
@@ -152,33 +289,37 @@ void TextProjectFileImpl::setInt(unsigned id, int v)
     case ItemId::DetailLevel: text = codeText(v, {"Low", "High"}); break;
     default: text = std::to_string(v); break;
     }
-    addEntry(id, {itemLabel(id), text});
+    add(id, label, std::move(text));
 }
 
 void TextProjectFileImpl::setFloat(unsigned id, float value)
 {
-    if (!*itemLabel(id))
+    const char *label = itemLabel(id);
+    if (!*label)
         return;
     const double v = value;
     std::string text;
     const BenchmarkTest *test = exportedResult(id);
     if (test && test->isTest()) {
-        if (v >= 0)
-            text = formatFloat("0.0", shortestDecimal(value)) + " " + unitNames(test->unit).textExport;
-        else if (v > -2)
+        if (v >= 0) {
+            text = formatFloat("0.0", shortestDecimal(value));
+            text += ' ';
+            text += unitNames(test->unit).textExport;
+        } else if (v > -2) {
             text = "N/A";
-        else
+        } else {
             text = "Not supported by hardware";
+        }
     } else {
         text = fixed(v, 6);
     }
-    addEntry(id, {itemLabel(id), text});
+    add(id, label, std::move(text));
 }
 
 void TextProjectFileImpl::setString(unsigned id, const std::string &text)
 {
-    if (*itemLabel(id))
-        addEntry(id, {itemLabel(id), text});
+    if (const char *label = itemLabel(id); *label)
+        add(id, label, std::string(text));
 }
 
 void TextProjectFileImpl::setData(unsigned id, const unsigned char *data, unsigned length)
@@ -186,28 +327,47 @@ void TextProjectFileImpl::setData(unsigned id, const unsigned char *data, unsign
     if (id != ItemId::SystemInfo)
         return;
     systemInfoText.clear();
-    for (unsigned i = 0; data && i < length; ++i)
-        if (data[i] != 0)
-            systemInfoText.push_back(static_cast<char>(data[i]));
+    if (!data)
+        return;
+    const char *p = reinterpret_cast<const char *>(data);
+    const char *end = p + length;
+    systemInfoText.reserve(length);
+    while (p < end) {
+        const void *zero = std::memchr(p, 0, static_cast<std::size_t>(end - p));
+        const char *stop = zero ? static_cast<const char *>(zero) : end;
+        systemInfoText.append(p, static_cast<std::size_t>(stop - p));
+        p = stop + (zero ? 1 : 0);
+    }
 }
 
 std::string TextProjectFileImpl::text() const
 {
-    std::string out = "POLYRA2001 PROJECT FILE";
-    out += crlf;
-    out += crlf;
-    const std::pair<const char *, const std::vector<Entry> *> sections[] = {
+    const std::pair<std::string_view, const std::vector<Entry> *> sections[] = {
         {"PROJECT", &project}, {"DISPLAY", &display}, {"OPTIONS", &options}, {"RESULTS", &results}};
-    for (const auto &[title, entries] : sections) {
-        out += title;
-        out += crlf;
+    const std::string_view title = "POLYRA2001 PROJECT FILE\r\n\r\n";
+    const std::string_view systemTitle = "SYSTEM INFO\r\n\r\n";
+    // Sized first: the export is built in one allocation.
+    std::size_t size = title.size() + systemTitle.size() + systemInfoText.size();
+    for (const auto &[name, entries] : sections) {
+        size += name.size() + 4;
         for (const Entry &e : *entries)
-            out += e.label + "\t" + e.value + crlf;
+            size += e.label.size() + e.value.size() + 3;
+    }
+    std::string out;
+    out.reserve(size);
+    out += title;
+    for (const auto &[name, entries] : sections) {
+        out += name;
+        out += crlf;
+        for (const Entry &e : *entries) {
+            out += e.label;
+            out += '\t';
+            out += e.value;
+            out += crlf;
+        }
         out += crlf;
     }
-    out += "SYSTEM INFO";
-    out += crlf;
-    out += crlf;
+    out += systemTitle;
     out += systemInfoText;
     return out;
 }
@@ -254,33 +414,14 @@ BaseOutputStream &SystemInfoTextAdapter::StreamOutput::operator<<(const BaseList
 
 std::string getSystemInfoText(const CPolyraProject &project_)
 {
-    const CSystemInfo *info = project_.getSystemInfo();
-    if (!info)
-        return std::string();
-    // Only this rendering leaves the AGP record out; the guard puts the
-    // switch back also when the rendering throws.
-    SwitchGuard rendering(textExport, true);
-    const std::unique_ptr<SystemInfoTree> tree = info->readTree();
-    const BaseContainer &root = tree->root;
-    unsigned char countState = 0;
-    KVS_streamOutputCounter counter;
-    {
-        SystemInfoTextAdapter::StreamOutput sizing(&counter, &countState);
-        sizing << root;
-    }
-    KVS_streamOutputMemory memory(counter.getSize());
-    unsigned char writeState = 0;
-    {
-        SystemInfoTextAdapter::StreamOutput writing(&memory, &writeState);
-        writing << root;
-    }
-    return std::string(reinterpret_cast<const char *>(memory.getBuffer()), memory.getLength());
+    return renderSystemInfo(project_, true);
 }
 
 std::string projectExportText(const CPolyraProject &project_)
 {
     TextProjectFileImpl store;
-    const std::string systemText = getSystemInfoText(project_);
+    // Rendered without the zero bytes the store would only drop again.
+    const std::string systemText = renderSystemInfo(project_, false);
     // A copy of the model takes the text as its block, so the project's own
     // model is never touched by an export.
     Project model = project_.getModel() ? *project_.getModel() : Project();
@@ -314,19 +455,20 @@ bool exportTextFile(const CPolyraProject &project_, const std::string &path_)
 std::vector<std::string> splitLines(const std::string &text_)
 {
     std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < text_.size(); ++i) {
-        const char c = text_[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n')
-                ++i;
-        } else {
-            line.push_back(c);
-        }
+    // About one line in every twenty bytes; a guess saves most regrowth.
+    lines.reserve(text_.size() / 20 + 1);
+    const char *p = text_.data();
+    const char *const end = p + text_.size();
+    while (p < end) {
+        const char *q = p;
+        while (q < end && *q != '\r' && *q != '\n')
+            ++q;
+        lines.emplace_back(p, q);
+        if (q == end)
+            break;
+        p = q + 1;
+        if (*q == '\r' && p < end && *p == '\n')
+            ++p;
     }
-    if (!line.empty())
-        lines.push_back(line);
     return lines;
 }

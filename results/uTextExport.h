@@ -44,6 +44,10 @@ public:
     const std::vector<Entry> &resultsEntries() const { return results; }
 
 private:
+    // The list of the id's section; null for an id no section takes.
+    std::vector<Entry> *sectionEntries(unsigned id_);
+    void add(unsigned id_, const char *label_, std::string &&value_);
+
     std::vector<Entry> project;
     std::vector<Entry> display;
     std::vector<Entry> options;

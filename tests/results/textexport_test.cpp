@@ -142,6 +142,34 @@ TEST(TextExport, SystemInformationTextLeavesZeroBytesOut)
     EXPECT_EQ(store.text().substr(store.text().size() - 2), "ab");
     store.setData(6, cd, 2);
     EXPECT_EQ(store.text().substr(store.text().size() - 2), "cd");
+    const unsigned char runs[] = {0, 0, 'x', 0, 0, 0, 'y', 'z', 0};
+    store.setData(6, runs, sizeof runs);
+    EXPECT_EQ(store.text(), TextProjectFileImpl().text() + "xyz");
+}
+
+TEST(TextExport, SplitLinesEndsALineAtCrLfLfOrCr)
+{
+    struct Case {
+        std::string text;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\r\n", {"a"}},
+        {"a\r\nb", {"a", "b"}},
+        {"a\nb\rc\r\n", {"a", "b", "c"}},
+        {"\r\n\r\n", {"", ""}},
+        {"\n", {""}},
+        {"a\r", {"a"}},
+        {"a\n\rb", {"a", "", "b"}},
+        {"a\r\rb", {"a", "", "b"}},
+        {"a\n\nb", {"a", "", "b"}},
+        {"a\r\n\nb\r", {"a", "", "b"}},
+        {std::string("a\0b\r\nc", 6), {std::string("a\0b", 3), "c"}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(splitLines(c.text), c.lines) << testing::PrintToString(c.text);
 }
 
 class ProjectExport : public ::testing::Test {
@@ -273,6 +301,25 @@ TEST_F(ProjectExport, PopulatedProjectIsByteExact)
     std::size_t length = 0;
     auto image = buildProjectImage(dynamic_cast<CPolyraProject &>(*p), length, false);
     EXPECT_EQ(Bytes(image.get(), image.get() + length), image::build(items));
+}
+
+TEST_F(ProjectExport, SystemInformationTextEndsEveryPieceWithAZeroByte)
+{
+    KV_Rigscan::SystemInfoTree tree;
+    KV_Rigscan::Monitor monitor;
+    monitor.name.set("Panel");
+    tree.monitor.monitors.append(monitor);
+    std::unique_ptr<CBasicProject> p(load(image::completeItems("Rig", "", 1, 202, sample::blockOf(tree))));
+    ASSERT_TRUE(p);
+    auto &project = dynamic_cast<CPolyraProject &>(*p);
+    const std::string text = getSystemInfoText(project);
+    using namespace std::string_literals;
+    EXPECT_EQ(text.substr(0, 29), "System Info Version\0\t\0N/A\0\r\n\0"s);
+    EXPECT_EQ(text.substr(text.size() - 14), "HARD DISKS\0\r\n\0"s);
+    std::string stripped = text;
+    std::erase(stripped, '\0');
+    EXPECT_EQ(stripped, defaultTreeText("Name\tPanel\r\nManufacturer\t\r\nMax Width\t0 \r\nMax Height\t0 \r\n"));
+    EXPECT_FALSE(KV_Rigscan::textExport);
 }
 
 TEST_F(ProjectExport, AMissingTemporaryFolderDoesNotStopTheExport)
