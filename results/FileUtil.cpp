@@ -273,7 +273,11 @@ bool appendToFile(const std::string &fileName_, const unsigned char *data_, std:
     return ok;
 }
 
-bool readWholeFile(const std::string &fileName_, std::vector<unsigned char> &bytes_)
+namespace {
+
+// Reads a whole regular file into the memory that place_(size) gives.
+template <class Place>
+bool readAll(const std::string &fileName_, Place place_)
 {
     const int fd = ::open(nativePath(fileName_).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -283,10 +287,11 @@ bool readWholeFile(const std::string &fileName_, std::vector<unsigned char> &byt
         ::close(fd);
         return false;
     }
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(st.st_size));
+    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    unsigned char *to = place_(size);
     std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    while (got < size) {
+        const ssize_t n = ::read(fd, to + got, size - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -295,8 +300,34 @@ bool readWholeFile(const std::string &fileName_, std::vector<unsigned char> &byt
     }
     ::close(fd);
     // A file that shrank or could not be read to its end is a failed read.
-    if (got != bytes.size())
+    return got == size;
+}
+
+} // namespace
+
+bool readWholeFile(const std::string &fileName_, std::vector<unsigned char> &bytes_)
+{
+    std::vector<unsigned char> bytes;
+    if (!readAll(fileName_, [&](std::size_t size_) {
+            bytes.resize(size_);
+            return bytes.data();
+        }))
         return false;
     bytes_.swap(bytes);
+    return true;
+}
+
+bool readWholeFile(const std::string &fileName_, std::unique_ptr<unsigned char[]> &buffer_, std::size_t &length_)
+{
+    std::unique_ptr<unsigned char[]> buffer;
+    std::size_t length = 0;
+    if (!readAll(fileName_, [&](std::size_t size_) {
+            length = size_;
+            buffer.reset(new unsigned char[size_ ? size_ : 1]);
+            return buffer.get();
+        }))
+        return false;
+    buffer_ = std::move(buffer);
+    length_ = length;
     return true;
 }

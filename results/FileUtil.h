@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,8 @@ bool appendToFile(const std::string &fileName_, const unsigned char *data_, std:
 
 // Reads a whole file; false when it cannot be opened or read completely.
 bool readWholeFile(const std::string &fileName_, std::vector<unsigned char> &bytes_);
+// The same into a buffer of the file's size (one byte for an empty file).
+bool readWholeFile(const std::string &fileName_, std::unique_ptr<unsigned char[]> &buffer_, std::size_t &length_);
 
 bool fileExists(const std::string &fileName_);
 // The size of a regular file (a native path); false for anything else.

@@ -289,14 +289,11 @@ COutcome CPolyraProject::load(const std::string &fileName_)
 {
     if (!fileExists(fileName_))
         return COutcome::refused("File " + fileName_ + " couldn't be opened.");
-    std::vector<unsigned char> bytes;
-    if (!readWholeFile(fileName_, bytes))
+    // Read straight into the buffer the project keeps.
+    std::unique_ptr<unsigned char[]> buffer;
+    std::size_t length = 0;
+    if (!readWholeFile(fileName_, buffer, length))
         return COutcome::refused();
-    const std::size_t length = bytes.size();
-    std::unique_ptr<unsigned char[]> buffer(new unsigned char[length ? length : 1]);
-    if (length)
-        std::memcpy(buffer.get(), bytes.data(), length);
-    bytes = {};
     if (!parseProjectRecord(*this, std::move(buffer), length))
         return COutcome::refused("File is not a Polyra2001 project file");
     return COutcome::doneWith();
