@@ -131,3 +131,17 @@ click "$main" $details_tab
 click "$main" $first_project 2
 wait_window '^Project:' >/dev/null
 shot root project-window "${WIDTH}x${HEIGHT}+0+0"
+
+# Cancel closes the project window (its button stands near its bottom right
+# corner). Then the tree's popup on that project: its eleventh enabled item is
+# System Info, which opens the viewer library's dialog.
+project_window=$(wait_window '^Project:')
+eval "$(xdotool getwindowgeometry --shell "$project_window")"
+click "$project_window" $((WIDTH - 40)) $((HEIGHT - 12))
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove --window "$main" $first_project click 3
+sleep 0.5
+for _ in $(seq 11); do xdotool key Down; done
+xdotool key Return
+wait_window '^CorvalinSoft System Info' >/dev/null
+shot root system-info "${WIDTH}x${HEIGHT}+0+0"
