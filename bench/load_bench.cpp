@@ -18,6 +18,7 @@
 
 #include "FileUtil.h"
 #include "U2001crypt.h"
+#include "benchdatabase.h"
 #include "imagebuilder.h"
 #include "itemrecorder.h"
 #include "samplemachine.h"
@@ -37,38 +38,6 @@ double msSince(Clock::time_point start)
 
 // A database file of n projects built byte by byte: distinct names (or one
 // name for all when sameName_ is set), seeds, clocks and results.
-std::vector<unsigned char> databaseBytes(int n, bool sameName_)
-{
-    auto le32 = [](std::vector<unsigned char> &out, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<unsigned char>(v >> (8 * i)));
-    };
-    const std::string name = "Bench " + std::to_string(n);
-    std::vector<unsigned char> out(std::begin("Scorvista2001 Database\n"), std::end("Scorvista2001 Database\n") - 1);
-    out.push_back(0);
-    le32(out, static_cast<std::uint32_t>(name.size()));
-    out.insert(out.end(), name.begin(), name.end());
-    le32(out, static_cast<std::uint32_t>(n));
-    KV_Rigscan::SystemInfoTree tree;
-    sample::fillMachine(tree);
-    for (int i = 0; i < n; ++i) {
-        tree.cpu.slots.begin()->internalClock.set64(std::uint64_t(700 + i % 1500) << 20);
-        std::vector<float> results;
-        for (int t = 0; t < 17; ++t)
-            results.push_back(10.0f + float((i * 7 + t * 13) % 900) / 3.0f);
-        image::Options o;
-        o.record = true;
-        o.seed = 0x9E3779B9u * static_cast<std::uint32_t>(i + 1);
-        o.hidden = i % 10 == 0;
-        // Every tenth name repeats an earlier one, so names must be made unique.
-        const std::string projectName = sameName_ ? "Rig" : "Rig " + std::to_string(i % 10 == 9 ? i - 1 : i);
-        const Bytes record = image::build(
-            image::completeItems(projectName, "bench project", 3000 + i % 4000, 202, sample::blockOf(tree), results), o);
-        le32(out, static_cast<std::uint32_t>(record.size()));
-        out.insert(out.end(), record.begin(), record.end());
-    }
-    return out;
-}
 
 // Reads the file and unscrambles and checks every record: the least any load must do.
 double floorMs(const std::string &path)
@@ -186,7 +155,7 @@ int main(int argc, char **argv)
         const std::string path = (dir / ("bench" + std::to_string(n) + (sameName ? "same" : "") + ".prb")).string();
         double fileMiB = 0;
         {
-            const std::vector<unsigned char> bytes = databaseBytes(n, sameName);
+            const std::vector<unsigned char> bytes = benchDatabaseBytes(n, sameName);
             if (!writeFileAtomically(path, bytes.data(), bytes.size()))
                 return 1;
             fileMiB = bytes.size() / 1048576.0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 // The model's headers before Qt's, whose keyword macros clash with its names.
+#include "benchdatabase.h"
 #include "imagebuilder.h"
 #include "itemrecorder.h"
 #include "samplemachine.h"
@@ -33,37 +34,6 @@ double msSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// A database file of n projects with system information and every result.
-std::vector<unsigned char> databaseBytes(int n)
-{
-    auto le32 = [](std::vector<unsigned char> &out, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<unsigned char>(v >> (8 * i)));
-    };
-    const std::string name = "Bench " + std::to_string(n);
-    std::vector<unsigned char> out(std::begin("Scorvista2001 Database\n"), std::end("Scorvista2001 Database\n") - 1);
-    out.push_back(0);
-    le32(out, static_cast<std::uint32_t>(name.size()));
-    out.insert(out.end(), name.begin(), name.end());
-    le32(out, static_cast<std::uint32_t>(n));
-    KV_Rigscan::SystemInfoTree tree;
-    sample::fillMachine(tree);
-    for (int i = 0; i < n; ++i) {
-        std::vector<float> results;
-        for (int t = 0; t < 17; ++t)
-            results.push_back(10.0f + float((i * 7 + t * 13) % 900) / 3.0f);
-        image::Options o;
-        o.record = true;
-        o.seed = 0x9E3779B9u * static_cast<std::uint32_t>(i + 1);
-        o.hidden = i % 10 == 0;
-        const Bytes record = image::build(
-            image::completeItems("Rig " + std::to_string(i), "bench project", 3000 + i % 4000, 202, sample::blockOf(tree), results), o);
-        le32(out, static_cast<std::uint32_t>(record.size()));
-        out.insert(out.end(), record.begin(), record.end());
-    }
-    return out;
-}
-
 // Runs the posted refreshes and the paints they cause.
 void settle(QWidget *window_)
 {
@@ -81,7 +51,7 @@ int main(int argc, char **argv)
     const int n = 1000;
     const fs::path path = fs::temp_directory_path() / "window_bench.prb";
     {
-        const std::vector<unsigned char> bytes = databaseBytes(n);
+        const std::vector<unsigned char> bytes = benchDatabaseBytes(n);
         std::ofstream file(path, std::ios::binary);
         file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         if (!file)

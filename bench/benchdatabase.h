@@ -1,0 +1,45 @@
+#pragma once
+
+// The database files the benchmarks load: n projects, each with a full
+// system-information block and every result.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imagebuilder.h"
+#include "itemrecorder.h"
+#include "kvs_bytereader.h"
+#include "samplemachine.h"
+
+// sameName_: every project is called "Rig"; otherwise every tenth name
+// repeats an earlier one, so names must still be made unique. Every tenth
+// project is hidden, and the processor clocks differ.
+inline std::vector<unsigned char> benchDatabaseBytes(int n_, bool sameName_ = false)
+{
+    KVS_byteWriter out(KVS_byteOrder::little);
+    const std::string name = "Bench " + std::to_string(n_);
+    out.writeString("Scorvista2001 Database\n");
+    out.writeU8(0);
+    out.writeU32(static_cast<std::uint32_t>(name.size()));
+    out.writeString(name);
+    out.writeU32(static_cast<std::uint32_t>(n_));
+    KV_Rigscan::SystemInfoTree tree;
+    sample::fillMachine(tree);
+    for (int i = 0; i < n_; ++i) {
+        tree.cpu.slots.begin()->internalClock.set64(std::uint64_t(700 + i % 1500) << 20);
+        std::vector<float> results;
+        for (int t = 0; t < 17; ++t)
+            results.push_back(10.0f + float((i * 7 + t * 13) % 900) / 3.0f);
+        image::Options o;
+        o.record = true;
+        o.seed = 0x9E3779B9u * static_cast<std::uint32_t>(i + 1);
+        o.hidden = i % 10 == 0;
+        const std::string projectName = sameName_ ? "Rig" : "Rig " + std::to_string(i % 10 == 9 ? i - 1 : i);
+        const Bytes record = image::build(
+            image::completeItems(projectName, "bench project", 3000 + i % 4000, 202, sample::blockOf(tree), results), o);
+        out.writeU32(static_cast<std::uint32_t>(record.size()));
+        out.writeBytes(record.data(), record.size());
+    }
+    return out.take();
+}
