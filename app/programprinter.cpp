@@ -29,11 +29,6 @@ void KeepChosenPrinter()
     chosen = true;
 }
 
-bool ProgramPrinterWasChosen()
-{
-    return chosen;
-}
-
 void FreeProgramPrinter()
 {
     printer.reset();

@@ -15,7 +15,6 @@ void ReleaseProgramPrinter();
 
 // Print and Page Setup call this after the user accepted their dialog.
 void KeepChosenPrinter();
-bool ProgramPrinterWasChosen();
 
 // The main window frees it before the application object goes.
 void FreeProgramPrinter();

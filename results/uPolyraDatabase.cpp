@@ -40,6 +40,7 @@ bool readDatabaseFile(const std::string &fileName_, DatabaseFileContents &conten
     std::uint64_t left = 0;
     if (!regularFileSize(path, left))
         return false;
+    bool headRead = false;
     try {
         KVS_W32streamInputFile in(path.c_str());
         auto take = [&](void *to_, std::uint64_t count_) {
@@ -70,6 +71,7 @@ bool readDatabaseFile(const std::string &fileName_, DatabaseFileContents &conten
         take(contents_.name.data(), nameLength);
         if (!word(contents_.count))
             return false;
+        headRead = true;
         for (std::uint32_t i = 0; i < contents_.count; ++i) {
             std::uint32_t length = 0;
             // A record that runs past the end leaves nothing after it to read.
@@ -88,8 +90,9 @@ bool readDatabaseFile(const std::string &fileName_, DatabaseFileContents &conten
                 contents_.projects.push_back(std::move(project));
         }
     } catch (const KVS_exceptionBase &) {
-        // The file changed under the reader: what was read stands.
-        return !contents_.name.empty() || contents_.count > 0 || !contents_.projects.empty();
+        // The file changed under the reader: once its head was read, what
+        // was read stands.
+        return headRead;
     }
     return true;
 }
@@ -241,6 +244,12 @@ bool CPolyraDatabase::loadFromFile(const std::string &fileName_)
 
 COutcome CPolyraDatabase::save(const std::string &fileName_)
 {
+    FileWriteResult written;
+    return save(fileName_, written);
+}
+
+COutcome CPolyraDatabase::save(const std::string &fileName_, FileWriteResult &written_)
+{
     // Written record by record, so a save never holds a second copy of the
     // whole database in memory.
     CFileReplacement file(fileName_);
@@ -257,17 +266,20 @@ COutcome CPolyraDatabase::save(const std::string &fileName_)
         auto *polyra = dynamic_cast<CPolyraProject *>(project);
         std::size_t length = 0;
         std::unique_ptr<unsigned char[]> record = polyra ? buildProjectImage(*polyra, length, true) : nullptr;
-        if (!record || length > 0xFFFFFFFFu)
-            return file.status() == FileWriteResult::CannotOpen ? COutcome::refused("File could not be opened")
-                                                                : COutcome::refused("Error writing to file " + fileName_ + ".");
+        // A project that cannot be written fails the save; the uncommitted
+        // copy goes with the replacement.
+        if (!record || length > 0xFFFFFFFFu) {
+            written_ = FileWriteResult::WriteFailed;
+            return COutcome::refused("Error writing to file " + fileName_ + ".");
+        }
         unsigned char size[4];
         KVS_byteWriter::putU32(size, static_cast<std::uint32_t>(length), KVS_byteOrder::little);
         ok = file.write(size, 4) && file.write(record.get(), length);
     }
-    const FileWriteResult written = file.commit();
-    if (written == FileWriteResult::CannotOpen)
+    written_ = file.commit();
+    if (written_ == FileWriteResult::CannotOpen)
         return COutcome::refused("File could not be opened");
-    if (written != FileWriteResult::Written)
+    if (written_ != FileWriteResult::Written)
         return COutcome::refused("Error writing to file " + fileName_ + ".");
     const std::string folder = [&] {
         const std::size_t at = fileName_.find_last_of("\\:/");
@@ -283,10 +295,11 @@ COutcome CPolyraDatabase::save(const std::string &fileName_)
 
 bool CPolyraDatabase::saveToFile(const std::string &fileName_)
 {
-    const COutcome outcome = save(fileName_);
+    FileWriteResult written;
+    const COutcome outcome = save(fileName_, written);
     if (outcome.done())
         return true;
-    if (outcome.message == "File could not be opened")
+    if (written == FileWriteResult::CannotOpen)
         throw Exception(outcome.message);
     AppMessage(outcome.message);
     return false;

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "FileUtil.h"
 #include "outcome.h"
 #include "uBasicDatabase.h"
 
@@ -47,6 +48,7 @@ public:
 private:
     struct PendingLoad;
     COutcome finishLoad();
+    COutcome save(const std::string &fileName_, FileWriteResult &written_);
 
     bool polyraInitialised = false;
     bool cancelled = false;

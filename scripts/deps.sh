@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the build and test dependencies that are missing (Debian 12, as root).
+# Further package names given as arguments are installed with them.
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,7 @@ packages=(
   qt6-svg-dev libqt6svg6
   # the desktop's file associations: its tools, and GLib's client for the tests
   shared-mime-info desktop-file-utils libglib2.0-bin
+  "$@"
 )
 
 missing=()

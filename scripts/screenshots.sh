@@ -12,19 +12,8 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 build=${SCORVISTA_BUILD:-build/release}
 
-missing=()
-for p in xvfb xauth xdotool imagemagick; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "missing packages: ${missing[*]} (run as root to install them)" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# The build's dependencies and the tools that drive and photograph the program.
+scripts/deps.sh xdotool imagemagick
 
 if [ -f "$build/build.ninja" ]; then
   cmake --build "$build" --target Scorvista2001 -j"$(nproc)"
