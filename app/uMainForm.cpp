@@ -40,6 +40,8 @@
 #include "Shell.h"
 #include "Ucommoncalls.h"
 #include "Uaskdatabase.h"
+#include "impstringgrid.h"
+#include "resulttable.h"
 #include "databasewindow.h"
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
@@ -732,6 +734,8 @@ void TFMainForm::updateCommandStates()
     }
     if (clipboardMarker)
         action("MPaste")->setEnabled(true);
+    if (activeGrid())
+        action("MCopy")->setEnabled(true);
     if (editingLabel && lastTreeKey == 0)
         for (const char *name : {"MCut", "MCopy", "MPaste", "MDelete"})
             action(name)->setEnabled(true);
@@ -1183,7 +1187,20 @@ void TFMainForm::MCutClick()
 
 void TFMainForm::MCopyClick()
 {
+    // A grid of a database window copies its own contents.
+    if (TImpStringGrid *grid = activeGrid()) {
+        copyGridToClipboard(grid);
+        return;
+    }
     ::MCopyClick(*this);
+}
+
+TImpStringGrid *TFMainForm::activeGrid() const
+{
+    for (QWidget *w = activeControl(); w; w = w->parentWidget())
+        if (auto *grid = qobject_cast<TImpStringGrid *>(w))
+            return grid;
+    return nullptr;
 }
 
 void TFMainForm::MPasteClick()

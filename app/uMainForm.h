@@ -24,6 +24,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class CBasicDatabase;
 class CBasicProject;
+class TImpStringGrid;
 class TMenuBar;
 class TPendingFiles;
 class TProjectDrag;
@@ -67,6 +68,8 @@ public:
     // The window's active control: the widget that had the focus last, a
     // menu or the menu bar never counting.
     QWidget *activeControl() const;
+    // The database window's grid that has the focus, if any.
+    TImpStringGrid *activeGrid() const;
     // The selection and every command's state, as a command given now would
     // find them (run on every change of focus, tree node, clipboard, child
     // window or label edit, and after every command).

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Cp1252.h"
+#include "projectimages.h"
 #include "uBasicProject.h"
 #include "uTestList.h"
 
@@ -343,4 +344,77 @@ Qt::ItemFlags TProjectListModel::flags(const QModelIndex &index_) const
     if (!index_.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+}
+
+TImageGridModel::TImageGridModel(QObject *parent_) : QAbstractTableModel(parent_) {}
+
+void TImageGridModel::setSettingRows(std::vector<const TTestListItem *> rows_)
+{
+    settings = std::move(rows_);
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+const TTestListItem *TImageGridModel::settingItem(int gridRow_) const
+{
+    const int i = gridRow_ - 1;
+    return i >= 0 && i < static_cast<int>(settings.size()) && gridRow_ < firstPictureRow
+               ? settings[static_cast<std::size_t>(i)]
+               : nullptr;
+}
+
+int TImageGridModel::pictureTableRow(int gridRow_)
+{
+    const int i = gridRow_ - firstPictureRow;
+    return i >= 0 && i < static_cast<int>(testImageRows) ? i : -1;
+}
+
+int TImageGridModel::gridRowCount()
+{
+    // The header, five settings, the picture tests and one empty row.
+    return static_cast<int>(testImageRows) + 7;
+}
+
+CBasicProject *TImageGridModel::project(int gridColumn_) const
+{
+    const int i = gridColumn_ - 2;
+    return i >= 0 && i < static_cast<int>(columns.size()) ? columns[static_cast<std::size_t>(i)] : nullptr;
+}
+
+void TImageGridModel::setProjects(const std::vector<CBasicProject *> &projects_)
+{
+    if (projects_ == columns)
+        return;
+    beginResetModel();
+    columns = projects_;
+    endResetModel();
+}
+
+bool TImageGridModel::forgetProject(const CBasicProject *project_)
+{
+    if (!project_)
+        return false;
+    auto it = std::find(columns.begin(), columns.end(), project_);
+    if (it == columns.end())
+        return false;
+    *it = nullptr;
+    const int column = static_cast<int>(it - columns.begin()) + 1;
+    emit dataChanged(index(0, column), index(rowCount() - 1, column));
+    emit headerDataChanged(Qt::Horizontal, column, column);
+    return true;
+}
+
+int TImageGridModel::rowCount(const QModelIndex &parent_) const
+{
+    return parent_.isValid() ? 0 : gridRowCount() - 1;
+}
+
+int TImageGridModel::columnCount(const QModelIndex &parent_) const
+{
+    return parent_.isValid() ? 0 : static_cast<int>(columns.size()) + 1;
+}
+
+QVariant TImageGridModel::data(const QModelIndex &, int) const
+{
+    return QVariant();
 }

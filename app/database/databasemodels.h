@@ -50,6 +50,40 @@ private:
     std::vector<CBasicProject *> columns;
 };
 
+// The Image Quality grid: grid column 1 is the reference column, column
+// i + 2 the project at position i; grid rows 1 to 5 the settings, then one
+// row per picture test and a last empty row. The cells are painted by the
+// window; the model only counts and holds the projects.
+class TImageGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int firstPictureRow = 6;
+
+    explicit TImageGridModel(QObject *parent_ = nullptr);
+
+    // Setting rows' items, grid rows 1 to 5.
+    void setSettingRows(std::vector<const TTestListItem *> rows_);
+    const TTestListItem *settingItem(int gridRow_) const;
+    // The reference-table row of a picture row; -1 for any other row (the
+    // last row among them: it has no picture test).
+    static int pictureTableRow(int gridRow_);
+    static int gridRowCount();
+
+    // Null for the reference column and for columns past the projects.
+    CBasicProject *project(int gridColumn_) const;
+    const std::vector<CBasicProject *> &projects() const { return columns; }
+    void setProjects(const std::vector<CBasicProject *> &projects_);
+    bool forgetProject(const CBasicProject *project_);
+
+    int rowCount(const QModelIndex &parent_ = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent_ = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index_, int role_ = Qt::DisplayRole) const override;
+
+private:
+    std::vector<const TTestListItem *> settings;
+    std::vector<CBasicProject *> columns;
+};
+
 // The Projects tab: one row per project in position order; the texts are
 // taken when a row is filled, as a list item keeps its captions.
 class TProjectListModel : public QAbstractTableModel {

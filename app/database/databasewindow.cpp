@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -35,7 +37,10 @@
 #include "MessageSink.h"
 #include "databasemodels.h"
 #include "impstringgrid.h"
+#include "projectimages.h"
 #include "projectload.h"
+#include "resulttable.h"
+#include "Ucommoncalls.h"
 #include "projectwindow.h"
 #include "textutil.h"
 #include "uBasicDatabase.h"
@@ -157,6 +162,8 @@ private:
     std::function<void()> paint;
 };
 
+void openPictureViewer(CBasicDatabase *, CBasicProject *, int) {}
+
 } // namespace
 
 TFDatabase::TFDatabase(QWidget *owner_, CBasicDatabase *database_) : TFDataViewForm(owner_), shownDatabase(database_)
@@ -171,6 +178,7 @@ TFDatabase::TFDatabase(QWidget *owner_, CBasicDatabase *database_) : TFDataViewF
 
     grid = new TDatabaseGridModel(this);
     list = new TProjectListModel(this);
+    images = new TImageGridModel(this);
     listSelection = new QItemSelectionModel(list, this);
 
     auto *layout = new QVBoxLayout(this);
@@ -201,6 +209,7 @@ TFDatabase::~TFDatabase()
     shownDatabase = nullptr;
     grid->setProjects({});
     list->setProjects({});
+    images->setProjects({});
     // Deleted with its window, unless the database is the one closing it
     // (it then no longer names this window).
     if (database) {
@@ -255,6 +264,14 @@ void TFDatabase::buildDetails()
         fitRow(row);
         DbGrid->updateScrollBars();
     });
+    DbMenu = new QMenu(this);
+    QAction *copy = DbMenu->addAction(QStringLiteral("Copy"));
+    copy->setStatusTip(QStringLiteral("Copy Details to spreadsheet to wordprosessing program"));
+    copy->setToolTip(copy->statusTip());
+    connect(copy, &QAction::triggered, this, [this] { copyGridToClipboard(DbGrid); });
+    DbGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DbGrid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { DbMenu->exec(DbGrid->viewport()->mapToGlobal(at)); });
     connect(DbGrid->columnHeader(), &QHeaderView::sectionDoubleClicked, this, &TFDatabase::DbGridDblClickColumn);
     connect(DbGrid->rowHeader(), &QHeaderView::sectionDoubleClicked, this, &TFDatabase::DbGridDblClickRow);
     connect(DbGrid->columnHeader(), &QHeaderView::sectionResized, this, [this] { widthDragged = true; });
@@ -370,12 +387,44 @@ void TFDatabase::buildImages()
     layout->setContentsMargins(0, 0, 0, 0);
     ImageGrid = new TImpStringGrid(TabImages);
     ImageGrid->setObjectName(QStringLiteral("ImageGrid"));
+    ImageGrid->setTag(TImpStringGrid::ImageGridTag);
+    ImageGrid->setFont(gridFont());
     ImageGrid->columnHeader()->setDefaultSectionSize(100);
     ImageGrid->rowHeader()->setDefaultSectionSize(80);
-    ImageGrid->setToolTip(QStringLiteral("Double click to View Image"));
+    ImageGrid->rowHeader()->setExtent(100);
+    ImageGrid->columnHeader()->setSectionsMovable(true);
+    ImageGrid->rowHeader()->setSectionsMovable(true);
+    ImageGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    ImageGrid->setModel(images);
+    ImageGrid->setMouseTracking(true);
+    ImageGrid->setCellPainter([this](QPainter &p, int c, int r, const QRect &rect, bool selected) {
+        ImageGridDrawCell(p, c, r, rect, selected);
+    });
+    for (int r = 1; r < TImageGridModel::firstPictureRow; ++r)
+        ImageGrid->rowHeader()->resizeSection(r - 1, 26);
     ImageGrid->viewport()->installEventFilter(this);
+    ImageGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ImageGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        imageMouse = at;
+        PopupImageMenuPopup();
+        PopupImageMenu->exec(ImageGrid->viewport()->mapToGlobal(at));
+    });
+    connect(ImageGrid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        ImageGridView(index.column() + 1, index.row() + 1);
+    });
+    connect(ImageGrid->rowHeader(), &QHeaderView::sectionMoved, this, [this] { gridMoved = true; });
+    connect(ImageGrid->columnHeader(), &QHeaderView::sectionMoved, this, [this] { gridMoved = true; });
     layout->addWidget(ImageGrid);
     PageControl1->addTab(TabImages, QStringLiteral("Image Quality"));
+
+    PopupImageMenu = new QMenu(this);
+    PView = PopupImageMenu->addAction(QStringLiteral("View"));
+    POpen = PopupImageMenu->addAction(QStringLiteral("Open"));
+    PopupImageMenu->addSeparator();
+    PImageCopy = PopupImageMenu->addAction(QStringLiteral("Copy"));
+    connect(PView, &QAction::triggered, this, &TFDatabase::PViewClick);
+    connect(POpen, &QAction::triggered, this, &TFDatabase::POpenClick);
+    connect(PImageCopy, &QAction::triggered, this, [this] { copyGridToClipboard(ImageGrid); });
 }
 
 void TFDatabase::buildProperties()
@@ -438,6 +487,10 @@ void TFDatabase::FormShow()
         widest = std::max(widest, metrics.horizontalAdvance(caption));
     }
     grid->setRows(std::move(rows));
+    std::vector<const TTestListItem *> settingRows;
+    for (int position : {1, 2, 3, 4, 8})
+        settingRows.push_back(catalogue.getItem(position));
+    images->setSettingRows(std::move(settingRows));
     DbGrid->columnHeader()->setExtent(std::max(70, DbGrid->columnHeader()->extent()));
     DbGrid->rowHeader()->setExtent(widest + 16);
     if (CbTests->count() > 0)
@@ -457,6 +510,7 @@ void TFDatabase::dataChanged(const CChange &change_)
         CBasicProject *gone = change_.project;
         grid->forgetProject(gone);
         list->forgetProject(gone);
+        images->forgetProject(gone);
         freshProjects.erase(gone);
         if (baseProject == gone)
             baseProject = nullptr;
@@ -626,6 +680,8 @@ void TFDatabase::RefreshView()
     } else if (PageControl1->currentWidget() == TabProperties) {
         database->updateCounts();
         PStatus->update();
+    } else if (PageControl1->currentWidget() == TabImages) {
+        refillImageGrid(true);
     }
 }
 
@@ -872,6 +928,31 @@ bool TFDatabase::eventFilter(QObject *watched_, QEvent *event_)
             GridWheel(watched_ == DbGrid->viewport() ? DbGrid : ImageGrid, delta < 0);
         return true;
     }
+    if (watched_ == ImageGrid->viewport()) {
+        switch (event_->type()) {
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            imageMouse = static_cast<QMouseEvent *>(event_)->position().toPoint();
+            break;
+        case QEvent::MouseButtonRelease:
+            imageMouse = static_cast<QMouseEvent *>(event_)->position().toPoint();
+            if (gridMoved) {
+                gridMoved = false;
+                ImageGrid->updateScrollBars();
+            }
+            break;
+        case QEvent::ToolTip: {
+            // The hint only over a picture cell.
+            const QPoint cell = imageCellAt(static_cast<QHelpEvent *>(event_)->pos());
+            if (cell.x() < 1 || TImageGridModel::pictureTableRow(cell.y()) < 0)
+                return true;
+            break;
+        }
+        default:
+            break;
+        }
+    }
     if (event_->type() == QEvent::MouseButtonRelease) {
         if (watched_ == DbGrid->columnHeader()->viewport() && widthDragged) {
             widthDragged = false;
@@ -901,6 +982,8 @@ void TFDatabase::PageControl1Change(int index_)
             database->updateCounts();
             PStatus->update();
         }
+    if (PageControl1->currentWidget() == TabImages)
+        refillImageGrid(false);
     postRefresh();
 }
 
@@ -1124,4 +1207,184 @@ void TFDatabase::closeEvent(QCloseEvent *event_)
         return;
     }
     event_->ignore();
+}
+
+void TFDatabase::refillImageGrid(bool keepHeights_)
+{
+    CBasicDatabase *database = liveDatabase();
+    // Column i + 2 shows the project at position i, as the Details columns.
+    std::vector<CBasicProject *> columns;
+    if (database && database->getProjectCount() > 0)
+        columns = grid->projects();
+    images->setProjects(columns);
+    TGridHeader *header = ImageGrid->columnHeader();
+    header->resizeSection(0, 100);
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        CBasicProject *p = columns[static_cast<std::size_t>(c)];
+        const bool hidden = !p || p->isHidden();
+        header->setSectionHidden(c + 1, hidden);
+        if (!hidden && header->sectionSize(c + 1) < 5)
+            header->resizeSection(c + 1, header->defaultSectionSize());
+    }
+    if (!ImageGrid->currentIndex().isValid())
+        ImageGrid->setCurrentIndex(images->index(0, 0));
+    if (!keepHeights_) {
+        int tallest = wrappedHeight(QStringLiteral("Polyra Reference Image"), header->sectionSize(0) - 3);
+        for (int c = 0; c < static_cast<int>(columns.size()); ++c)
+            if (CBasicProject *p = columns[static_cast<std::size_t>(c)]; p && !header->isSectionHidden(c + 1))
+                tallest = std::max(tallest, wrappedHeight(fromCp1252(p->getName()), header->sectionSize(c + 1) - 3));
+        header->setExtent(tallest + 4);
+    }
+    // The setting rows fit their wrapped texts, at least 24 pixels high.
+    for (int r = 1; r < TImageGridModel::firstPictureRow; ++r) {
+        const TTestListItem *item = images->settingItem(r);
+        int height = 26;
+        if (item && (item->kind == tkRenderingPipeline || item->kind == tkRenderingPlatform)) {
+            int tallest = 0;
+            for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+                CBasicProject *p = columns[static_cast<std::size_t>(c)];
+                const int width = header->isSectionHidden(c + 1) ? 0 : header->sectionSize(c + 1);
+                if (p && !p->isHidden() && width > 4)
+                    tallest = std::max(tallest, wrappedHeight(grid->cellText(item, p), width));
+            }
+            height = std::max(24, std::max(height, tallest + 6));
+        }
+        ImageGrid->rowHeader()->resizeSection(r - 1, height);
+    }
+    ImageGrid->updateScrollBars();
+    ImageGrid->viewport()->update();
+    header->viewport()->update();
+}
+
+QPoint TFDatabase::imageCellAt(const QPoint &at_) const
+{
+    const QModelIndex index = ImageGrid->indexAt(at_);
+    if (!index.isValid())
+        return QPoint(-1, -1);
+    return QPoint(index.column() + 1, index.row() + 1);
+}
+
+TThumbPicture *TFDatabase::pictureOfCell(int column_, int row_) const
+{
+    const int tableRow = TImageGridModel::pictureTableRow(row_);
+    if (column_ < 1 || column_ > images->columnCount() || tableRow < 0)
+        return nullptr;
+    const int n = testImageTable[static_cast<std::size_t>(tableRow)].n;
+    if (column_ == 1) {
+        const TProjectImages *reference = ReferenceImages(0);
+        return reference ? reference->findByTag(n) : nullptr;
+    }
+    CBasicProject *p = images->project(column_);
+    const auto *pictures = p ? dynamic_cast<const TProjectImages *>(p->getImages()) : nullptr;
+    return pictures ? pictures->findByTag(n) : nullptr;
+}
+
+TThumbPicture *TFDatabase::pictureAtMouse() const
+{
+    const QPoint cell = imageCellAt(imageMouse);
+    return pictureOfCell(cell.x(), cell.y());
+}
+
+void TFDatabase::ImageGridDrawCell(QPainter &canvas_, int column_, int row_, const QRect &rect_, bool selected_)
+{
+    const QPalette &colours = ImageGrid->palette();
+    canvas_.setFont(cellFont);
+    canvas_.setPen(colours.color(QPalette::ButtonText));
+    const auto wrapped = [&](const QString &text) {
+        canvas_.drawText(rect_.adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, text);
+    };
+    const int tableRow = TImageGridModel::pictureTableRow(row_);
+    if (column_ == 0 || row_ == 0)
+        canvas_.fillRect(rect_, colours.color(QPalette::Button));
+    else
+        canvas_.fillRect(rect_, colours.color(QPalette::Base));
+    if (row_ == 0 && column_ >= 1) {
+        CBasicProject *p = images->project(column_);
+        if (column_ == 1)
+            wrapped(QStringLiteral("Polyra Reference Image"));
+        else if (p)
+            wrapped(fromCp1252(p->getName()));
+    } else if (column_ == 0 && row_ >= 1) {
+        if (const TTestListItem *item = images->settingItem(row_))
+            wrapped(fromCp1252(TTestList::getItemCaption(item, 0)));
+        else if (tableRow >= 0)
+            wrapped(QStringLiteral("Image Quality Test ") + QStringLiteral(":") + QChar(10) +
+                    QString::fromLatin1(testImageTable[static_cast<std::size_t>(tableRow)].title));
+    } else if (column_ >= 1 && row_ >= 1) {
+        const TTestListItem *item = images->settingItem(row_);
+        CBasicProject *p = images->project(column_);
+        if (item && p) {
+            const QString text = grid->cellText(item, p);
+            if (item->kind == tkRenderingPipeline || item->kind == tkRenderingPlatform)
+                wrapped(text);
+            else
+                canvas_.drawText(rect_.adjusted(3, 5, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+        } else if (const TThumbPicture *picture = pictureOfCell(column_, row_); picture && !picture->picture.isNull()) {
+            canvas_.drawImage(rect_.adjusted(1, 1, -1, -1), picture->picture);
+        }
+    }
+    canvas_.setPen(selected_ ? colours.color(QPalette::Dark) : colours.color(QPalette::Light));
+    canvas_.setBrush(Qt::NoBrush);
+    canvas_.drawRect(rect_.adjusted(0, 0, -1, -1));
+}
+
+void TFDatabase::PopupImageMenuPopup()
+{
+    const bool picture = pictureAtMouse() != nullptr;
+    PView->setEnabled(picture);
+    POpen->setEnabled(picture);
+    PImageCopy->setEnabled(picture);
+}
+
+void TFDatabase::PViewClick()
+{
+    const QPoint cell = imageCellAt(imageMouse);
+    ImageGridView(cell.x(), cell.y());
+}
+
+void TFDatabase::ImageGridView(int column_, int row_)
+{
+    if (row_ < TImageGridModel::firstPictureRow || row_ >= TImageGridModel::gridRowCount() || column_ < 1 ||
+        column_ > images->columnCount())
+        return;
+    if (!pictureOfCell(column_, row_))
+        return;
+    CBasicDatabase *database = liveDatabase();
+    if (!database)
+        return;
+    WarnColorDepth();
+    const int tableRow = TImageGridModel::pictureTableRow(row_);
+    openPictureViewer(database, images->project(column_), testImageTable[static_cast<std::size_t>(tableRow)].n);
+}
+
+void TFDatabase::POpenClick()
+{
+    if (const TThumbPicture *picture = pictureAtMouse())
+        OpenPictureInShell(TThumbPictureList::largeFileName(picture));
+}
+
+void TFDatabase::copyPictureAtMouse()
+{
+    const TThumbPicture *picture = pictureAtMouse();
+    if (!picture)
+        return;
+    const QString file = TThumbPictureList::largeFileName(picture);
+    if (!QFileInfo(file).isFile())
+        return;
+    const QImage image = LoadPictureFile(file);
+    if (!image.isNull())
+        QApplication::clipboard()->setImage(image);
+}
+
+std::string TFDatabase::detailsTableText() const
+{
+    std::vector<CBasicProject *> columns;
+    TGridHeader *header = DbGrid->columnHeader();
+    for (int v = 0; v < grid->columnCount(); ++v)
+        columns.push_back(grid->project(header->logicalIndex(v)));
+    std::vector<const TTestListItem *> rows;
+    TGridHeader *rowHeader = DbGrid->rowHeader();
+    for (int v = 0; v < grid->rowCount(); ++v)
+        rows.push_back(grid->rowItem(rowHeader->logicalIndex(v)));
+    return resultTableText(columns, rows);
 }

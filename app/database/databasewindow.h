@@ -27,8 +27,10 @@ class QTabWidget;
 class QTreeView;
 class TDatabaseGridModel;
 class TFProject;
+class TImageGridModel;
 class TImpStringGrid;
 class TProjectListModel;
+class TThumbPicture;
 struct TTestListItem;
 
 // The window of one database: the Details grid of settings and results,
@@ -83,6 +85,23 @@ public:
     // Applies the order the user moved the columns to.
     void DbGridColumnMoved();
 
+    // The Image Quality grid.
+    void refillImageGrid(bool keepHeights_);
+    void ImageGridDrawCell(QPainter &canvas_, int column_, int row_, const QRect &rect_, bool selected_);
+    // The picture a cell shows; none for captions, settings and the last row.
+    TThumbPicture *pictureOfCell(int column_, int row_) const;
+    TThumbPicture *pictureAtMouse() const;
+    // Grid cell (column, row) under a point of the grid's viewport.
+    QPoint imageCellAt(const QPoint &at_) const;
+    void setImageMouse(const QPoint &at_) { imageMouse = at_; }
+    void PopupImageMenuPopup();
+    void ImageGridView(int column_, int row_);
+    void PViewClick();
+    void POpenClick();
+    void copyPictureAtMouse();
+    // The Details grid as its Copy puts it on the clipboard.
+    std::string detailsTableText() const;
+
     QTabWidget *PageControl1 = nullptr;
     QWidget *TabDetails = nullptr;
     QWidget *TabGraph = nullptr;
@@ -114,9 +133,15 @@ public:
     QAction *MDetails = nullptr;
     QAction *NHiddenSeparator = nullptr;
     QAction *PHidden = nullptr;
+    QMenu *DbMenu = nullptr;
+    QMenu *PopupImageMenu = nullptr;
+    QAction *PView = nullptr;
+    QAction *POpen = nullptr;
+    QAction *PImageCopy = nullptr;
 
     TDatabaseGridModel *gridModel() const { return grid; }
     TProjectListModel *listModel() const { return list; }
+    TImageGridModel *imageModel() const { return images; }
     CBasicProject *getBaseProject() const { return baseProject; }
     void setBaseProject(CBasicProject *project_) { baseProject = project_; }
     int getSortColumn() const { return sortColumn; }
@@ -165,6 +190,9 @@ private:
     int lastTab = 0;
     TDatabaseGridModel *grid = nullptr;
     TProjectListModel *list = nullptr;
+    TImageGridModel *images = nullptr;
+    // Last pointer position over the image grid's cells (viewport).
+    QPoint imageMouse{-1, -1};
     QItemSelectionModel *listSelection = nullptr;
     // Projects whose column header is to be prepared again.
     std::unordered_set<const CBasicProject *> freshProjects;

@@ -77,6 +77,12 @@ public:
     // The part of the viewport the cells cover.
     QRect cellArea() const;
 
+    // What the grid's Copy puts on the clipboard: the picture grid copies a
+    // picture, tag 1 nothing, any other the table as text.
+    static constexpr int ImageGridTag = 26;
+    int tag() const { return gridTag; }
+    void setTag(int tag_) { gridTag = tag_; }
+
 protected:
     void updateGeometries() override;
     bool eventFilter(QObject *watched_, QEvent *event_) override;
@@ -88,4 +94,5 @@ private:
     TGridCellPainter painter;
     std::unique_ptr<QVector<QColor>> colourTable;
     bool supressErase = false;
+    int gridTag = 0;
 };

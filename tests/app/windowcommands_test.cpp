@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
 #include <QMenu>
+#include <QTabWidget>
 #include <QTest>
 
+#include "databasemodels.h"
 #include "databasewindow.h"
+#include "impstringgrid.h"
 #include "projectload.h"
 #include "openfixture.h"
 #include "projectwindow.h"
@@ -357,6 +361,57 @@ TEST_F(WindowCommands, PasteByKeyGoesIntoTheCurrentDatabaseWindow)
     press(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(namesIn(b), (std::vector<std::string>{"Copied"}));
     EXPECT_EQ(namesIn(a), (std::vector<std::string>{"Copied"}));
+}
+
+TEST_F(WindowCommands, CopyWithTheDetailsGridFocusedPutsItsTableOnTheClipboard)
+{
+    CPolyraDatabase *db = changedDatabase("Rigs", {"Rig A", "Rig B"});
+    TFDatabase *window = db->getWindow();
+    ASSERT_TRUE(window);
+    window->PageControl1->setCurrentWidget(window->TabDetails);
+    window->DbGrid->setFocus();
+    settle();
+    ASSERT_EQ(main->activeGrid(), window->DbGrid);
+    EXPECT_TRUE(main->findChild<QAction *>("MCopy")->isEnabled());
+    press(Qt::Key_C, Qt::ControlModifier);
+    const QString text = QApplication::clipboard()->text();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Test\tRig A\tRig B\r\n"))) << text.left(40).toStdString();
+    // No project transfer was made: the grid copies its text only.
+    EXPECT_EQ(main->heldTransfer(), nullptr);
+}
+
+TEST_F(WindowCommands, ImageGridShowsTheReferenceColumnAndCopiesOnlyPictures)
+{
+    CPolyraDatabase *db = changedDatabase("Rigs", {"Rig A"});
+    TFDatabase *window = db->getWindow();
+    ASSERT_TRUE(window);
+    window->PageControl1->setCurrentWidget(window->TabImages);
+    settle();
+    TImageGridModel *images = window->imageModel();
+    // Header, five settings, the picture tests and the empty last row.
+    EXPECT_EQ(images->rowCount() + 1, TImageGridModel::gridRowCount());
+    EXPECT_EQ(images->columnCount() + 1, 3);
+    EXPECT_EQ(images->project(1), nullptr);
+    EXPECT_EQ(images->project(2), db->getProject(0));
+    // The last row, the captions and the settings have no picture; the
+    // project has none stored either.
+    for (int row = 0; row < TImageGridModel::gridRowCount() + 1; ++row)
+        for (int column : {0, 2, 3})
+            EXPECT_EQ(window->pictureOfCell(column, row), nullptr) << column << "," << row;
+
+    sink.requests.clear();
+    QApplication::clipboard()->setText(QStringLiteral("kept"));
+    window->setImageMouse(window->ImageGrid->visualRect(images->index(TImageGridModel::firstPictureRow - 1, 1)).center());
+    window->ImageGrid->setFocus();
+    settle();
+    press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("kept"));
+    window->PopupImageMenuPopup();
+    EXPECT_FALSE(window->PView->isEnabled());
+    EXPECT_FALSE(window->PImageCopy->isEnabled());
+    // Double-clicking a settings row opens nothing and asks nothing.
+    window->ImageGridView(2, 1);
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
 
 } // namespace
