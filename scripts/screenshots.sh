@@ -108,9 +108,13 @@ shot "$main" database-details
 
 # With the focus on the tab bar, the arrow keys step through the tabs.
 click "$main" $details_tab
-xdotool key Right Right
+xdotool key Right
+shot "$main" database-results
+xdotool key Right
 shot "$main" database-projects
-xdotool key Right Right
+xdotool key Right
+shot "$main" database-images
+xdotool key Right
 shot "$main" database-properties
 
 # A double click on a project in the tree opens the project window, centred

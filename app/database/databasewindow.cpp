@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -16,11 +17,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStaticText>
@@ -202,6 +205,7 @@ TFDatabase::TFDatabase(QWidget *owner_, CBasicDatabase *database_) : TFDataViewF
 
 TFDatabase::~TFDatabase()
 {
+    destroying = true;
     unsubscribeChanges(this);
     if (shownProjectWindow)
         shownProjectWindow->close();
@@ -281,40 +285,6 @@ void TFDatabase::buildDetails()
     connect(DbGrid->columnHeader(), &QHeaderView::sectionMoved, this,
             [this] { QTimer::singleShot(0, this, &TFDatabase::DbGridColumnMoved); });
     DbGrid->viewport()->installEventFilter(this);
-}
-
-void TFDatabase::buildResults()
-{
-    TabGraph = new QWidget;
-    TabGraph->setObjectName(QStringLiteral("TabGraph"));
-    auto *layout = new QVBoxLayout(TabGraph);
-    layout->setContentsMargins(0, 0, 0, 0);
-    Panel1 = new QWidget(TabGraph);
-    auto *row = new QHBoxLayout(Panel1);
-    CbTests = new QComboBox(Panel1);
-    CbTests->setFixedWidth(209);
-    SpeedButton1 = new QPushButton(QStringLiteral("< &Back"), Panel1);
-    SpeedButton1->setToolTip(QStringLiteral("Go to previous test"));
-    SpeedButton2 = new QPushButton(QStringLiteral("&Next >"), Panel1);
-    SpeedButton2->setToolTip(QStringLiteral("Go to next test"));
-    SpeedButton3 = new QPushButton(QStringLiteral("&Sort"), Panel1);
-    SpeedButton3->setToolTip(QStringLiteral("Sort projects by current test results"));
-    row->addWidget(CbTests);
-    row->addWidget(SpeedButton1);
-    row->addWidget(SpeedButton2);
-    row->addWidget(SpeedButton3);
-    row->addStretch();
-    layout->addWidget(Panel1);
-    HeaderControl1 = new QHeaderView(Qt::Horizontal, TabGraph);
-    auto *sections = new QStandardItemModel(0, 2, HeaderControl1);
-    sections->setHorizontalHeaderLabels({QStringLiteral("Project Name"), QStringLiteral("Chart")});
-    sections->setHeaderData(0, Qt::Horizontal, int(Qt::AlignRight | Qt::AlignVCenter), Qt::TextAlignmentRole);
-    HeaderControl1->setModel(sections);
-    HeaderControl1->resizeSection(0, 150);
-    HeaderControl1->resizeSection(1, 2000);
-    layout->addWidget(HeaderControl1);
-    layout->addStretch();
-    PageControl1->addTab(TabGraph, QStringLiteral("Results"));
 }
 
 void TFDatabase::buildProjects()
@@ -441,12 +411,17 @@ void TFDatabase::buildProperties()
     connect(EDescription, &QLineEdit::textEdited, this, &TFDatabase::EDescriptionChange);
     layout->addWidget(Info);
     RbChartView = new QGroupBox(QStringLiteral("Chart"), TabProperties);
-    auto *chart = new QVBoxLayout(RbChartView);
+    auto *modes = new QVBoxLayout(RbChartView);
     RbUnits = new QRadioButton(QStringLiteral("Show results in relevant units"), RbChartView);
     RbPercent = new QRadioButton(QStringLiteral("Show results as percentage of base-line result "), RbChartView);
     RbUnits->setChecked(true);
-    chart->addWidget(RbUnits);
-    chart->addWidget(RbPercent);
+    modes->addWidget(RbUnits);
+    modes->addWidget(RbPercent);
+    chartModes = new QButtonGroup(RbChartView);
+    chartModes->addButton(RbUnits, 0);
+    chartModes->addButton(RbPercent, 1);
+    // A user's click only; setting the mode from the popup builds itself.
+    connect(chartModes, &QButtonGroup::idClicked, this, [this] { buildChart(); });
     layout->addWidget(RbChartView);
     Lversion = new QLabel(TabProperties);
     layout->addWidget(Lversion);
@@ -457,16 +432,19 @@ void TFDatabase::buildProperties()
     PageControl1->addTab(TabProperties, QStringLiteral("Properties"));
 }
 
-int TFDatabase::chartMode() const
-{
-    return RbPercent->isChecked() ? 1 : 0;
-}
 
 void TFDatabase::showEvent(QShowEvent *event_)
 {
     TFDataViewForm::showEvent(event_);
-    if (firstShow)
+    if (firstShow) {
+        // Coming to the front shows the chart of the data as it is now.
+        if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            connect(frame, &QMdiSubWindow::aboutToActivate, this, [this] {
+                if (PageControl1->currentWidget() == TabGraph)
+                    scheduleChartBuild();
+            });
         FormShow();
+    }
 }
 
 void TFDatabase::FormShow()
@@ -496,6 +474,7 @@ void TFDatabase::FormShow()
     if (CbTests->count() > 0)
         CbTests->setCurrentIndex(0);
     ImageGrid->rowHeader()->setExtent(120);
+    resetTestSelection();
     firstShow = 0;
     DbGrid->GetPalette();
     ImageGrid->updateScrollBars();
@@ -508,7 +487,8 @@ void TFDatabase::dataChanged(const CChange &change_)
     if (change_.kind == CChangeKind::Removed && change_.project) {
         // Let go of the project now: it may be freed before the refresh.
         CBasicProject *gone = change_.project;
-        grid->forgetProject(gone);
+        if (grid->forgetProject(gone))
+            removedSinceRefresh = true;
         list->forgetProject(gone);
         images->forgetProject(gone);
         freshProjects.erase(gone);
@@ -670,6 +650,17 @@ void TFDatabase::RefreshView()
             prepareHeader(c);
     }
     freshProjects.clear();
+
+    // New projects pick the test of the current project; a removal keeps
+    // the user's test.
+    bool anyNew = false;
+    for (CBasicProject *p : columns)
+        if (p && std::find(before.begin(), before.end(), p) == before.end())
+            anyNew = true;
+    if (anyNew && !removedSinceRefresh)
+        resetTestSelection();
+    removedSinceRefresh = false;
+    buildChart();
 
     if (PageControl1->currentWidget() == TabDetails) {
         fitColumns();
@@ -928,6 +919,8 @@ bool TFDatabase::eventFilter(QObject *watched_, QEvent *event_)
             GridWheel(watched_ == DbGrid->viewport() ? DbGrid : ImageGrid, delta < 0);
         return true;
     }
+    if (ScrollBox && watched_ == ScrollBox->viewport() && event_->type() == QEvent::Resize)
+        ScrollBoxResize();
     if (watched_ == ImageGrid->viewport()) {
         switch (event_->type()) {
         case QEvent::MouseMove:
@@ -984,6 +977,8 @@ void TFDatabase::PageControl1Change(int index_)
         }
     if (PageControl1->currentWidget() == TabImages)
         refillImageGrid(false);
+    if (PageControl1->currentWidget() == TabGraph)
+        buildChart();
     postRefresh();
 }
 

@@ -12,6 +12,9 @@
 
 class QAbstractItemView;
 class QAction;
+class QButtonGroup;
+class QScrollArea;
+class TChart;
 class QComboBox;
 class QGroupBox;
 class QHeaderView;
@@ -85,6 +88,21 @@ public:
     // Applies the order the user moved the columns to.
     void DbGridColumnMoved();
 
+    // The Results tab: one chart of the selected test.
+    void buildChart();
+    // After the click that asked for it has finished with the bars.
+    void scheduleChartBuild();
+    int selectedTestId() const;
+    // The first test the current project has a result for.
+    void resetTestSelection();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void ChartPopupPopup();
+    void CopyChartAsImage();
+    void CopyChartAsMetafile();
+    void ScrollBoxResize();
+
     // The Image Quality grid.
     void refillImageGrid(bool keepHeights_);
     void ImageGridDrawCell(QPainter &canvas_, int column_, int row_, const QRect &rect_, bool selected_);
@@ -133,6 +151,16 @@ public:
     QAction *MDetails = nullptr;
     QAction *NHiddenSeparator = nullptr;
     QAction *PHidden = nullptr;
+    QScrollArea *ScrollBox = nullptr;
+    TChart *chart = nullptr;
+    QLabel *LNoneRun = nullptr;
+    QMenu *ChartPopup = nullptr;
+    QAction *MCopyAsImage = nullptr;
+    QAction *MCopyAsMetafile = nullptr;
+    QAction *MSortByResults = nullptr;
+    QAction *MChartUnits = nullptr;
+    QAction *MChartPercent = nullptr;
+    QButtonGroup *chartModes = nullptr;
     QMenu *DbMenu = nullptr;
     QMenu *PopupImageMenu = nullptr;
     QAction *PView = nullptr;
@@ -158,6 +186,9 @@ private:
     void buildProjects();
     void buildImages();
     void buildProperties();
+    void chartBarClicked(CBasicProject *project_, Qt::KeyboardModifiers modifiers_, bool doubleClick_);
+    void chartClicked(QPoint position_);
+    void setChartMode(int mode_);
     void FormShow();
     void PageControl1Change(int index_);
     void renumberFromColumns();
@@ -186,6 +217,9 @@ private:
     bool gridMoved = false;
     bool widthDragged = false;
     bool chartBusy = false;
+    bool chartBuildPosted = false;
+    bool removedSinceRefresh = false;
+    bool destroying = false;
     bool refreshPosted = false;
     int lastTab = 0;
     TDatabaseGridModel *grid = nullptr;

@@ -4,12 +4,17 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QComboBox>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
 #include <memory>
 
+#include "chartwidget.h"
 #include "databasemodels.h"
 #include "databasewindow.h"
 #include "impstringgrid.h"
@@ -424,6 +429,155 @@ TEST_F(DatabaseWindow, DeletingTheDatabaseClosesItsWindowWithoutAQuestion)
     settle();
     EXPECT_FALSE(window);
     EXPECT_TRUE(sink.requests.empty());
+}
+
+// The Results tab of a window whose projects are A 10, B 20, C 30.
+class ResultsTab : public DatabaseWindow {
+protected:
+    TFDatabase *openOnResults(std::initializer_list<std::pair<const char *, float>> projects)
+    {
+        TFDatabase *w = open(projects);
+        if (w) {
+            w->PageControl1->setCurrentWidget(w->TabGraph);
+            settle();
+        }
+        return w;
+    }
+    static std::vector<std::string> barProjects(TFDatabase *w)
+    {
+        std::vector<std::string> names;
+        for (const TChartSeries &series : w->chart->model().series)
+            for (const TChartPoint &point : series.points)
+                names.push_back(point.project ? point.project->getName() : "<none>");
+        return names;
+    }
+    static QPoint barCentre(TFDatabase *w, const std::string &name)
+    {
+        const TChartLayout &layout = w->chart->layout();
+        for (const TChartLayout::Bar &bar : layout.bars) {
+            const TChartPoint &point =
+                w->chart->model().series[std::size_t(bar.series)].points[std::size_t(bar.point)];
+            if (point.project && point.project->getName() == name)
+                return bar.rect.center().toPoint();
+        }
+        ADD_FAILURE() << "no bar of " << name;
+        return {};
+    }
+};
+
+TEST_F(ResultsTab, BackAndNextWrapRound)
+{
+    TFDatabase *w = openOnResults({{"A", 10}, {"B", 20}});
+    ASSERT_TRUE(w);
+    const int count = w->CbTests->count();
+    ASSERT_GE(count, 3);
+    w->CbTests->setCurrentIndex(count - 1);
+    QTest::mouseClick(w->SpeedButton2, Qt::LeftButton);
+    EXPECT_EQ(w->CbTests->currentIndex(), 0);
+    QTest::mouseClick(w->SpeedButton1, Qt::LeftButton);
+    EXPECT_EQ(w->CbTests->currentIndex(), count - 1);
+    QTest::mouseClick(w->SpeedButton1, Qt::LeftButton);
+    EXPECT_EQ(w->CbTests->currentIndex(), count - 2);
+}
+
+TEST_F(ResultsTab, ShowsOneBarPerVisibleProjectOfTheScore)
+{
+    TFDatabase *w = openOnResults({{"A", 10}, {"B", 20}, {"C", 30}});
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->selectedTestId(), 1);
+    EXPECT_TRUE(w->chart->isVisible());
+    EXPECT_FALSE(w->LNoneRun->isVisible());
+    EXPECT_EQ(barProjects(w), (std::vector<std::string>{"A", "B", "C"}));
+    // The name section lines up with where the chart's value axis starts.
+    EXPECT_EQ(w->HeaderControl1->sectionSize(0), w->chart->model().labelAxis.labelSize + chartLabelAxisMargin);
+}
+
+TEST_F(ResultsTab, PercentageWithEveryProjectHiddenShowsTheNoneRunText)
+{
+    TFDatabase *w = openOnResults({{"A", 10}, {"B", 20}});
+    ASSERT_TRUE(w);
+    for (int i = 0; i < db->getProjectCount(); ++i)
+        db->getProject(i)->setHidden(true);
+    db->changed();
+    w->RbPercent->click();
+    settle();
+    EXPECT_EQ(w->getBaseProject(), nullptr);
+    EXPECT_FALSE(w->chart->isVisible());
+    EXPECT_TRUE(w->LNoneRun->isVisible());
+}
+
+TEST_F(ResultsTab, ABaseWithoutTheTestGivesAUnitsChart)
+{
+    TFDatabase *w = openOnResults({{"A", 10}, {"B", 20}});
+    ASSERT_TRUE(w);
+    // A project without a score as the base: no percentage can be made.
+    db->addProject(project("Z", 0));
+    settle();
+    w->setBaseProject(db->getProject(2));
+    w->RbPercent->click();
+    settle();
+    EXPECT_TRUE(w->chart->isVisible());
+    ASSERT_FALSE(w->chart->model().series.empty());
+    const TChartSeries &series = w->chart->model().series.front();
+    ASSERT_GE(series.points.size(), 2u);
+    EXPECT_EQ(series.points[1].y, 20.0); // B in its units, not a percentage of 0
+}
+
+TEST_F(ResultsTab, AClickOnABarMakesThatBarsProjectTheBaseWhateverTheListOrder)
+{
+    TFDatabase *w = openOnResults({{"A", 10}, {"B", 20}, {"C", 30}});
+    ASSERT_TRUE(w);
+    // Rows follow positions; the list order is now another one, and A is
+    // hidden so that counting visible bars would pick the wrong project.
+    db->getProject(0)->setPosition(2);
+    db->getProject(2)->setPosition(0);
+    db->getProject(1)->setHidden(true);
+    db->changed();
+    settle();
+    w->RbPercent->click();
+    settle();
+    for (const char *name : {"A", "C"}) {
+        QTest::mouseClick(w->chart, Qt::LeftButton, Qt::NoModifier, barCentre(w, name));
+        settle();
+        ASSERT_TRUE(w->getBaseProject());
+        EXPECT_EQ(w->getBaseProject()->getName(), name);
+        const TChartSeries &series = w->chart->model().series.front();
+        for (const TChartPoint &point : series.points)
+            if (point.project == w->getBaseProject())
+                EXPECT_DOUBLE_EQ(point.y, 100.0);
+    }
+}
+
+TEST_F(ResultsTab, ADoubleClickOnABarOpensItsProject)
+{
+    TFDatabase *w = openOnResults({{"A", 10}, {"B", 20}});
+    ASSERT_TRUE(w);
+    QTest::mouseDClick(w->chart, Qt::LeftButton, Qt::NoModifier, barCentre(w, "B"));
+    settle();
+    ASSERT_TRUE(w->projectWindow());
+    EXPECT_EQ(w->projectWindow()->project()->getName(), "B");
+}
+
+TEST_F(ResultsTab, TheNameSectionSnapsBackToEightyPixels)
+{
+    TFDatabase *w = openOnResults({{"A", 10}});
+    ASSERT_TRUE(w);
+    w->HeaderControl1->resizeSection(0, 50);
+    EXPECT_EQ(w->HeaderControl1->sectionSize(0), 80);
+}
+
+TEST_F(ResultsTab, RepaintsDoNotRebuildTheChart)
+{
+    TFDatabase *w = openOnResults({{"A", 10}, {"B", 20}});
+    ASSERT_TRUE(w);
+    const TChartModel *model = &w->chart->model();
+    const auto before = w->chart->model().series.front().points.data();
+    for (int i = 0; i < 5; ++i) {
+        w->chart->repaint();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(&w->chart->model(), model);
+    EXPECT_EQ(w->chart->model().series.front().points.data(), before);
 }
 
 } // namespace
