@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPrinterInfo>
 #include <QScreen>
@@ -15,7 +17,9 @@
 #include "Shell.h"
 #include "ViewerLibrary.h"
 #include "kvs_exception.h"
+#include "uMainForm.h"
 #include "uMessage.h"
+#include "upictures.h"
 
 namespace {
 
@@ -241,6 +245,20 @@ void OpenPictureInShell(const QString &largeFileName_)
     // One arg() call: a name holding "%2" must not take the code's place.
     if (!result.ok)
         ShowMessage(QStringLiteral("Error Opening File %1. (%2)").arg(largeFileName_, QString::number(result.errorCode)));
+}
+
+TFPictures *OpenPictureWindow(int test_, CBasicDatabase *database_, CBasicProject *project_)
+{
+    TFMainForm *main = TFMainForm::instance();
+    auto *window = new TFPictures(main, test_, database_, project_);
+    if (!main) {
+        window->show();
+        return window;
+    }
+    QMdiSubWindow *child = main->mdiArea()->addSubWindow(window);
+    child->show();
+    main->mdiArea()->setActiveSubWindow(child);
+    return window;
 }
 
 void OpenUrl(const QString &address_)

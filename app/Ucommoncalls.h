@@ -10,7 +10,10 @@
 #include "MessageSink.h"
 
 class QWidget;
+class CBasicDatabase;
+class CBasicProject;
 class TFMessage;
+class TFPictures;
 
 // The main window: owner of the work form, its screen gives the display depth.
 void SetProgramMainWindow(QWidget *window_);
@@ -39,6 +42,11 @@ void ResetColorDepthWarning();
 // extension; an empty name does nothing.
 void OpenPictureInShell(const QString &largeFileName_);
 bool HasPictureExtension(const QString &fileName_);
+
+// A picture viewer of the main window for picture test test_ (1 to 4) of
+// project_ (null: the reference images), listing the projects of
+// database_ (may be null); shown, and returned.
+TFPictures *OpenPictureWindow(int test_, CBasicDatabase *database_, CBasicProject *project_);
 
 // Web and mail addresses only.
 void OpenUrl(const QString &address_);

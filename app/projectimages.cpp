@@ -5,46 +5,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <cstring>
 #include <utility>
-#include <png.h>
 
 #include "Cp1252.h"
 #include "FileUtil.h"
+#include "picturefile.h"
 #include "uBasicProject.h"
 #include "uDataVector.h"
 #include "uMainForm.h"
 #include "uPolyraProject.h"
 
 namespace {
-
-// Picture files are named by result files; a huge header must not make a
-// huge allocation.
-constexpr quint64 largestPicturePixels = quint64(1) << 26;
-
-QImage readPng(const QString &fileName_)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, QFile::encodeName(fileName_).constData()))
-        return QImage();
-    if (image.width == 0 || image.height == 0 || quint64(image.width) * image.height > largestPicturePixels) {
-        png_image_free(&image);
-        return QImage();
-    }
-    image.format = PNG_FORMAT_RGBA;
-    QImage out(static_cast<int>(image.width), static_cast<int>(image.height), QImage::Format_RGBA8888);
-    if (out.isNull()) {
-        png_image_free(&image);
-        return QImage();
-    }
-    if (!png_image_finish_read(&image, nullptr, out.bits(), static_cast<png_int_32>(out.bytesPerLine()), nullptr)) {
-        png_image_free(&image);
-        return QImage();
-    }
-    return out;
-}
 
 bool samePair(const TThumbPicture &entry_, const QString &pictureFile_, const QString &largeFile_)
 {
@@ -80,11 +51,7 @@ QString picturePath(const std::string &folder_, const std::string &name_)
 
 QImage LoadPictureFile(const QString &fileName_)
 {
-    if (QFileInfo(fileName_).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0)
-        return readPng(fileName_);
-    QImage image;
-    image.load(fileName_);
-    return image;
+    return ReadPictureFile(fileName_).image;
 }
 
 TThumbPictureList::~TThumbPictureList()

@@ -17,7 +17,8 @@ struct CChange {
     CChangeKind kind;
     CBasicDatabase *database = nullptr; // null for a project of no database
     CBasicProject *project = nullptr;   // null when the database itself changed
-    // With Removed: the project is being destroyed, not only taken out.
+    // With Removed: the project is being destroyed, not only taken out;
+    // without a project, the database itself is being destroyed.
     bool released = false;
 };
 

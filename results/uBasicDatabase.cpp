@@ -49,6 +49,10 @@ void CBasicDatabase::clear()
         window = nullptr;
         appWindows().closeDatabaseWindow(w);
     }
+    // The views of the database itself let go of it first; an empty
+    // database has no project removals to tell them.
+    if (initialised)
+        notifyChanged({CChangeKind::Removed, this, nullptr, true});
     // Take the list first: a project's destructor would otherwise remove
     // itself from the list being walked.
     std::vector<CBasicProject *> doomed;

@@ -106,7 +106,7 @@ void TChart::paintTo(QPainter &painter_, QSize size_) const
     paintChart(painter_, chartModel, laidOut);
 }
 
-bool TChart::copyToClipboard(QSize size_)
+bool TChart::copyToClipboard(QSize size_, bool withPicture_)
 {
     const QSize target = size_.isEmpty() ? size() : size_;
     if (target.isEmpty())
@@ -118,7 +118,8 @@ bool TChart::copyToClipboard(QSize size_)
     }
     auto *data = new QMimeData;
     data->setImageData(image);
-    data->setData(QStringLiteral("image/svg+xml"), renderSvg(target));
+    if (withPicture_)
+        data->setData(QStringLiteral("image/svg+xml"), renderSvg(target));
     QApplication::clipboard()->setMimeData(data);
     return true;
 }

@@ -51,7 +51,8 @@ public:
     void paintTo(QPainter &painter_, QSize size_) const;
     // Puts the chart on the clipboard as a bitmap and as an SVG picture.
     // False, after telling the user, when the bitmap cannot be made.
-    bool copyToClipboard(QSize size_ = QSize());
+    // withPicture_ false: the bitmap alone.
+    bool copyToClipboard(QSize size_ = QSize(), bool withPicture_ = true);
 
     QSize sizeHint() const override { return {400, 300}; }
 

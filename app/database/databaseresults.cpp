@@ -344,12 +344,7 @@ void TFDatabase::ScrollBoxResize()
 void TFDatabase::CopyChartAsImage()
 {
     const QScopedValueRollback<bool> busy(chartBusy, true);
-    const QImage image = chart->renderImage();
-    if (image.isNull()) {
-        AppMessage(QStringLiteral("The chart is too large to be copied."));
-        return;
-    }
-    QApplication::clipboard()->setImage(image);
+    chart->copyToClipboard(QSize(), false);
 }
 
 void TFDatabase::CopyChartAsMetafile()

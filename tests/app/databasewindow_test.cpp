@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QClipboard>
 #include <QComboBox>
+#include <QMimeData>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -578,6 +580,25 @@ TEST_F(ResultsTab, RepaintsDoNotRebuildTheChart)
     }
     EXPECT_EQ(&w->chart->model(), model);
     EXPECT_EQ(w->chart->model().series.front().points.data(), before);
+}
+
+TEST_F(ResultsTab, CopiesTheChartAsABitmapAloneOrWithItsVectorPicture)
+{
+    TFDatabase *w = openOnResults({{"A", 10}, {"B", 20}});
+    ASSERT_TRUE(w);
+    const TChartModel before = w->chart->model();
+    w->MCopyAsImage->trigger();
+    const QMimeData *image = QApplication::clipboard()->mimeData();
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(image->hasImage());
+    EXPECT_FALSE(image->hasFormat(QStringLiteral("image/svg+xml")));
+    w->MCopyAsMetafile->trigger();
+    const QMimeData *both = QApplication::clipboard()->mimeData();
+    ASSERT_TRUE(both);
+    EXPECT_TRUE(both->hasImage());
+    EXPECT_TRUE(both->data(QStringLiteral("image/svg+xml")).startsWith("<?xml"));
+    // The copies' drawing did not build the chart again.
+    EXPECT_EQ(w->chart->model().series.front().points.size(), before.series.front().points.size());
 }
 
 } // namespace
