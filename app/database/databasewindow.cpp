@@ -165,8 +165,6 @@ private:
     std::function<void()> paint;
 };
 
-void openPictureViewer(CBasicDatabase *, CBasicProject *, int) {}
-
 } // namespace
 
 TFDatabase::TFDatabase(QWidget *owner_, CBasicDatabase *database_) : TFDataViewForm(owner_), shownDatabase(database_)
@@ -1349,7 +1347,7 @@ void TFDatabase::ImageGridView(int column_, int row_)
         return;
     WarnColorDepth();
     const int tableRow = TImageGridModel::pictureTableRow(row_);
-    openPictureViewer(database, images->project(column_), testImageTable[static_cast<std::size_t>(tableRow)].n);
+    OpenPictureWindow(testImageTable[static_cast<std::size_t>(tableRow)].n, database, images->project(column_));
 }
 
 void TFDatabase::POpenClick()
