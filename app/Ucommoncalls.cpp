@@ -55,11 +55,19 @@ int displayDepth()
     return screen ? screen->depth() : 24;
 }
 
+// Qt's PDF output, one of the system's printers.
+const QString pdfPrinterName = QStringLiteral("PDF");
+
 PrinterState systemPrinters()
 {
     PrinterState state;
     state.printers = QPrinterInfo::availablePrinterNames();
     state.defaultPrinter = QPrinterInfo::defaultPrinterName();
+    // Qt's PDF output is always there, so reports preview and print to a
+    // file also on a system without printers or without a default one.
+    state.printers << pdfPrinterName;
+    if (state.defaultPrinter.isEmpty())
+        state.defaultPrinter = pdfPrinterName;
     return state;
 }
 

@@ -56,7 +56,7 @@ struct PrinterState {
     QStringList printers;
     QString defaultPrinter;
 };
-// Tests: where the printers come from (empty: QPrinterInfo).
+// Tests: where the printers come from (empty: QPrinterInfo, with Qt's PDF output).
 void SetPrinterStateSource(std::function<PrinterState()> source_);
 // False, after telling the user why, when nothing can be printed.
 bool CheckPrinters();

@@ -7,6 +7,7 @@ namespace {
 
 std::unique_ptr<QPrinter> printer;
 bool chosen = false;
+int holds = 0;
 
 } // namespace
 
@@ -19,7 +20,7 @@ QPrinter &ProgramPrinter()
 
 void ReleaseProgramPrinter()
 {
-    if (chosen)
+    if (chosen || holds > 0)
         return;
     printer.reset();
 }
@@ -33,4 +34,14 @@ void FreeProgramPrinter()
 {
     printer.reset();
     chosen = false;
+}
+
+ProgramPrinterHold::ProgramPrinterHold()
+{
+    ++holds;
+}
+
+ProgramPrinterHold::~ProgramPrinterHold()
+{
+    --holds;
 }

@@ -18,3 +18,13 @@ void KeepChosenPrinter();
 
 // The main window frees it before the application object goes.
 void FreeProgramPrinter();
+
+// While a report prints or previews on the printer, it is not released
+// (the preview keeps painting on it).
+class ProgramPrinterHold {
+public:
+    ProgramPrinterHold();
+    ~ProgramPrinterHold();
+    ProgramPrinterHold(const ProgramPrinterHold &) = delete;
+    ProgramPrinterHold &operator=(const ProgramPrinterHold &) = delete;
+};

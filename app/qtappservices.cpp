@@ -14,6 +14,7 @@
 #include "projectwindow.h"
 #include "projectimages.h"
 #include "projectload.h"
+#include "projectreport.h"
 #include "recentfilelist.h"
 #include "treenode.h"
 
@@ -266,4 +267,9 @@ void TQtAppServices::showProjectInDatabase(CBasicDatabase &database_, CBasicProj
         shown->SetProject(&project_);
     }
     showProjectWindow(shown);
+}
+
+void TQtAppServices::printProject(CBasicProject &project_, bool preview_)
+{
+    PrintProjectReport(project_, preview_);
 }

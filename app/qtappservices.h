@@ -42,6 +42,8 @@ public:
     void closeDatabaseWindow(TFDatabase *window_) override;
     void setDatabaseWindowCaption(TFDatabase *window_, const std::string &text_) override;
     void showProjectInDatabase(CBasicDatabase &database_, CBasicProject &project_) override;
+    // The project's report, printed or previewed.
+    void printProject(CBasicProject &project_, bool preview_) override;
 
     void showSystemInfoDialog(const void *data_, unsigned size_) override;
     void showOldSystemInfoDialog(const void *data_, unsigned size_) override;

@@ -57,6 +57,8 @@
 #include "uexception.h"
 #include "ufiles.h"
 #include "programprinter.h"
+#include "aboutbox.h"
+#include "modalforms.h"
 #include "toolbaricons.h"
 
 namespace {
@@ -889,25 +891,27 @@ void TFMainForm::MPrintClick()
 
 void TFMainForm::printDispatch(int mode_)
 {
-    QWidget *focus = QApplication::focusWidget();
+    const QPointer<QWidget> focus = QApplication::focusWidget();
     if (!CheckPrinters())
         return;
-    BuildSelection(true);
-    // A database has no report: refuse it here rather than after a dialog.
-    if (selected.empty() || kind != ProjectSelection) {
+    BuildSelection();
+    if (selected.empty() || (kind != ProjectSelection && kind != DatabaseSelection)) {
         ShowMessage("No Project or Database selected.\nPlease select a Project or Database from the Result Tree on the left.");
         MainTree->setVisible(true);
         return;
     }
     if (mode_ == 0) {
-        QPrintDialog dialog(&ProgramPrinter(), this);
-        if (dialog.exec() != QDialog::Accepted)
+        if (!RunPrintDialog(ProgramPrinter(), this))
             return;
         KeepChosenPrinter();
     }
     const std::vector<void *> targets = selected;
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        static_cast<CBasicProject *>(targets[i])->print(mode_ == 1);
+    const int targetKind = kind;
+    for (void *target : targets) {
+        if (targetKind == ProjectSelection)
+            static_cast<CBasicProject *>(target)->print(mode_ == 1);
+        else
+            static_cast<CBasicDatabase *>(target)->print(mode_ == 1);
         if (mode_ == 1)
             break;
     }
@@ -1027,6 +1031,7 @@ void TFMainForm::Content1Click()
 
 void TFMainForm::About1Click()
 {
+    ShowAboutBox(this);
 }
 
 void TFMainForm::PDetailsClick()

@@ -14,6 +14,8 @@ packages=(
   qt6-svg-dev libqt6svg6
   # the desktop's file associations: its tools, and GLib's client for the tests
   shared-mime-info desktop-file-utils libglib2.0-bin
+  # reading printed reports back as text
+  poppler-utils
   "$@"
 )
 

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 
 #include "filetypes.h"
+#include "modalforms.h"
 #include "uexception.h"
 
 // The window tests need one application object; they run on the offscreen
@@ -24,6 +25,10 @@ int main(int argc, char **argv)
         ADD_FAILURE() << "unanswered exception dialog: " << dialog.Mexception->toPlainText().toStdString();
         dialog.BContinueClick();
     });
+    // The report preview and the about box come up non-modal and are closed
+    // again; a print dialog nobody answers counts as cancelled.
+    SetModalFormAnswerer([](TFBasicForm &) {});
+    SetPrintDialogRunner([](QPrinter &, QWidget *) { return false; });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

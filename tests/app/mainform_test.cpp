@@ -262,7 +262,7 @@ TEST_F(MainWindow, RenamingInTheTree)
 TEST_F(MainWindow, PrintRefusesWhatHasNoReport)
 {
     CPolyraDatabase *db = database();
-    select(db->getTreeNode());
+    select(main->databasesNode());
     main->MPrintClick();
     ASSERT_EQ(sink.requests.size(), 1u);
     EXPECT_EQ(sink.requests[0].text,
