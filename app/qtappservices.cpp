@@ -195,6 +195,8 @@ TFDatabase *TQtAppServices::openDatabaseWindow(CBasicDatabase &database_)
         return window;
     }
     QMdiSubWindow *child = main->mdiArea()->addSubWindow(window);
+    // A place to return to when another window takes the maximised state.
+    child->setGeometry(QRect(QPoint(0, 0), child->sizeHint().expandedTo(QSize(640, 480))));
     if (CBasicDatabase::openDatabases().size() == 1)
         child->showMaximized();
     else

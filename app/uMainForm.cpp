@@ -871,8 +871,8 @@ void TFMainForm::MPrintsettingsClick()
 {
     if (!CheckPrinters())
         return;
-    // The printer set-up: the print dialog's own choice of printer and paper,
-    // kept for the reports that come later.
+    // The printer set-up: the print dialog's own choice of printer, which
+    // the reports then print on.
     QPrintDialog dialog(&ProgramPrinter(), this);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     if (dialog.exec() == QDialog::Accepted)

@@ -21,7 +21,7 @@ else
   scripts/deps.sh
   scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCORVISTA_TESTS=OFF
 fi
-program=$(cd "$build" && pwd)/app/Scorvista2001
+built=$(cd "$build" && pwd)/app
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -49,6 +49,17 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 exec 3>&-
 export DISPLAY=:$(cat "$work/display")
 
+# The program runs from a folder of its own that also holds reference
+# images (pictures drawn here), so that the image views have something to show.
+mkdir -p "$work/program/Quality/Reference"
+cp "$built/Scorvista2001" "$built/libRigscanGUIMFC.so" "$work/program/"
+program=$work/program/Scorvista2001
+for n in 1 2 3 4; do
+  base=$work/program/Quality/Reference/IQ0$n
+  convert -seed "$n" -size 640x480 plasma:fractal -blur 0x2 "$base"I_Reference.PNG
+  convert "$base"I_Reference.PNG -blur 0x6 "$base"A_Reference.PNG
+  convert "$base"I_Reference.PNG -resize 80x60 "$base"T_Reference.PNG
+done
 cp samples/sample-machines.prb "$work/"
 "$program" -DEBUG "$work/sample-machines.prb" >"$work/program.log" 2>&1 &
 program_pid=$!
@@ -103,6 +114,8 @@ xdotool windowfocus "$main"
 # top left; the tree's fourth row is the database's first project.
 eval "$(xdotool getwindowgeometry --shell "$main")"
 details_tab="320 91"
+images_tab="548 91"
+reference_picture="462 317"
 first_project="150 109"
 shot "$main" database-details
 
@@ -112,9 +125,7 @@ xdotool key Right
 shot "$main" database-results
 xdotool key Right
 shot "$main" database-projects
-xdotool key Right
-shot "$main" database-images
-xdotool key Right
+xdotool key Right Right
 shot "$main" database-properties
 
 # A double click on a project in the tree opens the project window, centred
@@ -136,5 +147,35 @@ xdotool mousemove --window "$main" $first_project click 3
 sleep 0.5
 for _ in $(seq 11); do xdotool key Down; done
 xdotool key Return
-wait_window '^CorvalinSoft System Info' >/dev/null
+system_info=$(wait_window '^CorvalinSoft System Info')
 shot root system-info "${WIDTH}x${HEIGHT}+0+0"
+xdotool windowfocus "$system_info" key Escape
+sleep 0.5
+
+# The first project selected in the tree, then the toolbar's Print Preview
+# button: the report's preview.
+xdotool windowfocus "$main"
+click "$main" $first_project
+click "$main" 234 35
+preview=$(wait_window '^Preview$')
+shot root report-preview "${WIDTH}x${HEIGHT}+0+0"
+xdotool windowfocus "$preview" key Escape
+sleep 0.5
+
+# Help, About.
+xdotool windowfocus "$main" key alt+h
+sleep 0.3
+xdotool key a
+about=$(wait_window '^About Scorvista2000$')
+shot root about-box "${WIDTH}x${HEIGHT}+0+0"
+xdotool windowfocus "$about" key Return
+sleep 0.5
+
+# The Image Quality tab, then a double click on the reference picture of the
+# first game test opens the picture viewer inside the main window.
+xdotool windowfocus "$main"
+click "$main" $images_tab
+shot "$main" database-images
+click "$main" $reference_picture 2
+sleep 1
+shot "$main" picture-viewer

@@ -1,5 +1,8 @@
 #include "preview.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -43,6 +46,9 @@ TFPreview::TFPreview(QPrinter *printer_, TRBasicReport *report_) : TFBasicForm(n
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
                    | Qt::WindowCloseButtonHint);
+    // The screen's size first: without a window manager nothing maximises.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
 
     menuBar = new QMenuBar(this);

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QImage>
 #include <QMenu>
@@ -938,6 +939,30 @@ TEST_F(PictureViewer, TheImageGridShowsPicturesAndOpensThemInTheViewer)
     TFPictures *viewer = TFPictures::Windows().front();
     EXPECT_EQ(viewer->test(), 2);
     EXPECT_EQ(viewer->project(), rig);
+}
+
+} // namespace
+namespace {
+
+// The viewer takes over the maximised state of the database window, which
+// then returns to a place inside the main window.
+TEST_F(PictureViewer, ADatabaseWindowLeftByTheMaximisedStateStaysInView)
+{
+    auto *db = new CPolyraDatabase;
+    pictureProject(db, "Rig", projectColour, {2});
+    db->showWindow();
+    QApplication::processEvents();
+    auto *frame = qobject_cast<QMdiSubWindow *>(db->getWindow()->parentWidget());
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(frame->isMaximized());
+    OpenPictureWindow(2, db, db->getProject(0));
+    QApplication::processEvents();
+    EXPECT_FALSE(frame->isMinimized());
+    EXPECT_TRUE(frame->isVisible());
+    const QRect area = main->mdiArea()->viewport()->rect();
+    EXPECT_TRUE(area.contains(frame->geometry().topLeft())) << frame->x() << "," << frame->y();
+    EXPECT_GE(frame->width(), 200);
+    EXPECT_GE(frame->height(), 150);
 }
 
 } // namespace
