@@ -4,6 +4,8 @@
 // system-information block and every result.
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -42,4 +44,13 @@ inline std::vector<unsigned char> benchDatabaseBytes(int n_, bool sameName_ = fa
         out.writeBytes(record.data(), record.size());
     }
     return out.take();
+}
+
+// The same database written to a file; false when it could not be written.
+inline bool writeBenchDatabase(const std::filesystem::path &path_, int n_, bool sameName_ = false)
+{
+    const std::vector<unsigned char> bytes = benchDatabaseBytes(n_, sameName_);
+    std::ofstream file(path_, std::ios::binary);
+    file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
 }

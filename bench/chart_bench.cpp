@@ -58,13 +58,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int n = 1000;
     const fs::path path = fs::temp_directory_path() / "chart_bench.prb";
-    {
-        const std::vector<unsigned char> bytes = benchDatabaseBytes(n);
-        std::ofstream file(path, std::ios::binary);
-        file.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!file)
-            return 1;
-    }
+    if (!writeBenchDatabase(path, n))
+        return 1;
     auto *database = new CPolyraDatabase;
     const bool loaded = database->loadFromFile(path.string());
     fs::remove(path);

@@ -22,6 +22,7 @@
 #include "Advscrollbox.h"
 #include "Shell.h"
 #include "advimage.h"
+#include "filesizelimit.h"
 #include "databasemodels.h"
 #include "databasewindow.h"
 #include "impstringgrid.h"
@@ -78,31 +79,6 @@ private:
     DesktopOpener *previous = nullptr;
 };
 
-// Caps the size of the files this process writes, so a write past the cap
-// fails (EFBIG) instead of raising SIGXFSZ.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        rlimit capped = old;
-        capped.rlim_cur = bytes;
-        active = ::setrlimit(RLIMIT_FSIZE, &capped) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-    bool active = false;
-
-private:
-    rlimit old{};
-    void (*oldHandler)(int) = SIG_DFL;
-};
 
 TEST(PictureZoom, WiderThan4094PixelsStepsDown)
 {

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "filesizelimit.h"
+
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -51,33 +53,6 @@ protected:
 
 private:
     std::optional<std::string> saved;
-};
-
-// Caps the size of files this process writes, so writes past the cap come
-// back short (EFBIG) instead of raising SIGXFSZ; lifts the cap afterwards.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        rlimit capped = old;
-        capped.rlim_cur = bytes;
-        active = ::setrlimit(RLIMIT_FSIZE, &capped) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-    bool active = false;
-
-private:
-    rlimit old{};
-    void (*oldHandler)(int) = SIG_DFL;
 };
 
 #endif
