@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QMimeData>
 #include <QPalette>
+#include <QPointer>
 #include <QTreeWidget>
 #include <algorithm>
 #include <memory>
@@ -19,6 +20,8 @@
 #include "entry.h"
 #include "uMainForm.h"
 #include "modes.h"
+#include "modalforms.h"
+#include "submitform.h"
 #include "treenode.h"
 
 namespace {
@@ -85,11 +88,24 @@ CBasicProject *loadIntoDatabase(const QString &path_, CBasicDatabase *database_,
         database_ = newDatabaseFor(*project);
 
     if (submit) {
-        // The project goes to the submission dialog (flag argument 1 for the
-        // hardware upgrade) and never joins a database. The dialog is not
-        // built yet: here it would be shown modally, or raised when it is
-        // already up.
-        (void)hwUpgrade;
+        // The project goes to the submission dialog and never joins a
+        // database; a dialog that is up already is only raised.
+        if (SubmitDialogOpen()) {
+            project.reset();
+            if (TFSubmit *shown = OpenSubmitDialog()) {
+                shown->show();
+                shown->raise();
+                shown->activateWindow();
+            }
+            return nullptr;
+        }
+        QPointer<TFSubmit> dialog = new TFSubmit(TFMainForm::instance(), project.get(), hwUpgrade ? 1 : 0);
+        ShowModalForm(*dialog);
+        delete dialog.data();
+        // Whatever ended the program meanwhile took the project with it.
+        const auto &live = CBasicProject::liveProjects();
+        if (std::find(live.begin(), live.end(), project.get()) == live.end())
+            (void)project.release();
         project.reset();
         BringBenchmarkToFront();
         if (CBasicProject::liveProjects().empty())

@@ -16,6 +16,7 @@
 #include "projectload.h"
 #include "projectreport.h"
 #include "recentfilelist.h"
+#include "submission.h"
 #include "treenode.h"
 
 TQtAppServices::TQtAppServices()
@@ -127,6 +128,11 @@ void TQtAppServices::showSystemInfoDialog(const void *data_, unsigned size_)
 void TQtAppServices::showOldSystemInfoDialog(const void *data_, unsigned size_)
 {
     ShowOldSystemInfoDialog(data_, size_);
+}
+
+void TQtAppServices::showDetailsData(const std::string &text_)
+{
+    ShowDetailsData(text_);
 }
 
 void TQtAppServices::dataChanged(const CChange &change_)

@@ -47,6 +47,7 @@ public:
 
     void showSystemInfoDialog(const void *data_, unsigned size_) override;
     void showOldSystemInfoDialog(const void *data_, unsigned size_) override;
+    void showDetailsData(const std::string &text_) override;
 
 private:
     CAppServices *previous = nullptr;

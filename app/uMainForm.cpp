@@ -57,6 +57,7 @@
 #include "uexception.h"
 #include "ufiles.h"
 #include "programprinter.h"
+#include "submission.h"
 #include "aboutbox.h"
 #include "modalforms.h"
 #include "toolbaricons.h"
@@ -346,6 +347,9 @@ void TFMainForm::buildActions()
                                  {"MLargeIcons", &TFMainForm::MLargeIconsClick},
                                  {"MDetails", &TFMainForm::MDetailsClick},
                                  {"MHidden", &TFMainForm::MHiddenClick},
+                                 {"MSubmit", &TFMainForm::MSubmitClick},
+                                 {"GlobalCompare1", &TFMainForm::MSubmitClick},
+                                 {"CorvalincomSettings1", &TFMainForm::CorvalincomSettings1Click},
                                  {"NPolyraResults1", &TFMainForm::NPolyraResults1Click},
                                  {"Content1", &TFMainForm::Content1Click},
                                  {"About1", &TFMainForm::About1Click}})
@@ -376,7 +380,8 @@ void TFMainForm::buildActions()
                                  {"PrintPreview1", &TFMainForm::MPrintPreviewClick},
                                  {"PDetails", &TFMainForm::PDetailsClick},
                                  {"PSystemInfo", &TFMainForm::PSystemInfoClick},
-                                 {"PProperties", &TFMainForm::PPropertiesClick}})
+                                 {"PProperties", &TFMainForm::PPropertiesClick},
+                                 {"PSubmit", &TFMainForm::MSubmitClick}})
         connectCommand(name, command, R::Popup);
     // Shortcuts of the menu work while the window is active.
     for (QAction *a : findChildren<QAction *>())
@@ -446,7 +451,7 @@ void TFMainForm::buildToolbar()
     button("ToolButton11", "Print Preview", &TFMainForm::MPrintPreviewClick);
     button("ToolButton12", "Print", &TFMainForm::MPrintClick);
     Toolbar->addSeparator();
-    button("Bonline", "Online Scorvista", nullptr);
+    button("Bonline", "Online Scorvista", &TFMainForm::MSubmitClick);
     findChild<QAction *>("Bonline")->setToolTip("Compare selected project globally");
 }
 
@@ -1032,6 +1037,25 @@ void TFMainForm::Content1Click()
 void TFMainForm::About1Click()
 {
     ShowAboutBox(this);
+}
+
+void TFMainForm::MSubmitClick()
+{
+    BuildSelection(true);
+    if (selected.empty() || kind != ProjectSelection)
+        BuildSelectionFromTree();
+    if (selected.empty() || kind != ProjectSelection) {
+        if (!MainTree->isVisibleTo(this))
+            MainTree->setVisible(true);
+        ShowMessage("Please select the project you want to use\nfrom the Result tree on the left.");
+        return;
+    }
+    SubmitProject(*static_cast<CBasicProject *>(selected.front()));
+}
+
+void TFMainForm::CorvalincomSettings1Click()
+{
+    ShowNetSettings();
 }
 
 void TFMainForm::PDetailsClick()

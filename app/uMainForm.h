@@ -159,6 +159,8 @@ public slots:
     void NPolyraResults1Click();
     void Content1Click();
     void About1Click();
+    void MSubmitClick();
+    void CorvalincomSettings1Click();
     void PDetailsClick();
     void PSystemInfoClick();
     void PPropertiesClick();

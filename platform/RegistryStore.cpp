@@ -187,3 +187,12 @@ bool RegistryStore::eraseSection(const QString &section_)
         where.settings->remove(where.group);
     return flushed(where.settings);
 }
+
+QString RegistryStore::location(const QString &section_) const
+{
+    const Target where = target(section_);
+    if (root().isEmpty())
+        return QStringLiteral("HKEY_CURRENT_USER\\") + (keyParts + partsOf(section_)).join(QLatin1Char('\\'));
+    const QString file = QDir::toNativeSeparators(where.settings->fileName());
+    return where.group.isEmpty() ? file : file + QStringLiteral(", section [") + where.group + QLatin1Char(']');
+}

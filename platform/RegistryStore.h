@@ -48,6 +48,10 @@ public:
     // Removes the section with its values and subkeys.
     bool eraseSection(const QString &section_);
 
+    // Where a section is kept, to tell the user: the registry key, or the
+    // settings file with the section's name in it.
+    QString location(const QString &section_) const;
+
 private:
     struct Target {
         QSettings *settings;

@@ -52,7 +52,7 @@ export DISPLAY=:$(cat "$work/display")
 # The program runs from a folder of its own that also holds reference
 # images (pictures drawn here), so that the image views have something to show.
 mkdir -p "$work/program/Quality/Reference"
-cp "$built/Scorvista2001" "$built/libRigscanGUIMFC.so" "$work/program/"
+cp "$built/Scorvista2001" "$built"/lib*.so "$work/program/"
 program=$work/program/Scorvista2001
 for n in 1 2 3 4; do
   base=$work/program/Quality/Reference/IQ0$n

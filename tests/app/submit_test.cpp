@@ -1,0 +1,771 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialogButtonBox>
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "Cp1252.h"
+#include "modalforms.h"
+#include "openfixture.h"
+#include "settingskeys.h"
+#include "submission.h"
+#include "submitform.h"
+#include "uplinkmfc.h"
+
+namespace {
+
+// Runs the event loop until done_ holds or the time is up.
+template <typename Done>
+bool spinUntil(Done done_, int timeoutMs_ = 15000)
+{
+    const QDeadlineTimer deadline(timeoutMs_);
+    while (!done_()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+QByteArray bytesOf(const QString &path_)
+{
+    QFile file(path_);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray textBytes(const std::vector<std::string> &lines_)
+{
+    QByteArray bytes;
+    for (const std::string &line : lines_)
+        bytes += QByteArray::fromStdString(line) + "\r\n";
+    return bytes;
+}
+
+// One HTTP request as it arrived.
+struct Request {
+    QByteArray requestLine;
+    std::map<QByteArray, QByteArray> headers; // names in lower case
+    QByteArray body;
+    QString modalWindow; // the client's modal window meanwhile
+};
+
+// An upload service on the loopback address: takes each request whole and
+// answers it as told.
+class UploadServer : public QObject {
+public:
+    enum class Answer { Ok, Error, Never };
+
+    explicit UploadServer(Answer answer_ = Answer::Ok) : answer(answer_)
+    {
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+        connect(&server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = server.nextPendingConnection())
+                take(socket);
+        });
+    }
+
+    quint16 port() const { return server.serverPort(); }
+    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
+
+    std::vector<Request> requests;
+    int connections = 0;
+
+private:
+    void take(QTcpSocket *socket_)
+    {
+        ++connections;
+        auto buffer = std::make_shared<QByteArray>();
+        connect(socket_, &QTcpSocket::readyRead, this, [this, socket_, buffer] {
+            buffer->append(socket_->readAll());
+            const qsizetype end = buffer->indexOf("\r\n\r\n");
+            if (end < 0)
+                return;
+            Request request;
+            const QList<QByteArray> lines = buffer->left(end).split('\n');
+            request.requestLine = lines.value(0).trimmed();
+            for (qsizetype i = 1; i < lines.size(); ++i) {
+                const qsizetype colon = lines[i].indexOf(':');
+                if (colon > 0)
+                    request.headers[lines[i].left(colon).trimmed().toLower()] = lines[i].mid(colon + 1).trimmed();
+            }
+            const qsizetype length = request.headers[QByteArray("content-length")].toLongLong();
+            if (buffer->size() < end + 4 + length)
+                return;
+            request.body = buffer->mid(end + 4, length);
+            QWidget *modal = QApplication::activeModalWidget();
+            request.modalWindow = modal ? modal->objectName() : QString();
+            requests.push_back(request);
+            disconnect(socket_, &QTcpSocket::readyRead, this, nullptr);
+            if (answer == Answer::Never)
+                return;
+            socket_->write(answer == Answer::Ok
+                               ? "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n"
+                                 "Connection: close\r\n\r\nOK"
+                               : "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            socket_->disconnectFromHost();
+        });
+    }
+
+    Answer answer;
+    QTcpServer server;
+};
+
+// One part of a multipart form.
+struct FormPart {
+    QList<QByteArray> headers;
+    QByteArray body;
+};
+
+// The parts of a multipart/form-data body; empty when it is not one. The
+// body is then rebuilt from them, so nothing may stand outside the parts.
+std::vector<FormPart> formParts(const QByteArray &body_, const QByteArray &boundary_)
+{
+    std::vector<FormPart> parts;
+    const QByteArray opening = "--" + boundary_ + "\r\n";
+    const QByteArray delimiter = "\r\n--" + boundary_;
+    if (boundary_.isEmpty() || !body_.startsWith(opening))
+        return {};
+    QByteArray rest = body_.mid(opening.size());
+    for (;;) {
+        const qsizetype at = rest.indexOf(delimiter);
+        if (at < 0)
+            return {};
+        const QByteArray chunk = rest.left(at);
+        const qsizetype split = chunk.indexOf("\r\n\r\n");
+        if (split < 0)
+            return {};
+        parts.push_back({chunk.left(split).split('\n'), chunk.mid(split + 4)});
+        for (QByteArray &header : parts.back().headers)
+            header = header.trimmed();
+        rest = rest.mid(at + delimiter.size());
+        if (rest == "--\r\n")
+            break;
+        if (!rest.startsWith("\r\n"))
+            return {};
+        rest = rest.mid(2);
+    }
+    QByteArray rebuilt;
+    for (const FormPart &part : parts)
+        rebuilt += "--" + boundary_ + "\r\n" + part.headers.join("\r\n") + "\r\n\r\n" + part.body + "\r\n";
+    rebuilt += "--" + boundary_ + "--\r\n";
+    EXPECT_EQ(rebuilt, body_);
+    return parts;
+}
+
+QByteArray boundaryOf(const Request &request_)
+{
+    const QByteArray type = request_.headers.count("content-type") ? request_.headers.at("content-type") : QByteArray();
+    const QByteArray key = "multipart/form-data; boundary=";
+    if (!type.startsWith(key))
+        return {};
+    QByteArray boundary = type.mid(key.size());
+    if (boundary.startsWith('"') && boundary.endsWith('"'))
+        boundary = boundary.mid(1, boundary.size() - 2);
+    return boundary;
+}
+
+std::vector<QByteArray> sorted(QList<QByteArray> lines_)
+{
+    std::sort(lines_.begin(), lines_.end());
+    return {lines_.begin(), lines_.end()};
+}
+
+// The submission library's windows that are up: its boxes by their texts.
+QStringList libraryMessages()
+{
+    QStringList texts;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->objectName() == "UplinkMessage" && box->isVisible())
+            texts << box->text();
+    return texts;
+}
+
+template <typename T>
+T *libraryWindow(const char *name_)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == name_ && w->isVisible())
+            if (auto *window = qobject_cast<T *>(w))
+                return window;
+    return nullptr;
+}
+
+void closeLibraryWindows()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName().startsWith("Uplink") && w->isVisible())
+            w->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// What is left in a folder, below it too.
+QStringList filesIn(const QString &folder_)
+{
+    QStringList found;
+    QDirIterator it(folder_, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    return found;
+}
+
+// A project whose text export is too short to be sent.
+class ShortTextProject : public CPolyraProject {
+public:
+    bool exportText(std::vector<std::string> &lines_) override
+    {
+        lines_ = {"POLYRA2001 PROJECT FILE", ""};
+        return true;
+    }
+};
+
+// A project whose text file cannot be written: a folder takes its name
+// once the project file is there.
+class BlockedTextProject : public CPolyraProject {
+public:
+    explicit BlockedTextProject(QString temporaryFolder_) : temporaryFolder(std::move(temporaryFolder_)) {}
+    bool exportText(std::vector<std::string> &lines_) override
+    {
+        const QStringList saved = filesIn(temporaryFolder).filter(QRegularExpression("/scv[^/]*\\.tmp$"));
+        projectFileSaved = saved.size() == 1 && QFileInfo(saved.value(0)).size() > 0;
+        if (!saved.isEmpty())
+            QDir().mkdir(saved.front() + "t");
+        return CPolyraProject::exportText(lines_);
+    }
+    QString temporaryFolder;
+    bool projectFileSaved = false;
+};
+
+template <typename P>
+P *loaded(P *project_, const Bytes &image_)
+{
+    std::unique_ptr<unsigned char[]> buffer(new unsigned char[image_.size()]);
+    std::copy(image_.begin(), image_.end(), buffer.get());
+    EXPECT_TRUE(parseProjectImage(*project_, std::move(buffer), image_.size()));
+    return project_;
+}
+
+// A main window with a database of one project selected in the tree, the
+// settings shared by the program and the submission library, and a
+// temporary folder of its own.
+class Submission : public OpenFixture {
+protected:
+    void SetUp() override
+    {
+        OpenFixture::SetUp();
+        // The library keeps its settings where the platform keeps them; the
+        // program's store is pointed at that same place.
+        RegistryStore::setRoot(settings.path() + "/config");
+        database = new CPolyraDatabase;
+        database->addProject(project = makeProject("R\xE9sultat"));
+        database->setModified(false);
+        select(project->getTreeNode());
+        sink.requests.clear();
+    }
+    void TearDown() override
+    {
+        closeLibraryWindows();
+        OpenFixture::TearDown();
+    }
+
+    void setHost(const QString &host_)
+    {
+        RegistryStore(programKey()).writeString(uplinkSettingsSection, uplinkHostValue, host_);
+    }
+    void submit() { main->findChild<QAction *>("Bonline")->trigger(); }
+    // Nothing changed but what the library said.
+    void expectAsItWas()
+    {
+        ASSERT_EQ(CBasicDatabase::openDatabases().size(), 1u);
+        EXPECT_EQ(namesIn(database), std::vector<std::string>{"R\xE9sultat"});
+        EXPECT_FALSE(database->isModified());
+        EXPECT_EQ(main->tree()->currentItem(), project->getTreeNode());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_FALSE(SubmitDialogOpen());
+        EXPECT_EQ(filesIn(temporary.path()), QStringList());
+    }
+
+    QTemporaryDir temporary;
+    ScopedEnvironment tmpdir{"TMPDIR", temporary.path().toUtf8()};
+    ScopedEnvironment timeout{uplinkTimeoutVariable, "10000"};
+    CPolyraDatabase *database = nullptr;
+    CPolyraProject *project = nullptr;
+};
+
+TEST_F(Submission, SendsTheProjectAndItsTextAsOneForm)
+{
+    UploadServer server;
+    setHost(server.host());
+    // Every road of the command: menu, CorvalinSoft menu, popup, toolbar.
+    for (const char *command : {"MSubmit", "GlobalCompare1", "PSubmit", "Bonline"}) {
+        SCOPED_TRACE(command);
+        // The library's box had the focus; the tree gets it back.
+        main->activateWindow();
+        select(project->getTreeNode());
+        main->TreePopupPopup();
+        main->findChild<QAction *>(command)->trigger();
+        EXPECT_EQ(libraryMessages(), QStringList{"The project was submitted to " + server.host() + "."});
+        closeLibraryWindows();
+        expectAsItWas();
+    }
+    ASSERT_EQ(server.requests.size(), 4u);
+    EXPECT_TRUE(sink.requests.empty());
+
+    const QString saved = files.filePath("expected.prp");
+    ASSERT_TRUE(project->save(ToFilePath(saved), false, true).done());
+    std::vector<std::string> lines;
+    ASSERT_TRUE(project->exportText(lines));
+    const QByteArray text = textBytes(lines);
+    // Windows-1252 bytes, not UTF-8.
+    ASSERT_TRUE(text.contains("R\xE9sultat"));
+
+    for (const Request &request : server.requests) {
+        EXPECT_EQ(request.requestLine, "POST /servlets/upload_pr2001 HTTP/1.1");
+        // Nothing else can be done in the program while it goes.
+        EXPECT_EQ(request.modalWindow, "UplinkProgress");
+        EXPECT_EQ(request.headers.at("host"), server.host().toUtf8());
+        const std::vector<FormPart> parts = formParts(request.body, boundaryOf(request));
+        ASSERT_EQ(parts.size(), 3u);
+        EXPECT_EQ(sorted(parts[0].headers), sorted({"Content-Disposition: form-data; name=\"kind\""}));
+        EXPECT_EQ(parts[0].body, "2");
+
+        const QRegularExpression projectName("^Content-Disposition: form-data; name=\"project\"; "
+                                             "filename=\"(scv[A-Za-z0-9]+\\.tmp)\"$");
+        const std::vector<QByteArray> projectHeaders = sorted(parts[1].headers);
+        ASSERT_EQ(projectHeaders.size(), 2u);
+        const QRegularExpressionMatch name = projectName.match(QString::fromLatin1(projectHeaders[0]));
+        ASSERT_TRUE(name.hasMatch()) << projectHeaders[0].toStdString();
+        EXPECT_EQ(projectHeaders[1], "Content-Type: application/octet-stream");
+        EXPECT_EQ(parts[1].body, bytesOf(saved));
+
+        EXPECT_EQ(sorted(parts[2].headers),
+                  sorted({"Content-Disposition: form-data; name=\"text\"; filename=\"" + name.captured(1).toLatin1() +
+                              "t\"",
+                          "Content-Type: text/plain; charset=windows-1252"}));
+        EXPECT_EQ(parts[2].body, text);
+    }
+}
+
+TEST_F(Submission, AShortTextIsNotSent)
+{
+    UploadServer server;
+    setHost(server.host());
+    auto *shortText = loaded(new ShortTextProject, image::build(image::basicItems("Short")));
+    database->addProject(shortText);
+    database->setModified(false);
+    select(shortText->getTreeNode());
+    submit();
+    ASSERT_EQ(server.requests.size(), 1u);
+    const std::vector<FormPart> parts = formParts(server.requests[0].body, boundaryOf(server.requests[0]));
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[0].body, "2");
+    EXPECT_TRUE(parts[1].headers.join(' ').contains("name=\"project\""));
+    EXPECT_EQ(libraryMessages(), QStringList{"The project was submitted to " + server.host() + "."});
+    EXPECT_EQ(filesIn(temporary.path()), QStringList());
+}
+
+struct FailureCase {
+    const char *name;
+    enum { NoHost, Refused, ErrorAnswer, Timeout } kind;
+    QString message; // %1: host and port
+};
+
+void PrintTo(const FailureCase &c_, std::ostream *os_) { *os_ << c_.name; }
+
+class SubmissionFailure : public Submission, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(SubmissionFailure, EndsWithTheLibrarysMessage)
+{
+    const FailureCase &c = GetParam();
+    UploadServer server(c.kind == FailureCase::Timeout ? UploadServer::Answer::Never : UploadServer::Answer::Error);
+    ScopedEnvironment shortTimeout(uplinkTimeoutVariable, "500");
+    QString host = server.host();
+    if (c.kind == FailureCase::Refused) {
+        // A port nobody listens on any more.
+        QTcpServer closed;
+        ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+        host = QStringLiteral("127.0.0.1:%1").arg(closed.serverPort());
+    }
+    setHost(c.kind == FailureCase::NoHost ? QString() : host);
+    submit();
+
+    QString expected = c.message;
+    expected.replace("%1", host);
+    if (c.kind == FailureCase::NoHost)
+        expected.replace("%2", RegistryStore(programKey()).location(uplinkSettingsSection));
+    EXPECT_EQ(libraryMessages(), QStringList{expected});
+    EXPECT_TRUE(sink.requests.empty());
+    EXPECT_EQ(server.connections, c.kind == FailureCase::ErrorAnswer || c.kind == FailureCase::Timeout ? 1 : 0);
+    closeLibraryWindows();
+    expectAsItWas();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SubmissionFailure,
+    ::testing::Values(
+        FailureCase{"NoHost", FailureCase::NoHost,
+                    "No upload host is set, so nothing was uploaded.\n\nSet the upload host in the network settings "
+                    "(the \"Settings\" button of the \"Submit Project\" dialog), or as the value \"Host\" in %2."},
+        FailureCase{"Refused", FailureCase::Refused, "The upload to %1 failed: Connection refused."},
+        FailureCase{"ErrorAnswer", FailureCase::ErrorAnswer,
+                    "The upload to %1 failed: the server answered 500 Internal Server Error."},
+        FailureCase{"Timeout", FailureCase::Timeout, "The upload to %1 failed: nothing moved for 0.5 seconds."}),
+    [](const ::testing::TestParamInfo<FailureCase> &info_) { return std::string(info_.param.name); });
+
+TEST_F(Submission, StopsBeforeTheLibraryWhenTheFilesCannotBeMade)
+{
+    UploadServer server;
+    setHost(server.host());
+    {
+        ScopedEnvironment missing("TMPDIR", (temporary.path() + "/missing").toUtf8());
+        submit();
+        EXPECT_EQ(messages(), QStringList{"Unable to get tmp-directory"});
+    }
+    sink.requests.clear();
+    auto *blocked = loaded(new BlockedTextProject(temporary.path()), image::build(image::basicItems("Blocked")));
+    database->addProject(blocked);
+    database->setModified(false);
+    select(blocked->getTreeNode());
+    submit();
+    EXPECT_TRUE(blocked->projectFileSaved);
+    // Both files go, and nothing is sent without its text.
+    EXPECT_EQ(messages(), QStringList{"Unable to save project data"});
+    EXPECT_EQ(server.connections, 0);
+    EXPECT_EQ(libraryMessages(), QStringList());
+    EXPECT_EQ(filesIn(temporary.path()), QStringList());
+}
+
+TEST_F(Submission, WithoutAProjectSelectedOnlyAsksForOne)
+{
+    UploadServer server;
+    setHost(server.host());
+    struct Case {
+        const char *name;
+        QTreeWidgetItem *node;
+        bool treeShown;
+    };
+    for (const Case &c : {Case{"database", database->getTreeNode(), true}, Case{"root", main->rootNode(), false}}) {
+        SCOPED_TRACE(c.name);
+        sink.requests.clear();
+        select(c.node);
+        main->tree()->setVisible(c.treeShown);
+        submit();
+        EXPECT_EQ(messages(), QStringList{"Please select the project you want to use\nfrom the Result tree on the left."});
+        EXPECT_EQ(sink.requests[0].kind, MessageRequest::Kind::ShowMessage);
+        EXPECT_TRUE(main->tree()->isVisibleTo(main.get()));
+    }
+    EXPECT_EQ(server.connections, 0);
+    EXPECT_EQ(libraryMessages(), QStringList());
+    EXPECT_EQ(filesIn(temporary.path()), QStringList());
+}
+
+TEST_F(Submission, TheAddressIsTheHostAndTheServicePath)
+{
+    struct Case {
+        QString host;
+        QString address;
+    };
+    for (const Case &c : {Case{"", "/servlets/upload_pr2001"},
+                          Case{"results.example", "http://results.example/servlets/upload_pr2001"},
+                          Case{" https://results.example:8443/ ", "https://results.example:8443/servlets/upload_pr2001"},
+                          Case{"127.0.0.1:8080", "http://127.0.0.1:8080/servlets/upload_pr2001"}}) {
+        setHost(c.host);
+        EXPECT_EQ(UploadAddress(), c.address) << c.host.toStdString();
+    }
+}
+
+TEST_F(Submission, TheSettingsAreWrittenAndReadBack)
+{
+    main->findChild<QAction *>("CorvalincomSettings1")->trigger();
+    auto *dialog = libraryWindow<QDialog>("UplinkNetSettings");
+    ASSERT_TRUE(dialog);
+    auto *host = dialog->findChild<QLineEdit *>("Host");
+    auto *proxyHost = dialog->findChild<QLineEdit *>("ProxyHost");
+    auto *proxyPort = dialog->findChild<QSpinBox *>("ProxyPort");
+    ASSERT_TRUE(host && proxyHost && proxyPort);
+    EXPECT_EQ(host->text(), "");
+    EXPECT_EQ(proxyHost->text(), "");
+    EXPECT_EQ(proxyPort->value(), uplinkDefaultProxyPort);
+    host->setText(" upload.invalid/ ");
+    proxyHost->setText("127.0.0.1");
+    UploadServer proxy;
+    proxyPort->setValue(proxy.port());
+    dialog->findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok)->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(libraryWindow<QDialog>("UplinkNetSettings"), nullptr);
+    EXPECT_EQ(UploadAddress(), "http://upload.invalid/servlets/upload_pr2001");
+
+    // Shown again with what was kept; a cancel keeps it.
+    IC_showNetSettings();
+    dialog = libraryWindow<QDialog>("UplinkNetSettings");
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->findChild<QLineEdit *>("Host")->text(), "upload.invalid");
+    EXPECT_EQ(dialog->findChild<QLineEdit *>("ProxyHost")->text(), "127.0.0.1");
+    EXPECT_EQ(dialog->findChild<QSpinBox *>("ProxyPort")->value(), proxy.port());
+    dialog->findChild<QLineEdit *>("Host")->setText("other.invalid");
+    dialog->findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Cancel)->click();
+    EXPECT_EQ(UploadAddress(), "http://upload.invalid/servlets/upload_pr2001");
+    const QString file = settings.path() + "/config/CorvalinSoft/Scorvista2001 SE.ini";
+    EXPECT_EQ(RegistryStore(programKey()).location(uplinkSettingsSection), file + ", section [Network]");
+    EXPECT_TRUE(bytesOf(file).contains("[Network]"));
+
+    // The upload goes through the proxy.
+    submit();
+    ASSERT_EQ(proxy.requests.size(), 1u);
+    EXPECT_EQ(proxy.requests[0].requestLine, "POST http://upload.invalid/servlets/upload_pr2001 HTTP/1.1");
+    EXPECT_EQ(libraryMessages(), QStringList{"The project was submitted to upload.invalid."});
+}
+
+TEST_F(Submission, DetailsShowTheProjectsText)
+{
+    main->action("PDetails")->trigger();
+    auto *details = libraryWindow<QDialog>("UplinkDetails");
+    ASSERT_TRUE(details);
+    std::vector<std::string> lines;
+    ASSERT_TRUE(project->exportText(lines));
+    QStringList expected;
+    for (const std::string &line : lines)
+        expected << fromCp1252(line);
+    QString shown = details->findChild<QPlainTextEdit *>("Text")->toPlainText();
+    shown.remove('\r');
+    EXPECT_EQ(shown, expected.join('\n') + '\n');
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("Résultat")));
+}
+
+TEST(UplinkLibrary, RefusesWhatItCannotSend)
+{
+    QTemporaryDir folder;
+    QFile present(folder.filePath("present.tmp"));
+    ASSERT_TRUE(present.open(QIODevice::WriteOnly));
+    present.write("data");
+    present.close();
+    UploadServer server;
+    const QByteArray address = ("http://" + server.host() + "/servlets/upload_pr2001").toUtf8();
+    const QByteArray presentPath = QFile::encodeName(present.fileName());
+    const QByteArray missingPath = QFile::encodeName(folder.filePath("missing.tmp"));
+    struct Case {
+        QByteArray address;
+        const char *project;
+        const char *text;
+        int result;
+        QString message;
+    };
+    const Case cases[] = {
+        {"ftp://results.example/servlets/upload_pr2001", presentPath.constData(), nullptr, UplinkRefused,
+         "The upload address \"ftp://results.example/servlets/upload_pr2001\" is not an http or https address, so "
+         "nothing was uploaded."},
+        {address, missingPath.constData(), nullptr, UplinkRefused,
+         "The file \"" + folder.filePath("missing.tmp") + "\" cannot be read, so nothing was uploaded."},
+        {address, presentPath.constData(), missingPath.constData(), UplinkRefused,
+         "The file \"" + folder.filePath("missing.tmp") + "\" cannot be read, so nothing was uploaded."},
+        {address, nullptr, nullptr, UplinkRefused, "The file \"\" cannot be read, so nothing was uploaded."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        EXPECT_EQ(IC_submitFile(c.address.constData(), c.project, 2, c.text), c.result);
+        EXPECT_EQ(libraryMessages(), QStringList{c.message});
+        closeLibraryWindows();
+    }
+    EXPECT_EQ(server.connections, 0);
+    // Texts it cannot take are refused without a window.
+    EXPECT_EQ(IC_showDetailsData(nullptr, 3), 1);
+    EXPECT_EQ(IC_showDetailsData("abc", -1), 1);
+    EXPECT_EQ(libraryWindow<QDialog>("UplinkDetails"), nullptr);
+}
+
+// ---- Submission mode ---------------------------------------------------------
+
+class SubmissionMode : public OpenFixture {
+protected:
+    void TearDown() override
+    {
+        closeLibraryWindows();
+        OpenFixture::TearDown();
+    }
+};
+
+TEST_F(SubmissionMode, TheDialogShowsTheProjectThenTheRunEnds)
+{
+    for (const bool hwUpgrade : {false, true}) {
+        SCOPED_TRACE(hwUpgrade);
+        main->show();
+        const QString first = writeProject("first.prp", "First");
+        const QString second = writeProject("second.prp", "Second");
+        int shown = 0;
+        ModalFormAnswerScope answer([&](TFBasicForm &form) {
+            auto *dialog = qobject_cast<TFSubmit *>(&form);
+            ASSERT_TRUE(dialog);
+            ++shown;
+            EXPECT_TRUE(SubmitDialogOpen());
+            EXPECT_EQ(OpenSubmitDialog(), dialog);
+            EXPECT_EQ(dialog->windowTitle(), "Submit Project");
+            EXPECT_EQ(dialog->size(), QSize(391, 320));
+            EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+            EXPECT_EQ(dialog->Label1->text(), "Internet functionality not implemented");
+            EXPECT_TRUE(dialog->Label1->wordWrap());
+            EXPECT_EQ(dialog->Label1->alignment(), Qt::AlignCenter);
+            EXPECT_EQ(dialog->Label1->palette().color(QPalette::WindowText), QColor(Qt::red));
+            EXPECT_EQ(dialog->Label1->font().family(), "Arial");
+            EXPECT_EQ(dialog->Label1->font().pixelSize(), 27);
+            EXPECT_EQ(dialog->BSettings->text(), "Settings");
+            EXPECT_EQ(dialog->Button1->text(), "Cancel");
+            EXPECT_EQ(dialog->hardwareUpgrade(), hwUpgrade ? 1 : 0);
+            ASSERT_TRUE(dialog->project());
+            EXPECT_EQ(dialog->project()->getName(), "First");
+            EXPECT_EQ(dialog->project()->getDatabase(), nullptr);
+
+            // Settings opens the library's network settings.
+            dialog->BSettings->click();
+            EXPECT_NE(libraryWindow<QDialog>("UplinkNetSettings"), nullptr);
+            closeLibraryWindows();
+
+            // A second project while the dialog is up only raises it.
+            gSubmitMode = true;
+            EXPECT_EQ(OpenProjectIntoDatabase(second, nullptr), 0);
+            EXPECT_EQ(CBasicProject::liveProjects().size(), 1u);
+            EXPECT_TRUE(dialog->isVisible());
+            EXPECT_TRUE(CBasicDatabase::openDatabases().empty());
+
+            dialog->Button1->click();
+            EXPECT_EQ(dialog->result(), QDialog::Rejected);
+        });
+        gSubmitMode = true;
+        gHwUpgradeMode = hwUpgrade;
+        EXPECT_EQ(OpenProjectIntoDatabase(first, nullptr), 0);
+        EXPECT_EQ(shown, 1);
+        EXPECT_FALSE(SubmitDialogOpen());
+        EXPECT_EQ(OpenSubmitDialog(), nullptr);
+        EXPECT_TRUE(CBasicProject::liveProjects().empty());
+        EXPECT_TRUE(CBasicDatabase::openDatabases().empty());
+        EXPECT_FALSE(gSubmitMode);
+        // Nothing is left open: the program ends.
+        EXPECT_TRUE(spinUntil([&] { return !main->isVisible(); }, 5000));
+    }
+}
+
+// The program as a process of its own.
+struct ProgramRun {
+    int exitCode = -1;
+    QStringList lines;
+};
+
+QProcess *startProgram(const QString &instance_, const QStringList &arguments_, const QProcessEnvironment &env_)
+{
+    auto *process = new QProcess;
+    process->setProcessEnvironment(env_);
+    process->setProgram(SCORVISTA_SUBMIT_HELPER);
+    process->setArguments(QStringList{instance_} + arguments_);
+    process->start();
+    return process;
+}
+
+ProgramRun finish(QProcess *process_)
+{
+    ProgramRun run;
+    const bool ended = spinUntil([&] { return process_->state() == QProcess::NotRunning; }, 30000);
+    EXPECT_TRUE(ended) << "the program did not end";
+    if (!ended) {
+        process_->kill();
+        process_->waitForFinished();
+    }
+    run.exitCode = process_->exitStatus() == QProcess::NormalExit ? process_->exitCode() : -1;
+    run.lines = QString::fromLocal8Bit(process_->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    delete process_;
+    return run;
+}
+
+QStringList linesStartingWith(const QStringList &lines_, const QString &start_)
+{
+    QStringList found;
+    for (const QString &line : lines_)
+        if (line.startsWith(start_))
+            found << line;
+    return found;
+}
+
+// A home of its own for each program run: settings, desktop, temporary folder.
+class SubmissionProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        env = QProcessEnvironment::systemEnvironment();
+        for (auto [name, sub] : {std::pair{"HOME", ""}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_DATA_HOME", "/data"},
+                                 {"XDG_CACHE_HOME", "/cache"}, {"TMPDIR", "/tmp"}}) {
+            QDir().mkpath(home.path() + sub);
+            env.insert(name, home.path() + sub);
+        }
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("UPLINKMFC_NO_WAIT", "1");
+        project = files.filePath("My Result.prp");
+        QFile f(project);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const Bytes image = image::build(image::basicItems("Upgrade Rig"));
+        f.write(reinterpret_cast<const char *>(image.data()), qint64(image.size()));
+    }
+    QString instance() const
+    {
+        static int counter = 0;
+        return QStringLiteral("submit-%1-%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    }
+    QString dialogLine(int hwUpgrade_) const
+    {
+        return QStringLiteral("submit caption=Submit Project label=Internet functionality not implemented "
+                              "settings=Settings cancel=Cancel hw=%1 project=Upgrade Rig open=1 projects=1 databases=0")
+            .arg(hwUpgrade_);
+    }
+
+    QTemporaryDir home;
+    QTemporaryDir files;
+    QProcessEnvironment env;
+    QString project;
+};
+
+TEST_F(SubmissionProcess, AStartInSubmissionModeShowsTheDialogAndEnds)
+{
+    struct Case {
+        const char *submitSwitch;
+        int hwUpgrade;
+    };
+    for (const Case &c : {Case{"-SUBMIT", 0}, Case{"/hwupgrade", 1}}) {
+        SCOPED_TRACE(c.submitSwitch);
+        const ProgramRun run = finish(startProgram(instance(), {c.submitSwitch, project}, env));
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(linesStartingWith(run.lines, "submit "), QStringList{dialogLine(c.hwUpgrade)});
+        EXPECT_EQ(linesStartingWith(run.lines, "exception"), QStringList());
+        EXPECT_EQ(run.lines.value(run.lines.size() - 1), "exit 0");
+        EXPECT_TRUE(QFile::exists(project));
+    }
+}
+
+TEST_F(SubmissionProcess, ASecondStartPutsTheRunningCopyIntoSubmissionMode)
+{
+    const QString name = instance();
+    QProcess *running = startProgram(name, {}, env);
+    // Its event loop runs, so its socket listens.
+    ASSERT_TRUE(spinUntil([&] { return QString::fromLocal8Bit(running->peek(1 << 16)).contains("running"); }));
+    const ProgramRun second = finish(startProgram(name, {"-SUBMIT", project}, env));
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.lines, QStringList{"exit 0"});
+    // The running copy shows the dialog and, with nothing else open, ends.
+    const ProgramRun first = finish(running);
+    EXPECT_EQ(first.exitCode, 0);
+    EXPECT_EQ(linesStartingWith(first.lines, "submit "), QStringList{dialogLine(0)});
+    EXPECT_EQ(first.lines.value(first.lines.size() - 1), "exit 0");
+}
+
+} // namespace

@@ -1,0 +1,161 @@
+#include "uplinkui.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "RegistryStore.h"
+#include "uplinkmfc.h"
+
+namespace {
+
+const QString caption = QStringLiteral("CorvalinSoft Online");
+constexpr int defaultTimeoutMs = 60000;
+
+// The host program's own key, as it keeps its other settings.
+QString settingsKey()
+{
+    return QStringLiteral("Software\\CorvalinSoft\\") + QCoreApplication::applicationName();
+}
+
+QString cleanHost(QString host_)
+{
+    host_ = host_.trimmed();
+    while (host_.endsWith(QLatin1Char('/')))
+        host_.chop(1);
+    return host_;
+}
+
+} // namespace
+
+bool uplinkNoWait()
+{
+    return qEnvironmentVariable(uplinkNoWaitVariable) == QLatin1String("1");
+}
+
+int uplinkTimeoutMs()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariable(uplinkTimeoutVariable).toInt(&ok);
+    return ok && ms > 0 ? ms : defaultTimeoutMs;
+}
+
+QWidget *uplinkHostWindow()
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+void uplinkMessage(const QString &text_, bool failure_)
+{
+    const QMessageBox::Icon icon = failure_ ? QMessageBox::Warning : QMessageBox::Information;
+    if (uplinkNoWait()) {
+        auto *box = new QMessageBox(icon, caption, text_, QMessageBox::Ok, uplinkHostWindow());
+        box->setObjectName(QStringLiteral("UplinkMessage"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+        return;
+    }
+    QMessageBox box(icon, caption, text_, QMessageBox::Ok, uplinkHostWindow());
+    box.setObjectName(QStringLiteral("UplinkMessage"));
+    box.exec();
+}
+
+UplinkSettings readUplinkSettings()
+{
+    const RegistryStore store(settingsKey());
+    UplinkSettings settings;
+    settings.host = cleanHost(store.readString(uplinkSettingsSection, uplinkHostValue));
+    settings.proxyHost = store.readString(uplinkSettingsSection, uplinkProxyHostValue).trimmed();
+    settings.proxyPort = store.readInteger(uplinkSettingsSection, uplinkProxyPortValue, uplinkDefaultProxyPort);
+    if (settings.proxyPort < 1 || settings.proxyPort > 65535)
+        settings.proxyPort = uplinkDefaultProxyPort;
+    return settings;
+}
+
+bool writeUplinkSettings(const UplinkSettings &settings_)
+{
+    RegistryStore store(settingsKey());
+    bool ok = store.writeString(uplinkSettingsSection, uplinkHostValue, cleanHost(settings_.host));
+    ok = store.writeString(uplinkSettingsSection, uplinkProxyHostValue, settings_.proxyHost.trimmed()) && ok;
+    ok = store.writeInteger(uplinkSettingsSection, uplinkProxyPortValue, settings_.proxyPort) && ok;
+    return ok;
+}
+
+QString uplinkSettingsLocation()
+{
+    return RegistryStore(settingsKey()).location(uplinkSettingsSection);
+}
+
+TNetSettingsDialog::TNetSettingsDialog(QWidget *parent_) : QDialog(parent_)
+{
+    setObjectName(QStringLiteral("UplinkNetSettings"));
+    setWindowTitle(QStringLiteral("Network Settings"));
+    auto *form = new QFormLayout;
+    Host = new QLineEdit(this);
+    Host->setObjectName(QStringLiteral("Host"));
+    Host->setPlaceholderText(QStringLiteral("example.com or https://example.com:8443"));
+    ProxyHost = new QLineEdit(this);
+    ProxyHost->setObjectName(QStringLiteral("ProxyHost"));
+    ProxyHost->setPlaceholderText(QStringLiteral("none: a direct connection"));
+    ProxyPort = new QSpinBox(this);
+    ProxyPort->setObjectName(QStringLiteral("ProxyPort"));
+    ProxyPort->setRange(1, 65535);
+    form->addRow(QStringLiteral("&Upload host:"), Host);
+    form->addRow(QStringLiteral("&Proxy host:"), ProxyHost);
+    form->addRow(QStringLiteral("P&roxy port:"), ProxyPort);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("Buttons"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &TNetSettingsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &TNetSettingsDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    resize(420, sizeHint().height());
+
+    const UplinkSettings settings = readUplinkSettings();
+    Host->setText(settings.host);
+    ProxyHost->setText(settings.proxyHost);
+    ProxyPort->setValue(settings.proxyPort);
+}
+
+void TNetSettingsDialog::accept()
+{
+    UplinkSettings settings;
+    settings.host = Host->text();
+    settings.proxyHost = ProxyHost->text();
+    settings.proxyPort = ProxyPort->value();
+    if (!writeUplinkSettings(settings)) {
+        // Kept open, so what was typed is not lost.
+        uplinkMessage(QStringLiteral("The network settings could not be saved in %1.").arg(uplinkSettingsLocation()),
+                      true);
+        return;
+    }
+    wasSaved = true;
+    QDialog::accept();
+}
+
+TDetailsDialog::TDetailsDialog(const QString &text_, QWidget *parent_) : QDialog(parent_)
+{
+    setObjectName(QStringLiteral("UplinkDetails"));
+    setWindowTitle(QStringLiteral("Project Details"));
+    Text = new QPlainTextEdit(this);
+    Text->setObjectName(QStringLiteral("Text"));
+    Text->setReadOnly(true);
+    Text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    Text->setPlainText(text_);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &TDetailsDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Text, 1);
+    layout->addWidget(buttons);
+    resize(600, 480);
+}
