@@ -1,15 +1,18 @@
 // Builds databases of 100, 1,000 and 10,000 projects (and 10,000 of one
 // name), each with a realistic system-information block and every result,
-// and measures loading (every project parsed, its system information built),
-// saving, exporting every project's text, and as the floor reading the same
-// file and running only the unscrambler and CRC over its records. Each size
-// runs in a child process, so the peak memory is that size's own; it is also
-// shown above the child's start per byte of the file.
+// and one of 20,000 minimal records (no name, no results, no system
+// information), and measures loading (every project parsed, its system
+// information built), saving, exporting every project's text, and as the
+// floor reading the same file and running only the unscrambler and CRC over
+// its records. Each size runs in a child process, so the peak memory is that
+// size's own; it is also shown above the child's start per byte of the file.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <malloc.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -35,9 +38,6 @@ double msSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
-
-// A database file of n projects built byte by byte: distinct names (or one
-// name for all when sameName_ is set), seeds, clocks and results.
 
 // Reads the file and unscrambles and checks every record: the least any load must do.
 double floorMs(const std::string &path)
@@ -85,15 +85,54 @@ long residentKiB()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-void runSize(int n, bool sameName, const std::string &path, double fileMiB)
+// What one row loads: n generated projects of a kind, or a file as it is.
+struct Case {
+    enum Kind { Distinct, SameName, Minimal, File };
+    Case(int n_ = 0, Kind kind_ = Distinct) : n(n_), kind(kind_) {}
+    int n = 0;
+    Kind kind = Distinct;
+    std::string path;
+
+    std::string label() const
+    {
+        if (kind == File)
+            return "file";
+        return std::to_string(n) + (kind == SameName ? "=" : kind == Minimal ? "m" : "");
+    }
+};
+
+// Loads, saves and exports two small databases, of full and of minimal
+// projects, once. A child of fork() maps the program's code afresh as it
+// first runs it; after this the code the measured run needs is in, and
+// what the warm-up freed is given back, so the start counted from is the
+// process's fixed start.
+void warmUp(const std::vector<std::string> &paths_, const std::string &copy_)
 {
-    const std::string copy = path + "-saved.prb";
+    for (const std::string &path : paths_) {
+        CPolyraDatabase db;
+        if (!db.loadFromFile(path) || !db.saveToFile(copy_))
+            std::abort();
+        for (int i = 0; i < db.getProjectCount(); ++i) {
+            std::vector<std::string> text;
+            db.getProject(i)->exportText(text);
+        }
+    }
+    std::remove(copy_.c_str());
+    ::malloc_trim(0);
+}
+
+// The copy is saved to copy, never beside a file given by the user.
+void runSize(const Case &row, const std::string &path, const std::string &copy,
+             const std::vector<std::string> &warm, double fileMiB)
+{
+    warmUp(warm, copy);
     const long startKiB = residentKiB();
     auto start = Clock::now();
     auto *db = new CPolyraDatabase;
-    if (!db->loadFromFile(path) || db->getProjectCount() != n)
+    if (!db->loadFromFile(path) || (row.kind != Case::File && db->getProjectCount() != row.n))
         std::abort();
     const double load = msSince(start);
+    const int n = std::max(1, db->getProjectCount());
 
     start = Clock::now();
     if (!db->saveToFile(copy))
@@ -109,16 +148,18 @@ void runSize(int n, bool sameName, const std::string &path, double fileMiB)
         lines += text.size();
     }
     const double exportMs = msSince(start);
+    // The peak of the database's own work: the floor's reading of the file
+    // afterwards is no part of it.
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    const double peakMiB = usage.ru_maxrss / 1024.0;
     delete db;
 
     double floor = 1e300;
     for (int r = 0; r < 3; ++r)
         floor = std::min(floor, floorMs(path));
 
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    const double peakMiB = usage.ru_maxrss / 1024.0;
-    const std::string label = std::to_string(n) + (sameName ? "=" : "");
+    const std::string label = row.label();
     std::printf("%8s %10.1f %10.1f %10.1f %10.1f %9.2f %12.1f %12.1f %10.1f %9.2f %10.2f\n", label.c_str(), load, save,
                 exportMs, floor, load / floor, 1000.0 * load / n, 1000.0 * exportMs / n, peakMiB, fileMiB,
                 (peakMiB - startKiB / 1024.0) / fileMiB);
@@ -127,18 +168,50 @@ void runSize(int n, bool sameName, const std::string &path, double fileMiB)
     std::remove(copy.c_str());
 }
 
+// Runs work_ in a child process; true when it returned true and the child
+// ended normally.
+template <class Work>
+bool runInChild(Work work_)
+{
+    const pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        const bool ok = work_();
+        std::fflush(stdout);
+        std::_Exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 } // namespace
 
 // Arguments: project counts; a count followed by "=" gives every project the
-// same name. Without arguments: 100, 1,000, 10,000 and 10,000 of one name.
+// same name, one followed by "m" makes that many minimal records; a path to
+// an existing file loads that file. Without arguments: 100, 1,000, 10,000,
+// 10,000 of one name and 20,000 minimal records.
 int main(int argc, char **argv)
 {
-    std::vector<std::pair<int, bool>> sizes = {{100, false}, {1000, false}, {10000, false}, {10000, true}};
+    std::vector<Case> cases = {{100}, {1000}, {10000}, {10000, Case::SameName}, {20000, Case::Minimal}};
     if (argc > 1) {
-        sizes.clear();
+        cases.clear();
         for (int i = 1; i < argc; ++i) {
             const std::string arg = argv[i];
-            sizes.emplace_back(std::atoi(arg.c_str()), !arg.empty() && arg.back() == '=');
+            Case row;
+            std::error_code error;
+            if (fs::is_regular_file(arg, error)) {
+                row.kind = Case::File;
+                row.path = arg;
+            } else {
+                row.n = std::atoi(arg.c_str());
+                if (!arg.empty() && arg.back() == '=')
+                    row.kind = Case::SameName;
+                else if (!arg.empty() && arg.back() == 'm')
+                    row.kind = Case::Minimal;
+            }
+            cases.push_back(row);
         }
     }
     std::string pattern = (fs::temp_directory_path() / "scvbenchXXXXXX").string();
@@ -148,30 +221,41 @@ int main(int argc, char **argv)
     std::printf("%8s %10s %10s %10s %10s %9s %12s %12s %10s %9s %10s\n", "projects", "load ms", "save ms", "export ms",
                 "floor ms", "load/floor", "load us/proj", "export us/p", "peak MiB", "file MiB", "peak/file");
     std::fflush(stdout);
+    // Two full projects and two minimal ones, for every child's warm-up.
+    const std::vector<std::string> warm = {(dir / "warmfull.prb").string(), (dir / "warmminimal.prb").string()};
+    const bool warmMade = runInChild([&] {
+        const std::vector<unsigned char> full = benchDatabaseBytes(2);
+        const std::vector<unsigned char> minimal = minimalDatabaseBytes(2);
+        return writeFileAtomically(warm[0], full.data(), full.size()) &&
+               writeFileAtomically(warm[1], minimal.data(), minimal.size());
+    });
+    if (!warmMade)
+        return 1;
     int status = 0;
-    for (const auto &[n, sameName] : sizes) {
-        // The file is made before the child starts, so its making is not in
-        // the child's peak; the peak is counted from the child's start.
-        const std::string path = (dir / ("bench" + std::to_string(n) + (sameName ? "same" : "") + ".prb")).string();
-        double fileMiB = 0;
-        {
-            const std::vector<unsigned char> bytes = benchDatabaseBytes(n, sameName);
-            if (!writeFileAtomically(path, bytes.data(), bytes.size()))
+    for (const Case &row : cases) {
+        // The file is made in a child of its own, so neither its making nor
+        // the heap it leaves behind counts in the measuring child: that one
+        // starts from this small process, and its peak is counted from there.
+        std::string path = row.path;
+        if (row.kind != Case::File) {
+            path = (dir / ("bench" + row.label() + ".prb")).string();
+            const bool made = runInChild([&] {
+                const std::vector<unsigned char> bytes = row.kind == Case::Minimal
+                                                             ? minimalDatabaseBytes(row.n)
+                                                             : benchDatabaseBytes(row.n, row.kind == Case::SameName);
+                return writeFileAtomically(path, bytes.data(), bytes.size());
+            });
+            if (!made)
                 return 1;
-            fileMiB = bytes.size() / 1048576.0;
         }
-        const pid_t child = fork();
-        if (child == 0) {
-            runSize(n, sameName, path, fileMiB);
-            std::_Exit(0);
-        }
-        int childStatus = 0;
-        waitpid(child, &childStatus, 0);
-        if (!WIFEXITED(childStatus) || WEXITSTATUS(childStatus) != 0) {
-            std::fprintf(stderr, "size %d failed\n", n);
+        std::error_code error;
+        const double fileMiB = static_cast<double>(fs::file_size(path, error)) / 1048576.0;
+        if (!runInChild([&] { return runSize(row, path, (dir / "saved.prb").string(), warm, fileMiB), true; })) {
+            std::fprintf(stderr, "%s failed\n", row.label().c_str());
             status = 1;
         }
-        std::remove(path.c_str());
+        if (row.kind != Case::File)
+            std::remove(path.c_str());
     }
     std::error_code ignored;
     fs::remove_all(dir, ignored);

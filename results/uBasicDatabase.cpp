@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <utility>
 
 #include "textutil.h"
@@ -109,14 +111,117 @@ int CBasicDatabase::canAddProject(const CBasicProject *project_) const
     return 0;
 }
 
+namespace {
+
+std::size_t tableSizeFor(std::size_t count_)
+{
+    // At most three quarters full: probes stay short.
+    std::size_t size = 16;
+    while (size - size / 4 < count_)
+        size *= 2;
+    return size;
+}
+
+std::size_t pointerHash(const CBasicProject *project_)
+{
+    // The high half folded in: a table uses the low bits.
+    const std::uint64_t h = (std::uint64_t{reinterpret_cast<std::uintptr_t>(project_)} >> 4) * 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(h ^ (h >> 32));
+}
+
+} // namespace
+
+std::string_view CBulkNameIndex::nameAt(std::size_t k_) const
+{
+    const std::size_t begin = k_ == 0 ? 0 : ends[k_ - 1];
+    return std::string_view(text).substr(begin, ends[k_] - begin);
+}
+
+std::size_t CBulkNameIndex::slotOf(std::string_view key_) const
+{
+    const std::size_t mask = nameSlots.size() - 1;
+    std::size_t at = std::hash<std::string_view>()(key_) & mask;
+    while (nameSlots[at] != 0 && nameAt(nameSlots[at] - 1) != key_)
+        at = (at + 1) & mask;
+    return at;
+}
+
+void CBulkNameIndex::growNames(std::size_t count_)
+{
+    const std::size_t size = tableSizeFor(count_);
+    if (size <= nameSlots.size())
+        return;
+    nameSlots.assign(size, 0);
+    for (std::size_t k = 0; k < ends.size(); ++k)
+        nameSlots[slotOf(nameAt(k))] = static_cast<std::uint32_t>(k + 1);
+}
+
+void CBulkNameIndex::growMembers(std::size_t count_)
+{
+    const std::size_t size = tableSizeFor(count_);
+    if (size <= memberSlots.size())
+        return;
+    std::vector<const CBasicProject *> old(size, nullptr);
+    old.swap(memberSlots);
+    const std::size_t mask = size - 1;
+    for (const CBasicProject *p : old) {
+        if (!p)
+            continue;
+        std::size_t at = pointerHash(p) & mask;
+        while (memberSlots[at])
+            at = (at + 1) & mask;
+        memberSlots[at] = p;
+    }
+}
+
+void CBulkNameIndex::reserve(std::size_t count_)
+{
+    // Room for a name and its number each, so the text seldom has to move.
+    text.reserve(text.size() + 16 * count_);
+    ends.reserve(ends.size() + count_);
+    growNames(ends.size() + count_);
+    growMembers(memberCount + count_);
+}
+
 void CBulkNameIndex::add(const std::string &name_)
 {
-    ++names[upperCaseAscii(name_)];
+    const std::string key = upperCaseAscii(name_);
+    growNames(ends.size() + 1);
+    const std::size_t at = slotOf(key);
+    if (nameSlots[at] != 0)
+        return;
+    text += key;
+    ends.push_back(text.size());
+    nameSlots[at] = static_cast<std::uint32_t>(ends.size());
 }
 
 bool CBulkNameIndex::contains(const std::string &name_) const
 {
-    return names.count(upperCaseAscii(name_)) != 0;
+    return !nameSlots.empty() && nameSlots[slotOf(upperCaseAscii(name_))] != 0;
+}
+
+void CBulkNameIndex::addMember(const CBasicProject *project_)
+{
+    growMembers(memberCount + 1);
+    const std::size_t mask = memberSlots.size() - 1;
+    std::size_t at = pointerHash(project_) & mask;
+    while (memberSlots[at] && memberSlots[at] != project_)
+        at = (at + 1) & mask;
+    if (!memberSlots[at]) {
+        memberSlots[at] = project_;
+        ++memberCount;
+    }
+}
+
+bool CBulkNameIndex::mayHold(const CBasicProject *project_) const
+{
+    if (memberSlots.empty())
+        return false;
+    const std::size_t mask = memberSlots.size() - 1;
+    for (std::size_t at = pointerHash(project_) & mask; memberSlots[at]; at = (at + 1) & mask)
+        if (memberSlots[at] == project_)
+            return true;
+    return false;
 }
 
 std::uint64_t CBulkNameIndex::firstFreeNumber(const std::string &base_, std::uint64_t number_) const
@@ -125,7 +230,7 @@ std::uint64_t CBulkNameIndex::firstFreeNumber(const std::string &base_, std::uin
     Run &run = runs[key];
     const bool inRun = run.to > run.from && number_ >= run.from && number_ <= run.to;
     std::uint64_t n = inRun ? run.to + 1 : number_ + 1;
-    while (names.count(key + "(" + std::to_string(n) + ")"))
+    while (!nameSlots.empty() && nameSlots[slotOf(key + "(" + std::to_string(n) + ")")] != 0)
         ++n;
     // Everything from above number_ up to n - 1 is taken now.
     if (inRun)
@@ -169,9 +274,11 @@ int CBasicDatabase::addProject(CBasicProject *project_)
     return 0;
 }
 
-void CBasicDatabase::beginBulkAdd()
+void CBasicDatabase::beginBulkAdd(std::size_t expected_)
 {
     nameIndex = std::make_unique<CBulkNameIndex>();
+    nameIndex->reserve(projects.size() + expected_);
+    projects.reserve(projects.size() + expected_);
     for (CBasicProject *p : projects) {
         nameIndex->add(p->getName());
         nameIndex->addMember(p);
@@ -410,14 +517,16 @@ void CBasicDatabase::updateStatistics()
     testRanges->clearRanges();
     if (projects.empty())
         return;
-    TTestValueList *first = projects.front()->getTestValues();
-    if (!first)
+    // Read through const lists: a project whose values are all blank and
+    // stay so keeps no entries of its own.
+    TTestValueList *firstValues = projects.front()->getTestValues();
+    if (!firstValues)
         return;
+    const TTestValueList &first = *firstValues;
     if (projects.size() == 1) {
-        for (int i = 1; i <= first->getCount(); ++i) {
-            TTestValue *v = first->getEntry(i);
-            v->setLowest(false);
-            v->setHighest(false);
+        for (int i = 1; i <= first.getCount(); ++i) {
+            firstValues->clearMarks(i);
+            const TTestValue *v = first.getEntry(i);
             if (TDatabaseTestObject *range = testRanges->findByTestId(v->getRow()->id))
                 range->setObservedMaximum(v->getValue());
         }
@@ -432,16 +541,20 @@ void CBasicDatabase::updateStatistics()
             double lowest = DBL_MAX, highest = -DBL_MAX;
             CBasicProject *lowestProject = nullptr, *highestProject = nullptr;
         };
-        std::vector<Range> ranges(static_cast<std::size_t>(first->getCount()));
+        std::vector<Range> ranges(static_cast<std::size_t>(first.getCount()));
         for (std::size_t i = 0; i < ranges.size(); ++i) {
             Range &r = ranges[i];
-            r.testId = first->getEntry(static_cast<int>(i) + 1)->getRow()->id;
-            const TTestValue *found = first->findByTestId(r.testId);
-            while (first->getEntry(r.position) != found)
+            r.testId = first.getEntry(static_cast<int>(i) + 1)->getRow()->id;
+            const TTestValue *found = first.findByTestId(r.testId);
+            while (first.getEntry(r.position) != found)
                 ++r.position;
         }
-        auto entryOf = [](TTestValueList &values_, bool likeFirst_, const Range &r_) {
-            return likeFirst_ ? values_.getEntry(r_.position) : values_.findByTestId(r_.testId);
+        // The position of the range's test in the list; 0 when it has none.
+        auto positionOf = [](const TTestValueList &values_, bool likeFirst_, const Range &r_) {
+            if (likeFirst_)
+                return r_.position;
+            const TTestValue *found = values_.findByTestId(r_.testId);
+            return found ? static_cast<int>(found - values_.getEntry(1)) + 1 : 0;
         };
         std::vector<char> likeFirst(projects.size());
         for (std::size_t k = 0; k < projects.size(); ++k) {
@@ -449,12 +562,13 @@ void CBasicDatabase::updateStatistics()
             TTestValueList *values = p->getTestValues();
             if (!values)
                 continue;
-            likeFirst[k] = values->sameTests(*first);
+            const TTestValueList &read = *values;
+            likeFirst[k] = read.sameTests(first);
             for (Range &r : ranges) {
-                TTestValue *v = entryOf(*values, likeFirst[k], r);
-                if (!v)
+                const int position = positionOf(read, likeFirst[k], r);
+                if (position == 0)
                     continue;
-                const double value = v->getValue();
+                const double value = read.getEntry(position)->getValue();
                 if (value > 0) {
                     if (value < r.lowest) {
                         r.lowest = value;
@@ -465,8 +579,7 @@ void CBasicDatabase::updateStatistics()
                         r.highestProject = p;
                     }
                 }
-                v->setLowest(false);
-                v->setHighest(false);
+                values->clearMarks(position);
             }
         }
         bool marks = false;
@@ -483,13 +596,16 @@ void CBasicDatabase::updateStatistics()
             for (const Range &r : ranges) {
                 if (!r.lowestProject || !r.highestProject || r.lowestProject == r.highestProject)
                     continue;
-                TTestValue *v = entryOf(*values, likeFirst[k], r);
-                if (!v)
+                const int position = positionOf(*values, likeFirst[k], r);
+                if (position == 0)
                     continue;
-                if (v->getValue() == r.lowest)
-                    v->setLowest(true);
-                if (v->getValue() == r.highest)
-                    v->setHighest(true);
+                const double value = std::as_const(*values).getEntry(position)->getValue();
+                // A blank entry (value 0) is never the lowest or highest of
+                // positive values: only entries with results are marked.
+                if (value == r.lowest)
+                    values->getEntry(position)->setLowest(true);
+                if (value == r.highest)
+                    values->getEntry(position)->setHighest(true);
             }
         }
     }

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "AppServices.h"
@@ -18,8 +18,14 @@ class TDatabaseTestList;
 // The names of a database being filled in bulk, compared ignoring case. For
 // each base name it remembers a run of numbers already found taken, so the
 // k-th project of one name costs a few look-ups, not k.
+//
+// It lives only while a file loads, but it is there at the load's peak: the
+// names lie back to back in one buffer and both sets are open-addressing
+// tables of small numbers and pointers, not a node per name.
 class CBulkNameIndex {
 public:
+    // Room for that many more names and members without growing.
+    void reserve(std::size_t count_);
     void add(const std::string &name_);
     bool contains(const std::string &name_) const;
     // The first n above number_ for which base_ + "(" + n + ")" is not taken.
@@ -27,12 +33,17 @@ public:
     // Every project the database held while the index lived, and perhaps
     // some it no longer holds: one that was never added need not be looked
     // for in the database's list.
-    void addMember(const CBasicProject *project_) { members.insert(project_); }
-    bool mayHold(const CBasicProject *project_) const { return members.count(project_) != 0; }
+    void addMember(const CBasicProject *project_);
+    bool mayHold(const CBasicProject *project_) const;
 
 private:
-    std::unordered_map<std::string, int> names;
-    std::unordered_set<const CBasicProject *> members;
+    // The upper-cased names back to back; name k ends at ends[k].
+    std::string text;
+    std::vector<std::size_t> ends;
+    // Name number + 1 by hash, 0 where free; a power of two in size.
+    std::vector<std::uint32_t> nameSlots;
+    std::vector<const CBasicProject *> memberSlots;
+    std::size_t memberCount = 0;
     // base(from + 1) up to base(to) are all taken; names are only ever added
     // while the index lives, so what was taken stays taken.
     struct Run {
@@ -40,6 +51,13 @@ private:
         std::uint64_t to = 0;
     };
     mutable std::unordered_map<std::string, Run> runs;
+
+    std::string_view nameAt(std::size_t k_) const;
+    // The slot of the upper-cased key: the one that holds it, or the free
+    // one where it would go.
+    std::size_t slotOf(std::string_view key_) const;
+    void growNames(std::size_t count_);
+    void growMembers(std::size_t count_);
 };
 
 // What a save dialog is given: its filter ("text|pattern|text|pattern"),
@@ -119,7 +137,7 @@ public:
     // Adding many projects at once (a database file): names are made unique
     // through an index instead of a scan per project, and the statistics,
     // views and tree are brought up to date once at the end.
-    void beginBulkAdd();
+    void beginBulkAdd(std::size_t expected_ = 0);
     void endBulkAdd();
     // While a bulk add attaches project_: the names of the projects already
     // in. Null otherwise.

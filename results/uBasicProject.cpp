@@ -60,7 +60,12 @@ const std::vector<CBasicProject *> &CBasicProject::liveProjects()
     return liveList();
 }
 
-CBasicProject::CBasicProject()
+void CBasicProject::reserveLiveProjects(std::size_t count_)
+{
+    liveList().reserve(liveList().size() + count_);
+}
+
+CBasicProject::CBasicProject() : testValues(programCatalogue())
 {
     init();
 }
@@ -98,9 +103,10 @@ void CBasicProject::release()
     if (database)
         database->removeProject(this);
     database = nullptr;
-    testValues.reset();
+    testValues.clear();
     leaveLiveList(this);
     systemInfo.reset();
+    blankInfo = BlankInfo::None;
     name.clear();
     description.clear();
     fileName.clear();
@@ -133,7 +139,7 @@ std::string CBasicProject::folderOf(const std::string &path_)
 
 std::string CBasicProject::getName() const
 {
-    return name.empty() ? "Unnamed" : name;
+    return name.empty() ? "Unnamed" : name.str();
 }
 
 // Exact comparisons: a change of letter case alone is a change too.
@@ -172,7 +178,7 @@ void CBasicProject::updateViews(const void *sender_)
 
 void CBasicProject::refreshName()
 {
-    const std::string before = name;
+    const std::string before = name.str();
     makeNameUnique();
     if (name != before)
         updateTreeText();
@@ -296,6 +302,7 @@ void CBasicProject::takeOver(CBasicProject *other_)
     modified = false;
     testValues = std::move(other_->testValues);
     systemInfo = std::move(other_->systemInfo);
+    blankInfo = other_->blankInfo;
     delete other_;
     notifyChanged();
 }
@@ -336,19 +343,35 @@ std::string CBasicProject::getVersionText() const
     return version == 0 ? std::string() : "Version: " + std::to_string(version);
 }
 
+CSystemInfo *CBasicProject::getSystemInfo() const
+{
+    if (systemInfo)
+        return systemInfo.get();
+    if (blankInfo == BlankInfo::None)
+        return nullptr;
+    // Nothing of these changes once made: the tree of reset values they
+    // build on first use reads the same for every project.
+    static CSystemInfo currentLayout(nullptr, 0, false);
+    static CSystemInfo legacyLayout(nullptr, 0, true);
+    return blankInfo == BlankInfo::Legacy ? &legacyLayout : &currentLayout;
+}
+
 std::string CBasicProject::getCpuSpeedText() const
 {
-    return systemInfo ? systemInfo->getCpuSpeedText() : std::string();
+    const CSystemInfo *info = getSystemInfo();
+    return info ? info->getCpuSpeedText() : std::string();
 }
 
 int CBasicProject::getCpuSpeed() const
 {
-    return systemInfo ? systemInfo->getCpuSpeedMHz() : 0;
+    const CSystemInfo *info = getSystemInfo();
+    return info ? info->getCpuSpeedMHz() : 0;
 }
 
 std::string CBasicProject::getCpuName() const
 {
-    return systemInfo ? systemInfo->getProcessorName() : std::string();
+    const CSystemInfo *info = getSystemInfo();
+    return info ? info->getProcessorName() : std::string();
 }
 
 CBasicProject *openProjectFile(const std::string &path_, COutcome &outcome_)

@@ -7,12 +7,14 @@
 
 #include "AppServices.h"
 #include "outcome.h"
+#include "sparsetext.h"
+#include "uTestList.h"
 
 class CBasicDatabase;
 class CSystemInfo;
-class TTestList;
-class TTestValue;
-class TTestValueList;
+
+// The program's one test catalogue.
+TTestList &programCatalogue();
 
 // A result project as every window sees it: name, flags, test values, system
 // information, pictures, its place in a database and in the result tree.
@@ -71,7 +73,7 @@ public:
     // Naming.
     std::string getName() const;
     void setName(const std::string &name_);
-    const std::string &getDescription() const { return description; }
+    const std::string &getDescription() const { return description.str(); }
     void setDescription(const std::string &description_);
     bool isUnnamed() const { return name.empty(); }
     void rename(const std::string &name_, const void *sender_);
@@ -109,13 +111,16 @@ public:
     unsigned getVersion() const { return version; }
     std::string getVersionText() const;
 
-    const std::string &getFileName() const { return fileName; }
+    const std::string &getFileName() const { return fileName.str(); }
     void setFileName(const std::string &fileName_) { fileName = fileName_; }
-    const std::string &getFolder() const { return folder; }
+    const std::string &getFolder() const { return folder.str(); }
     void setFolder(const std::string &folder_) { folder = folder_; }
 
-    TTestValueList *getTestValues() const { return testValues.get(); }
-    CSystemInfo *getSystemInfo() const { return systemInfo.get(); }
+    TTestValueList *getTestValues() const { return &testValues; }
+    // A project whose image holds no block shares one system information
+    // of reset values with every other such project; it reads the same as
+    // one of its own would.
+    CSystemInfo *getSystemInfo() const;
     CProjectImages *getImages() const { return images.get(); }
     void loadImages();
 
@@ -125,6 +130,8 @@ public:
 
     // Every live project, in the order they were made.
     static const std::vector<CBasicProject *> &liveProjects();
+    // Room for that many more, made in one go (the records of a file).
+    static void reserveLiveProjects(std::size_t count_);
 
 protected:
     void init();
@@ -133,30 +140,37 @@ protected:
     // The folder of a path: up to and including its last separator.
     static std::string folderOf(const std::string &path_);
 
+    // Ordered so the pointers, numbers and flags pack without gaps: a
+    // database holds thousands of projects. The file name and the
+    // description, mostly empty there, cost one pointer while they are; the
+    // folder is one copy for all projects of a folder; a name of up to 15
+    // characters is held in place.
     std::unique_ptr<CProjectImages> images;
-    std::string folder;
-    std::unique_ptr<TTestValueList> testValues;
+    // Handed out for change, as the owned list always was; blank until a
+    // result is set, and taken whole by a take-over.
+    mutable TTestValueList testValues;
     TFProject *window = nullptr;
-    int position = 0;
-    TTestList *catalogue = nullptr;
-    int chartRow = 0;
-    unsigned char kind = 1;
-    unsigned version = 0;
     TTreeNode *treeNode = nullptr;
-    bool current = false;
-    bool hidden = false;
-    bool counted = false;
-    bool modified = false;
-    std::string description;
-    std::string name;
-    std::string fileName;
     CBasicDatabase *database = nullptr;
     std::unique_ptr<CSystemInfo> systemInfo;
-    bool initialised = false;
+    SharedText folder;
+    SparseText description;
+    SparseText fileName;
+    ShortText name;
+    int position = 0;
+    int chartRow = 0;
+    unsigned version = 0;
+    unsigned char kind = 1;
+    bool current : 1 = false;
+    bool hidden : 1 = false;
+    bool counted : 1 = false;
+    bool modified : 1 = false;
+    bool initialised : 1 = false;
+    // Without systemInfo: the shared one of an empty block, in the current
+    // (Current) or the older layout (Legacy), or none.
+    enum class BlankInfo : unsigned char { None, Current, Legacy };
+    BlankInfo blankInfo = BlankInfo::None;
 };
-
-// The program's one test catalogue.
-TTestList &programCatalogue();
 
 // Creates the project that belongs to the path's extension and loads it;
 // null when the type is unknown or the load failed.

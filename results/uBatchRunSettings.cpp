@@ -8,29 +8,6 @@
 #include <ostream>
 #include <utility>
 
-// ---- SparseText ----------------------------------------------------------
-
-const std::string& SparseText::emptyText()
-{
-    static const std::string none;
-    return none;
-}
-
-void SparseText::assign(const std::string& value)
-{
-    if (value.empty())
-        text.reset();
-    else if (text)
-        *text = value;
-    else
-        text = std::make_unique<std::string>(value);
-}
-
-std::ostream& operator<<(std::ostream& out, const SparseText& text)
-{
-    return out << text.str();
-}
-
 // ---- TestRepository ------------------------------------------------------
 
 TestRepository::TestRepository(const TestRepository& other)

@@ -10,51 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "sparsetext.h"
+
 class ProjectFile;
-
-// A text that costs one pointer while it is empty, as nearly every record's
-// texts are; it reads like a const std::string.
-class SparseText {
-public:
-    SparseText() = default;
-    SparseText(const std::string& text) { assign(text); }
-    SparseText(const char* text) { assign(text); }
-    SparseText(const SparseText& other) { assign(other.str()); }
-    SparseText(SparseText&&) noexcept = default;
-    SparseText& operator=(const SparseText& other)
-    {
-        if (this != &other)
-            assign(other.str());
-        return *this;
-    }
-    SparseText& operator=(SparseText&&) noexcept = default;
-    SparseText& operator=(const std::string& text)
-    {
-        assign(text);
-        return *this;
-    }
-    SparseText& operator=(const char* text)
-    {
-        assign(text);
-        return *this;
-    }
-
-    const std::string& str() const { return text ? *text : emptyText(); }
-    operator const std::string&() const { return str(); }
-    bool empty() const { return !text; }
-    std::size_t size() const { return str().size(); }
-
-    friend bool operator==(const SparseText& a, const SparseText& b) { return a.str() == b.str(); }
-    friend bool operator==(const SparseText& a, const std::string& b) { return a.str() == b; }
-    friend bool operator==(const SparseText& a, const char* b) { return a.str() == b; }
-    friend std::ostream& operator<<(std::ostream& out, const SparseText& text);
-
-private:
-    static const std::string& emptyText();
-    void assign(const std::string& value);
-
-    std::unique_ptr<std::string> text;  // never an empty string
-};
 
 class TestRepository {
 public:

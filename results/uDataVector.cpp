@@ -210,6 +210,13 @@ void BasicData::setString(const std::string& text)
         return;
     if (text.size() > std::numeric_limits<std::uint32_t>::max())
         throw Exception("String too long for an item.");
+    // An empty text needs no buffer: it reads and writes as a parsed empty
+    // string does.
+    if (text.empty()) {
+        release();
+        length = 0;
+        return;
+    }
     // Room for the length field keeps the text where a parsed string has it.
     auto* buffer = new unsigned char[text.size() + 4];
     std::memcpy(buffer + 4, text.data(), text.size());
@@ -322,6 +329,25 @@ std::size_t countItems(const unsigned char* buffer, std::size_t length)
 
 DataVector::~DataVector() = default;
 
+DataVector::DataVector(DataVector&& other) noexcept
+    : items(std::move(other.items)), index(std::move(other.index)),
+      indexLength(std::exchange(other.indexLength, 0)), kind(std::exchange(other.kind, Index::None))
+{
+    other.items.clear();
+}
+
+DataVector& DataVector::operator=(DataVector&& other) noexcept
+{
+    if (this != &other) {
+        items = std::move(other.items);
+        other.items.clear();
+        index = std::move(other.index);
+        indexLength = std::exchange(other.indexLength, 0);
+        kind = std::exchange(other.kind, Index::None);
+    }
+    return *this;
+}
+
 bool DataVector::getBool(unsigned id) const
 {
     const BasicData* item = findItem(id);
@@ -373,6 +399,9 @@ void DataVector::storeString(unsigned id, const std::string& text)
     BasicData item(kString);
     item.id = static_cast<std::uint16_t>(id);
     item.setString(text);
+    // Name and description come one at a time, once per store: room for
+    // each as it comes rather than spare room in thousands of stores.
+    items.reserve(items.size() + 1);
     items.push_back(std::move(item));
     indexItems();
 }
@@ -408,50 +437,95 @@ std::unique_ptr<BasicData> DataVector::readItem(unsigned char* buffer, std::size
     return std::make_unique<BasicData>(readRecord(buffer, end, position));
 }
 
+namespace {
+
+// Up to this many items a search in file order is as quick as an index.
+constexpr std::size_t kUnindexed = 8;
+
+} // namespace
+
 void DataVector::indexItems()
 {
-    firstOf.clear();
-    byId.clear();
+    index.reset();
+    indexLength = 0;
+    kind = Index::None;
+    if (items.size() <= kUnindexed)
+        return;
     std::size_t largest = 0;
     for (const BasicData& item : items)
         largest = std::max<std::size_t>(largest, item.id);
     // A table by id when it takes no more room than the sorted positions would.
-    if (!items.empty() && items.size() < 0xFFFF && largest < 2 * items.size() + 256) {
-        firstOf.assign(largest + 1, 0);
+    if (items.size() < 0xFFFF && largest < 2 * items.size() + 256) {
+        index = std::make_unique<std::uint16_t[]>(largest + 1);
         for (std::size_t i = items.size(); i-- > 0;)
-            firstOf[items[i].id] = static_cast<std::uint16_t>(i + 1);
+            index[items[i].id] = static_cast<std::uint16_t>(i + 1);
+        indexLength = static_cast<std::uint32_t>(largest + 1);
+        kind = Index::ById;
         return;
     }
-    byId.resize(items.size());
-    if (items.size() <= 0x10000) {
+    const std::size_t n = items.size();
+    // Ties by position keep the first of an id first.
+    std::vector<std::uint32_t> sorted(n);
+    if (n <= 0x10000) {
         // Id and position in one word sort as plain numbers, ties by position.
-        for (std::size_t i = 0; i < items.size(); ++i)
-            byId[i] = (std::uint32_t{items[i].id} << 16) | static_cast<std::uint32_t>(i);
-        std::sort(byId.begin(), byId.end());
-        for (std::uint32_t& key : byId)
-            key &= 0xFFFF;
-        return;
+        for (std::size_t i = 0; i < n; ++i)
+            sorted[i] = (std::uint32_t{items[i].id} << 16) | static_cast<std::uint32_t>(i);
+        std::sort(sorted.begin(), sorted.end());
+        index = std::make_unique_for_overwrite<std::uint16_t[]>(n);
+        for (std::size_t i = 0; i < n; ++i)
+            index[i] = static_cast<std::uint16_t>(sorted[i] & 0xFFFF);
+        kind = Index::Sorted16;
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            sorted[i] = static_cast<std::uint32_t>(i);
+        std::sort(sorted.begin(), sorted.end(), [this](std::uint32_t a, std::uint32_t b) {
+            return items[a].id != items[b].id ? items[a].id < items[b].id : a < b;
+        });
+        index = std::make_unique_for_overwrite<std::uint16_t[]>(2 * n);
+        for (std::size_t i = 0; i < n; ++i) {
+            index[2 * i] = static_cast<std::uint16_t>(sorted[i] >> 16);
+            index[2 * i + 1] = static_cast<std::uint16_t>(sorted[i] & 0xFFFF);
+        }
+        kind = Index::Sorted32;
     }
-    for (std::size_t i = 0; i < items.size(); ++i)
-        byId[i] = static_cast<std::uint32_t>(i);
-    // Ties by position keep the first of an id first; std::sort needs no
-    // buffer of its own.
-    std::sort(byId.begin(), byId.end(), [this](std::uint32_t a, std::uint32_t b) {
-        return items[a].id != items[b].id ? items[a].id < items[b].id : a < b;
-    });
+    indexLength = static_cast<std::uint32_t>(n);
+}
+
+std::uint32_t DataVector::sortedAt(std::size_t i) const
+{
+    if (kind == Index::Sorted16)
+        return index[i];
+    return (std::uint32_t{index[2 * i]} << 16) | index[2 * i + 1];
 }
 
 BasicData* DataVector::findItem(unsigned id)
 {
     if (id > 0xFFFF)
         return nullptr;
-    if (!firstOf.empty())
-        return id < firstOf.size() && firstOf[id] ? &items[firstOf[id] - 1u] : nullptr;
-    const auto at = std::lower_bound(byId.begin(), byId.end(), id,
-                                     [this](std::uint32_t i, unsigned key) { return items[i].id < key; });
-    if (at == byId.end() || items[*at].id != id)
+    switch (kind) {
+    case Index::None:
+        for (BasicData& item : items)
+            if (item.id == id)
+                return &item;
         return nullptr;
-    return &items[*at];
+    case Index::ById:
+        return id < indexLength && index[id] ? &items[index[id] - 1u] : nullptr;
+    case Index::Sorted16:
+    case Index::Sorted32:
+        break;
+    }
+    // The first sorted position whose item's id is not below id.
+    std::size_t low = 0, high = indexLength;
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (items[sortedAt(middle)].id < id)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    if (low == indexLength || items[sortedAt(low)].id != id)
+        return nullptr;
+    return &items[sortedAt(low)];
 }
 
 const BasicData* DataVector::findItem(unsigned id) const

@@ -132,6 +132,9 @@ public:
 
     DataVector(const DataVector&) = delete;
     DataVector& operator=(const DataVector&) = delete;
+    // The items and their index move along; the other store is left empty.
+    DataVector(DataVector&& other) noexcept;
+    DataVector& operator=(DataVector&& other) noexcept;
 
     // Absent ids give false, -1, -1.0, "" and null with length 0.
     bool getBool(unsigned id) const override;
@@ -177,12 +180,26 @@ public:
 private:
     void indexItems();
 
+    // How the items are found by id.
+    enum class Index : std::uint8_t {
+        // A few items: searched in file order.
+        None,
+        // Ids few and small, as on every benchmark file: by id, position + 1
+        // of the first item of that id, 0 for none.
+        ById,
+        // Otherwise positions ordered by id, then position, for a binary
+        // search: one 16-bit word each, or two (high word first) from
+        // 65,536 items on.
+        Sorted16,
+        Sorted32,
+    };
+
+    std::uint32_t sortedAt(std::size_t i) const;
+
     // File order, for saving.
     std::vector<BasicData> items;
-    // Where ids are few and small, as on every benchmark file: position + 1
-    // of the first item of each id, 0 for none.
-    std::vector<std::uint16_t> firstOf;
-    // Otherwise positions in items ordered by id, then position: the first
-    // of an id is found by a binary search.
-    std::vector<std::uint32_t> byId;
+    std::unique_ptr<std::uint16_t[]> index;
+    // Entries of the index (ids of the table, or positions).
+    std::uint32_t indexLength = 0;
+    Index kind = Index::None;
 };

@@ -72,6 +72,10 @@ bool readDatabaseFile(const std::string &fileName_, DatabaseFileContents &conten
         if (!word(contents_.count))
             return false;
         headRead = true;
+        // As many projects as the file can hold, however large its count.
+        const std::size_t room = std::min<std::uint64_t>(contents_.count, left / (4 + minimumRecordLength));
+        contents_.projects.reserve(room);
+        CBasicProject::reserveLiveProjects(room);
         for (std::uint32_t i = 0; i < contents_.count; ++i) {
             std::uint32_t length = 0;
             // A record that runs past the end leaves nothing after it to read.
@@ -215,7 +219,7 @@ COutcome CPolyraDatabase::finishLoad()
     makeNameUnique();
     {
         CWorkMessage working;
-        beginBulkAdd();
+        beginBulkAdd(contents.projects.size());
         for (auto &project : contents.projects)
             if (addProject(project.get()) == 0)
                 project.release();

@@ -1,6 +1,7 @@
 #include "uPolyraProject.h"
 
 #include <cstring>
+#include <utility>
 
 #include "Exception.h"
 #include "FileUtil.h"
@@ -23,6 +24,10 @@ constexpr std::size_t headerFieldLength = 26;
 // Header field, seed, version word and CRC.
 constexpr std::size_t fixedImageLength = headerFieldLength + 4 + 4 + 4;
 
+// Item regions up to this size are copied out of their image; the copy
+// costs less than the image's fixed parts kept beside it.
+constexpr std::size_t smallItems = 4096;
+
 // Seed, version word and CRC are big-endian.
 constexpr auto imageOrder = KVS_byteOrder::big;
 // Ends the header text in its field.
@@ -40,18 +45,47 @@ const DisplaySettings &defaultDisplay()
     return settings;
 }
 
+// A store whose name and description read as the given texts: what the
+// model of an image is read from once a save has given the store others.
+class WithTexts : public ProjectFile {
+public:
+    WithTexts(const ProjectFile &store_, const std::string &name_, const std::string &description_)
+        : store(store_), name(name_), description(description_)
+    {
+    }
+
+    bool getBool(unsigned id_) const override { return store.getBool(id_); }
+    int getInt(unsigned id_) const override { return store.getInt(id_); }
+    float getFloat(unsigned id_) const override { return store.getFloat(id_); }
+    std::string getString(unsigned id_) const override
+    {
+        return id_ == ItemId::Name ? name : id_ == ItemId::Description ? description : store.getString(id_);
+    }
+    const unsigned char *getData(unsigned id_, unsigned &length_) const override { return store.getData(id_, length_); }
+    void setBool(unsigned, bool) override {}
+    void setInt(unsigned, int) override {}
+    void setFloat(unsigned, float) override {}
+    void setString(unsigned, const std::string &) override {}
+    void setData(unsigned, const unsigned char *, unsigned) override {}
+
+private:
+    const ProjectFile &store;
+    const std::string &name;
+    const std::string &description;
+};
+
 } // namespace
 
 std::unique_ptr<unsigned char[]> buildProjectImage(CPolyraProject &project_, std::size_t &length_, bool record_)
 {
     length_ = 0;
-    if (!project_.store)
+    if (!project_.hasStore)
         return nullptr;
     project_.storeNameAndDescription();
     const std::size_t offset = record_ ? 1 : 0;
     const std::size_t head = offset + headerFieldLength + 4 + 4;
     std::size_t length = 0;
-    std::unique_ptr<unsigned char[]> image = project_.store->serialise(length, head, 4);
+    std::unique_ptr<unsigned char[]> image = project_.store.serialise(length, head, 4);
     if (!image)
         return nullptr;
     KVS_byteWriter fixed(imageOrder);
@@ -94,12 +128,14 @@ bool parseProjectRecord(CPolyraProject &project_, std::unique_ptr<unsigned char[
     if (flags & 1)
         project_.setHidden(true);
     // The store, the model and the system information point into the
-    // buffer they were parsed from.
+    // buffer the items were parsed from.
     project_.systemInfo.reset();
+    project_.blankInfo = CPolyraProject::BlankInfo::None;
     project_.model.reset();
-    project_.store.reset();
+    project_.modelPending = false;
+    project_.store = DataVector();
+    project_.hasStore = false;
     project_.raw.reset();
-    project_.rawLength = 0;
 
     // All of these fit: the length was checked against the fixed parts.
     std::uint32_t seed = 0;
@@ -115,14 +151,35 @@ bool parseProjectRecord(CPolyraProject &project_, std::unique_ptr<unsigned char[
     in.readU32(stored);
     if (crc32Buffer(body.data(), static_cast<unsigned>(body.size())) != stored)
         throw Exception("CRC Check failed.");
-    project_.raw = std::move(buffer_);
-    project_.rawLength = length_;
     body.skip(4);
-    project_.store = std::make_unique<DataVector>();
-    project_.store->parse(p + scrambled + body.offset(), body.remaining());
-    project_.version = static_cast<unsigned>(project_.store->getInt(ItemId::Version));
-    project_.model = std::make_unique<Project>();
-    project_.model->load(*project_.store);
+    unsigned char *items = p + scrambled + body.offset();
+    const std::size_t itemsLength = body.remaining();
+    if (itemsLength <= smallItems) {
+        // A small image keeps its items alone: the header, seed, version
+        // word and CRC are read, and a database of small records would
+        // spend much of its memory on them.
+        project_.raw.reset(new unsigned char[itemsLength ? itemsLength : 1]);
+        if (itemsLength)
+            std::memcpy(project_.raw.get(), items, itemsLength);
+        items = project_.raw.get();
+        buffer_.reset();
+    } else {
+        // A large one is kept whole rather than held twice for a moment.
+        project_.raw = std::move(buffer_);
+    }
+    project_.hasStore = true;
+    project_.store.parse(items, itemsLength);
+    project_.version = static_cast<unsigned>(project_.store.getInt(ItemId::Version));
+    // The model is kept only once it is asked for, but it is read here all
+    // the same: an item it cannot read fails the load, as it always has,
+    // never a later getter. Read again later it reads the same (a save
+    // changes only texts, which never fail).
+    {
+        Project probe;
+        probe.load(project_.store);
+    }
+    project_.modelPending = true;
+    project_.modelTextsBlank = false;
     project_.afterParse();
     return true;
 }
@@ -141,9 +198,7 @@ bool readProjectFile(CPolyraProject &project_, const std::string &fileName_)
 CPolyraProject::CPolyraProject()
 {
     secondImages = appWindows().createProjectImages();
-    polyraFolder.clear();
-    testValues = std::make_unique<TTestValueList>(programCatalogue());
-    catalogue = &programCatalogue();
+    testValues.clear();
     polyraInitialised = true;
 }
 
@@ -151,26 +206,90 @@ CPolyraProject::~CPolyraProject()
 {
     secondImages.reset();
     model.reset();
-    store.reset();
+    store = DataVector();
+    hasStore = false;
     raw.reset();
     polyraInitialised = false;
 }
 
+// The model once read, and the texts of the image when the store has
+// taken others before the model was read.
+struct CPolyraProject::ModelState {
+    std::unique_ptr<Project> project;
+    bool textsKept = false;
+    SparseText name;
+    SparseText description;
+};
+
+Project *CPolyraProject::getModel() const
+{
+    if (!modelPending)
+        return model ? model->project.get() : nullptr;
+    if (!model)
+        model = std::make_unique<ModelState>();
+    if (!model->project) {
+        auto project = std::make_unique<Project>();
+        readModel(*project);
+        model->project = std::move(project);
+    }
+    return model->project.get();
+}
+
+void CPolyraProject::readModel(Project &model_) const
+{
+    static const std::string none;
+    if (modelTextsBlank)
+        model_.load(WithTexts(store, none, none));
+    else if (model && model->textsKept)
+        model_.load(WithTexts(store, model->name.str(), model->description.str()));
+    else
+        model_.load(store);
+}
+
+Project CPolyraProject::modelCopy() const
+{
+    if (model && model->project)
+        return *model->project;
+    Project copy;
+    if (modelPending)
+        readModel(copy);
+    return copy;
+}
+
 void CPolyraProject::storeNameAndDescription()
 {
-    if (!store)
+    if (!hasStore)
         return;
-    store->storeString(ItemId::Name, name);
-    store->storeString(ItemId::Description, description);
+    // The model keeps the texts the image had. Not read yet, it must still
+    // read them after the store takes the new ones: texts that were both
+    // empty are remembered by a flag, others in the model's state.
+    const bool modelFixed = modelTextsBlank || (model && (model->project || model->textsKept));
+    if (modelPending && !modelFixed) {
+        const std::string storedName = store.getString(ItemId::Name);
+        const std::string storedDescription = store.getString(ItemId::Description);
+        if (storedName != name || storedDescription != description) {
+            if (storedName.empty() && storedDescription.empty()) {
+                modelTextsBlank = true;
+            } else {
+                if (!model)
+                    model = std::make_unique<ModelState>();
+                model->name = storedName;
+                model->description = storedDescription;
+                model->textsKept = true;
+            }
+        }
+    }
+    store.storeString(ItemId::Name, name.str());
+    store.storeString(ItemId::Description, description);
 }
 
 int CPolyraProject::getFsaaSamples() const
 {
-    if (!store)
+    if (!hasStore)
         return -1;
     // A display text must not fail: an item 29 of another kind counts as absent.
     try {
-        return store->getInt(ItemId::FsaaSamples);
+        return store.getInt(ItemId::FsaaSamples);
     } catch (const Exception &) {
         return -1;
     }
@@ -178,31 +297,34 @@ int CPolyraProject::getFsaaSamples() const
 
 void CPolyraProject::afterParse()
 {
-    for (int i = 1; i <= testValues->getCount(); ++i) {
-        TTestValue *entry = testValues->getEntry(i);
-        entry->setPresent(false);
-        entry->setValue(0.0);
-        const unsigned item = static_cast<unsigned>(entry->getRow()->resultItem);
-        if (store->findItem(item)) {
-            entry->setPresent(true);
-            entry->setValue(store->getFloat(item));
-        }
+    // A project without results keeps no test values of its own.
+    const TTestValueList &values = testValues;
+    for (int i = 1; i <= values.getCount(); ++i) {
+        const unsigned item = static_cast<unsigned>(values.getEntry(i)->getRow()->resultItem);
+        if (store.findItem(item))
+            testValues.setResult(i, true, store.getFloat(item));
+        else
+            testValues.setResult(i, false, 0.0);
     }
     buildSystemInfo();
     counted = false;
     // Taking the stored name is not a change of the project.
     const bool wasModified = modified;
-    setName(model->getName());
-    setDescription(model->getDescription());
+    setName(store.getString(ItemId::Name));
+    setDescription(store.getString(ItemId::Description));
     modified = wasModified;
 }
 
 void CPolyraProject::buildSystemInfo()
 {
-    if (systemInfo)
+    if (getSystemInfo())
         return;
     unsigned size = 0;
-    const unsigned char *block = store->getData(ItemId::SystemInfo, size);
+    const unsigned char *block = store.getData(ItemId::SystemInfo, size);
+    if (size == 0) {
+        blankInfo = version < 202 ? BlankInfo::Legacy : BlankInfo::Current;
+        return;
+    }
     // The tree keeps the block's layout for every later read and rendering.
     systemInfo = std::make_unique<CSystemInfo>(block, size, version < 202);
 }
@@ -211,7 +333,6 @@ CBasicProject *CPolyraProject::copyToDatabase(CBasicDatabase *database_)
 {
     auto copy = std::make_unique<CPolyraProject>();
     copy->copyFrom(*this);
-    copy->polyraFolder = polyraFolder;
     std::size_t length = 0;
     std::unique_ptr<unsigned char[]> image = buildProjectImage(*this, length, false);
     if (!image)
@@ -233,12 +354,13 @@ void CPolyraProject::takeOver(CBasicProject *other_)
     if (!other || other == this)
         return;
     secondImages = std::move(other->secondImages);
-    polyraFolder = other->polyraFolder;
     model = std::move(other->model);
+    modelPending = other->modelPending;
+    modelTextsBlank = other->modelTextsBlank;
     store = std::move(other->store);
+    hasStore = other->hasStore;
+    other->hasStore = false;
     raw = std::move(other->raw);
-    rawLength = other->rawLength;
-    other->rawLength = 0;
     seed = other->seed;
     CBasicProject::takeOver(other_);
 }
@@ -271,7 +393,7 @@ COutcome CPolyraProject::save(const std::string &fileName_, bool append_, bool n
         appWindows().addRecentFile(fileName_);
         if (!database) {
             fileName = fileName_;
-            folder = polyraFolder = folderOf(fileName_);
+            folder = folderOf(fileName_);
         }
     }
     return COutcome::doneWith();
@@ -309,7 +431,6 @@ bool CPolyraProject::loadFromFile(const std::string &fileName_)
 
 void CPolyraProject::afterLoad()
 {
-    polyraFolder = folderOf(fileName);
     if (secondImages)
         secondImages->load(*this);
     CBasicProject::afterLoad();
@@ -328,7 +449,7 @@ void CPolyraProject::openWindow()
 void CPolyraProject::showSystemInfo()
 {
     unsigned size = 0;
-    const unsigned char *block = store ? store->getData(ItemId::SystemInfo, size) : nullptr;
+    const unsigned char *block = hasStore ? store.getData(ItemId::SystemInfo, size) : nullptr;
     if (!block || size == 0) {
         AppMessage("This project holds no system information.");
         return;
@@ -346,7 +467,7 @@ CBasicDatabase *CPolyraProject::createDatabase()
 
 TTestValue *CPolyraProject::getTestValue(int testId_)
 {
-    return testValues ? testValues->findByTestId(testId_) : nullptr;
+    return testValues.findByTestId(testId_);
 }
 
 std::string CPolyraProject::getTestName(const TTestValue *entry_, int mode_)
@@ -368,7 +489,7 @@ const DisplaySettings &displayOf(const Project *model_)
 
 std::string CPolyraProject::getRefreshRateText()
 {
-    const int rate = displayOf(model.get()).getRefreshRate();
+    const int rate = displayOf(getModel()).getRefreshRate();
     if (rate == 0)
         return "Not Measured";
     if (rate < 300)
@@ -378,7 +499,7 @@ std::string CPolyraProject::getRefreshRateText()
 
 std::string CPolyraProject::getTextureFormatText()
 {
-    switch (displayOf(model.get()).getTextureFormatCode()) {
+    switch (displayOf(getModel()).getTextureFormatCode()) {
     case 0:
         return "16 bit";
     case 1:
@@ -394,24 +515,24 @@ std::string CPolyraProject::getTextureFormatText()
 
 std::string CPolyraProject::getRenderingPlatform()
 {
-    return displayOf(model.get()).getPlatform();
+    return displayOf(getModel()).getPlatform();
 }
 
 std::string CPolyraProject::getResolutionText()
 {
-    const DisplaySettings &d = displayOf(model.get());
+    const DisplaySettings &d = displayOf(getModel());
     return std::to_string(d.getWidth()) + "x" + std::to_string(d.getHeight());
 }
 
 std::string CPolyraProject::getDisplayModeText()
 {
-    const DisplaySettings &d = displayOf(model.get());
+    const DisplaySettings &d = displayOf(getModel());
     return getResolutionText() + ", " + std::to_string(d.getColorBits()) + " bit color";
 }
 
 std::string CPolyraProject::getRenderingPipeline()
 {
-    return displayOf(model.get()).getRenderingPipeline();
+    return displayOf(getModel()).getRenderingPipeline();
 }
 
 std::string CPolyraProject::getColorDepthText(bool short_)
@@ -421,7 +542,7 @@ std::string CPolyraProject::getColorDepthText(bool short_)
 
 int CPolyraProject::getColorDepth()
 {
-    return displayOf(model.get()).getColorBits();
+    return displayOf(getModel()).getColorBits();
 }
 
 std::string CPolyraProject::getZBufferText()
@@ -456,25 +577,25 @@ std::string CPolyraProject::getFrameBufferText(bool short_)
 
 int CPolyraProject::getWidth()
 {
-    return displayOf(model.get()).getWidth();
+    return displayOf(getModel()).getWidth();
 }
 
 int CPolyraProject::getHeight()
 {
-    return displayOf(model.get()).getHeight();
+    return displayOf(getModel()).getHeight();
 }
 
 int CPolyraProject::getFrameBuffer()
 {
-    return displayOf(model.get()).getBufferingCode();
+    return displayOf(getModel()).getBufferingCode();
 }
 
 int CPolyraProject::getRefreshRate()
 {
-    return displayOf(model.get()).getRefreshRate();
+    return displayOf(getModel()).getRefreshRate();
 }
 
 int CPolyraProject::getZBufferDepth()
 {
-    return displayOf(model.get()).getZBufferBits();
+    return displayOf(getModel()).getZBufferBits();
 }

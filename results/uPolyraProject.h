@@ -6,8 +6,8 @@
 #include <string>
 
 #include "uBasicProject.h"
+#include "uDataVector.h"
 
-class DataVector;
 class Project;
 
 // A project of the benchmark's own result files.
@@ -53,8 +53,13 @@ public:
     void storeNameAndDescription();
     int getFsaaSamples() const;
 
-    Project *getModel() const { return model.get(); }
-    DataVector *getStore() const { return store.get(); }
+    // Read from the store on first use and kept; null until a store was
+    // read whole.
+    Project *getModel() const;
+    // The model as a value: the one kept, or one read for this call alone,
+    // so a project asked only for its text export keeps no model.
+    Project modelCopy() const;
+    DataVector *getStore() const { return hasStore ? &store : nullptr; }
     unsigned getSeed() const { return seed; }
     void setSeed(unsigned seed_) { seed = seed_; }
 
@@ -66,15 +71,27 @@ private:
 
     void afterParse();
     void buildSystemInfo();
+    void readModel(Project &model_) const;
 
-    std::unique_ptr<Project> model;
-    std::unique_ptr<CProjectImages> secondImages;
-    std::string polyraFolder;
-    std::unique_ptr<DataVector> store;
+    struct ModelState;
+
+    // The flags and numbers first: they fill the end of the base part.
+    bool polyraInitialised : 1 = false;
+    // The store was read whole: the model can be read from it.
+    bool modelPending : 1 = false;
+    // The image had neither a name nor a description, and the store has
+    // taken some since: the model reads both as empty (without a state of
+    // its own for so common a case).
+    bool modelTextsBlank : 1 = false;
+    // The store holds the items of an image (getStore is null otherwise).
+    bool hasStore : 1 = false;
     unsigned seed = 0;
-    bool polyraInitialised = false;
+    mutable std::unique_ptr<ModelState> model;
+    std::unique_ptr<CProjectImages> secondImages;
+    // The items of the image, into which the store points.
     std::unique_ptr<unsigned char[]> raw;
-    std::size_t rawLength = 0;
+    // Handed out for change, as the owned store always was.
+    mutable DataVector store;
 };
 
 // The project's image as a project file (or a database record when record_

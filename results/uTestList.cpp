@@ -3,6 +3,7 @@
 #include "FormatFloat.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -142,6 +143,10 @@ TTestList::TTestList(std::span<const TestTableRow> table_)
             break;
         items.push_back(TTestListItem{++number, tkTest, row});
     }
+    // The items are complete: the blanks point at their rows for good.
+    for (const TTestListItem &item : items)
+        if (item.kind == tkTest)
+            blanks.emplace_back(&item.row);
 }
 
 const TTestListItem *TTestList::getItem(int position) const
@@ -241,68 +246,102 @@ std::string TTestValue::getText() const
     return row != nullptr ? formatTestValue(*row, value) : std::string();
 }
 
-TTestValueList::TTestValueList(const TTestList &tests_)
+TTestValue *TTestValueList::ownEntries()
 {
-    // Every project has one of these: sized once, without spare room.
-    std::size_t tests = 0;
-    for (int position = 1; position <= tests_.getCount(); ++position)
-        tests += tests_.getItem(position)->kind == tkTest;
-    entries.reserve(tests);
-    for (int position = 1; position <= tests_.getCount(); ++position) {
-        const TTestListItem *item = tests_.getItem(position);
-        if (item->kind == tkTest)
-            entries.emplace_back(&item->row);
+    const std::size_t count = tests->testCount();
+    if (!own && count != 0) {
+        // Sized once, without spare room.
+        own = std::make_unique<TTestValue[]>(count);
+        std::copy(tests->blankValues(), tests->blankValues() + count, own.get());
     }
+    return own.get();
 }
 
 const TTestValue *TTestValueList::getEntry(int position) const
 {
     if (position < 1 || position > getCount())
         return nullptr;
-    return &entries[static_cast<std::size_t>(position - 1)];
+    return &entries()[position - 1];
 }
 
 TTestValue *TTestValueList::getEntry(int position)
 {
-    return const_cast<TTestValue *>(std::as_const(*this).getEntry(position));
+    if (position < 1 || position > getCount())
+        return nullptr;
+    return &ownEntries()[position - 1];
 }
 
 const TTestValue *TTestValueList::findByRow(const TestTableRow *row) const
 {
     if (row == nullptr)
         return nullptr;
-    for (const TTestValue &entry : entries)
-        if (entry.getRow() == row)
-            return &entry;
+    const TTestValue *all = entries();
+    for (std::size_t i = 0, count = tests->testCount(); i < count; ++i)
+        if (all[i].getRow() == row)
+            return &all[i];
     return nullptr;
 }
 
 TTestValue *TTestValueList::findByRow(const TestTableRow *row)
 {
-    return const_cast<TTestValue *>(std::as_const(*this).findByRow(row));
+    const TTestValue *found = std::as_const(*this).findByRow(row);
+    if (!found)
+        return nullptr;
+    const std::ptrdiff_t at = found - entries();
+    return &ownEntries()[at];
 }
 
 const TTestValue *TTestValueList::findByTestId(int id) const
 {
-    for (const TTestValue &entry : entries)
-        if (entry.getRow() != nullptr && entry.getRow()->id == id)
-            return &entry;
+    const TTestValue *all = entries();
+    for (std::size_t i = 0, count = tests->testCount(); i < count; ++i)
+        if (all[i].getRow() != nullptr && all[i].getRow()->id == id)
+            return &all[i];
     return nullptr;
 }
 
 TTestValue *TTestValueList::findByTestId(int id)
 {
-    return const_cast<TTestValue *>(std::as_const(*this).findByTestId(id));
+    const TTestValue *found = std::as_const(*this).findByTestId(id);
+    if (!found)
+        return nullptr;
+    const std::ptrdiff_t at = found - entries();
+    return &ownEntries()[at];
 }
 
 bool TTestValueList::sameTests(const TTestValueList &other) const
 {
-    if (entries.size() != other.entries.size())
+    const std::size_t count = tests->testCount();
+    if (count != other.tests->testCount())
         return false;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].getRow() != other.entries[i].getRow())
+    const TTestValue *mine = entries();
+    const TTestValue *theirs = other.entries();
+    for (std::size_t i = 0; i < count; ++i)
+        if (mine[i].getRow() != theirs[i].getRow())
             return false;
     return true;
+}
+
+void TTestValueList::setResult(int position, bool present, double value)
+{
+    const TTestValue *entry = std::as_const(*this).getEntry(position);
+    // The same bits, so even a NaN or a negative zero is kept as given.
+    if (!entry || (entry->isPresent() == present &&
+                   std::bit_cast<std::uint64_t>(entry->getRawValue()) == std::bit_cast<std::uint64_t>(value)))
+        return;
+    TTestValue *mine = getEntry(position);
+    mine->setPresent(present);
+    mine->setValue(value);
+}
+
+void TTestValueList::clearMarks(int position)
+{
+    const TTestValue *entry = std::as_const(*this).getEntry(position);
+    if (!entry || (!entry->isLowest() && !entry->isHighest()))
+        return;
+    TTestValue *mine = getEntry(position);
+    mine->setLowest(false);
+    mine->setHighest(false);
 }
 
 void TDatabaseTestObject::clear()

@@ -9,6 +9,7 @@
 // range lists built over it.
 
 #include <array>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -106,7 +107,35 @@ struct TTestListItem {
     TestTableRow row;  // for settings a copy of the first row, unused
 };
 
-class TTestValue;
+// A project's result of one test. A negative value is a status code.
+class TTestValue {
+public:
+    explicit TTestValue(const TestTableRow *row_ = nullptr) : row(row_) {}
+
+    // Resets value and marks; the entry stays bound to its test.
+    void clear();
+    void setValue(double value_) { value = value_; }
+    // The value for sorting, charts and statistics: status codes read as 0.
+    double getValue() const { return value < 0 ? 0.0 : value; }
+    // The value as stored, status codes included.
+    double getRawValue() const { return value; }
+    std::string getText() const;
+
+    bool isPresent() const { return present; }
+    void setPresent(bool present_) { present = present_; }
+    const TestTableRow *getRow() const { return row; }
+    bool isLowest() const { return lowest; }
+    void setLowest(bool lowest_) { lowest = lowest_; }
+    bool isHighest() const { return highest; }
+    void setHighest(bool highest_) { highest = highest_; }
+
+private:
+    double value = 0.0;
+    const TestTableRow *row;
+    bool present = false;
+    bool lowest = false;
+    bool highest = false;
+};
 
 class TTestList {
 public:
@@ -136,49 +165,34 @@ public:
     template <class ProjectT>
     static std::string getItemValueText(const TTestListItem *item, ProjectT *project);
 
+    // One entry of reset values per test item, in catalogue order: what a
+    // project's test values read until one of them is set.
+    const TTestValue *blankValues() const { return blanks.data(); }
+    std::size_t testCount() const { return blanks.size(); }
+
 private:
     std::vector<TTestListItem> items;
-};
-
-// A project's result of one test. A negative value is a status code.
-class TTestValue {
-public:
-    explicit TTestValue(const TestTableRow *row_ = nullptr) : row(row_) {}
-
-    // Resets value and marks; the entry stays bound to its test.
-    void clear();
-    void setValue(double value_) { value = value_; }
-    // The value for sorting, charts and statistics: status codes read as 0.
-    double getValue() const { return value < 0 ? 0.0 : value; }
-    // The value as stored, status codes included.
-    double getRawValue() const { return value; }
-    std::string getText() const;
-
-    bool isPresent() const { return present; }
-    void setPresent(bool present_) { present = present_; }
-    const TestTableRow *getRow() const { return row; }
-    bool isLowest() const { return lowest; }
-    void setLowest(bool lowest_) { lowest = lowest_; }
-    bool isHighest() const { return highest; }
-    void setHighest(bool highest_) { highest = highest_; }
-
-private:
-    double value = 0.0;
-    bool present = false;
-    const TestTableRow *row;
-    bool lowest = false;
-    bool highest = false;
+    std::vector<TTestValue> blanks;
 };
 
 // The test values of one project, one per test item in catalogue order.
+//
+// A project without results reads the catalogue's blank entries and keeps
+// none of its own; the first non-const access gives the list entries of its
+// own (a copy of what it read), which every access returns from then on. So
+// a pointer from a const access is only the list's entry once a non-const
+// access has been made.
 class TTestValueList {
 public:
-    explicit TTestValueList(const TTestList &tests_);
+    explicit TTestValueList(const TTestList &tests_) : tests(&tests_) {}
 
     TTestValueList(const TTestValueList &) = delete;
     TTestValueList &operator=(const TTestValueList &) = delete;
+    // Taking another's values leaves that one with blank entries.
+    TTestValueList(TTestValueList &&) noexcept = default;
+    TTestValueList &operator=(TTestValueList &&) noexcept = default;
 
-    int getCount() const { return static_cast<int>(entries.size()); }
+    int getCount() const { return static_cast<int>(tests->testCount()); }
     TTestValue *getEntry(int position);
     const TTestValue *getEntry(int position) const;
     TTestValue *findByRow(const TestTableRow *row);
@@ -188,9 +202,21 @@ public:
     // Both lists hold the same tests in the same order: a search finds its
     // entry at the same position in either.
     bool sameTests(const TTestValueList &other) const;
+    // Sets presence and value of an entry, its marks untouched; a list of
+    // blank entries stays without entries of its own when the entry stays
+    // blank.
+    void setResult(int position, bool present, double value);
+    // Clears both marks of an entry, the same way.
+    void clearMarks(int position);
+    // Every entry blank again, and none of its own.
+    void clear() { own.reset(); }
 
 private:
-    std::vector<TTestValue> entries;
+    const TTestValue *entries() const { return own ? own.get() : tests->blankValues(); }
+    TTestValue *ownEntries();
+
+    const TTestList *tests;
+    std::unique_ptr<TTestValue[]> own;
 };
 
 // Value range of one catalogue item across a database's projects.

@@ -424,7 +424,7 @@ std::string projectExportText(const CPolyraProject &project_)
     const std::string systemText = renderSystemInfo(project_, false);
     // A copy of the model takes the text as its block, so the project's own
     // model is never touched by an export.
-    Project model = project_.getModel() ? *project_.getModel() : Project();
+    Project model = project_.modelCopy();
     model.setSystemInfo(reinterpret_cast<const unsigned char *>(systemText.data()),
                         static_cast<unsigned>(systemText.size()));
     model.save(store);

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -104,6 +106,89 @@ TEST(DataVectorGetters, FindsTheFirstOfEachIdInAnyOrder)
         for (unsigned absent : {2u, 4u, 39u, 41u, 254u, 256u, 0xFFFEu, 0x10000u})
             EXPECT_EQ(p.store.findItem(absent), nullptr) << absent;
     }
+}
+
+// Stores of a few items are searched in file order, larger ones through a
+// table by id or sorted positions (in 16-bit words, or pairs of them from
+// 65,536 items on). Each way must find the first item of an id, and a store
+// that grows past the few by appends must still find everything.
+TEST(DataVectorGetters, EveryWayOfFindingGivesTheFirstOfAnId)
+{
+    struct Case {
+        const char* name;
+        std::vector<unsigned> ids;
+    };
+    std::vector<unsigned> many;
+    for (unsigned i = 0; i < 70000; ++i)
+        many.push_back((i * 40503u) % 0xFFFFu);
+    const std::vector<Case> cases = {
+        {"one", {5}},
+        {"a few", {9, 3, 9, 0xFFFF, 0, 3, 7, 1}},
+        {"a table", {9, 3, 9, 200, 0, 3, 7, 1, 40}},
+        {"sorted", {9, 3, 9, 0xFFFF, 0, 3, 7, 1, 40000}},
+        {"sorted in pairs of words", many},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes region;
+        region.reserve(c.ids.size() * 7);
+        for (std::size_t i = 0; i < c.ids.size(); ++i) {
+            const Bytes one = intItem(static_cast<std::uint16_t>(c.ids[i]), static_cast<std::int32_t>(i));
+            region.insert(region.end(), one.begin(), one.end());
+        }
+        Parsed p(region);
+        ASSERT_EQ(p.store.getCount(), c.ids.size());
+        std::vector<std::int64_t> first(0x10000, -1);
+        for (std::size_t i = 0; i < c.ids.size(); ++i)
+            if (first[c.ids[i]] < 0)
+                first[c.ids[i]] = static_cast<std::int64_t>(i);
+        for (unsigned id = 0; id <= 0xFFFF; ++id) {
+            const BasicData* found = p.store.findItem(id);
+            if (first[id] < 0)
+                ASSERT_EQ(found, nullptr) << id;
+            else
+                ASSERT_EQ(found, p.store.getItem(static_cast<std::size_t>(first[id]))) << id;
+        }
+        EXPECT_EQ(p.store.findItem(0x10000), nullptr);
+    }
+
+    // Appended past the few that need no index: all of them still found,
+    // the appended ones behind the items of the file.
+    Parsed grown(cat({intItem(4, 1), intItem(9, 2)}));
+    for (unsigned id = 20; id < 30; ++id)
+        grown.store.storeString(id, "text " + std::to_string(id));
+    grown.store.storeString(4, "behind the number");
+    ASSERT_EQ(grown.store.getCount(), 13u);
+    EXPECT_EQ(grown.store.getInt(4), 1);
+    EXPECT_EQ(grown.store.getInt(9), 2);
+    for (unsigned id = 20; id < 30; ++id)
+        EXPECT_EQ(grown.store.getString(id), "text " + std::to_string(id));
+    EXPECT_EQ(grown.store.findItem(4), grown.store.getItem(0));
+
+    // A store moves whole and leaves an empty one behind.
+    DataVector moved = std::move(grown.store);
+    EXPECT_EQ(moved.getString(25), "text 25");
+    EXPECT_EQ(grown.store.getCount(), 0u);
+    EXPECT_EQ(grown.store.findItem(25), nullptr);
+    grown.store = std::move(moved);
+    EXPECT_EQ(grown.store.getInt(9), 2);
+}
+
+// A text replaced by an empty one reads and writes as a parsed empty string.
+TEST(StringItems, AnEmptyReplacementIsAnEmptyString)
+{
+    Parsed p(cat({stringItem(0, "old"), stringItem(1, "kept")}));
+    p.store.setString(0, "");
+    p.store.storeString(2, "");
+    EXPECT_EQ(p.store.getString(0), "");
+    EXPECT_EQ(p.store.getString(2), "");
+    unsigned length = 7;
+    EXPECT_EQ(p.store.getData(0, length), nullptr);
+    EXPECT_EQ(length, 0u);
+    EXPECT_EQ(p.store.getItem(0)->size(), 7u);
+    EXPECT_EQ(p.serialise(), cat({stringItem(0, ""), stringItem(1, "kept"), stringItem(2, "")}));
+    p.store.setString(0, "again");
+    EXPECT_EQ(p.store.getString(0), "again");
 }
 
 TEST(DataVectorGetters, BooleanIsTrueOnlyForOne)
