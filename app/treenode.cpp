@@ -1,6 +1,7 @@
 #include "treenode.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QStyle>
 
 #include "uBasicDatabase.h"
@@ -20,19 +21,36 @@ TTreeNode::~TTreeNode()
         projectData->setTreeNode(nullptr);
 }
 
+namespace {
+
+// The style's icons, looked up once: each lookup searches the icon theme on
+// disk, and a database adds thousands of nodes. Copies share one icon.
+const QIcon &stateIcon(QStyle::StandardPixmap pixmap_)
+{
+    static QHash<int, QIcon> icons;
+    auto it = icons.find(pixmap_);
+    if (it == icons.end())
+        it = icons.insert(pixmap_, QApplication::style()->standardIcon(pixmap_));
+    return *it;
+}
+
+} // namespace
+
 void TTreeNode::setStateImage(int state_)
 {
+    if (stateShown && state == state_)
+        return;
     state = state_;
-    QStyle *style = QApplication::style();
+    stateShown = true;
     switch (state_) {
     case ProjectImage:
-        setIcon(0, style->standardIcon(QStyle::SP_FileIcon));
+        setIcon(0, stateIcon(QStyle::SP_FileIcon));
         break;
     case DatabaseImage:
-        setIcon(0, style->standardIcon(QStyle::SP_DirIcon));
+        setIcon(0, stateIcon(QStyle::SP_DirIcon));
         break;
     case HiddenImage:
-        setIcon(0, style->standardIcon(QStyle::SP_FileDialogDetailedView));
+        setIcon(0, stateIcon(QStyle::SP_FileDialogDetailedView));
         break;
     default:
         setIcon(0, QIcon());

@@ -27,5 +27,6 @@ private:
     CBasicDatabase *databaseData = nullptr;
     CBasicProject *projectData = nullptr;
     int state = NoImage;
+    bool stateShown = false;
 };
 

@@ -33,6 +33,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "Cp1252.h"
 #include "Menubar.h"
@@ -595,7 +596,23 @@ TTreeNode *TFMainForm::AddProjectNode(CBasicProject *project_, CBasicDatabase *d
     node->setStateImage(project_->isHidden() ? TTreeNode::HiddenImage : TTreeNode::ProjectImage);
     parent->addChild(node);
     parent->setExpanded(true);
-    MainTree->setCurrentItem(node);
+    // A database file adds its projects in one go: the last one's node is
+    // selected once they are all in, not each on its way (every selection
+    // lays the tree out again).
+    if (database_->bulkNameIndex(project_)) {
+        const bool posted = pendingCurrentProject != nullptr;
+        pendingCurrentProject = project_;
+        if (!posted)
+            QTimer::singleShot(0, this, [this] {
+                CBasicProject *project = std::exchange(pendingCurrentProject, nullptr);
+                const auto &live = CBasicProject::liveProjects();
+                if (project && std::find(live.begin(), live.end(), project) != live.end())
+                    if (auto *current = static_cast<TTreeNode *>(project->getTreeNode()))
+                        MainTree->setCurrentItem(current);
+            });
+    } else {
+        MainTree->setCurrentItem(node);
+    }
     return node;
 }
 

@@ -226,6 +226,8 @@ private:
     bool openingDropped = false;
     QPointer<QWidget> lastFocus;
     bool clipboardMarker = false;
+    // The project whose node a database load selects when it is done.
+    CBasicProject *pendingCurrentProject = nullptr;
     int runningCommands = 0;
     bool refreshScheduled = false;
     QList<QAction *> windowItems;

@@ -652,9 +652,12 @@ void TFDatabase::RefreshView()
     // New projects pick the test of the current project; a removal keeps
     // the user's test.
     bool anyNew = false;
-    for (CBasicProject *p : columns)
-        if (p && std::find(before.begin(), before.end(), p) == before.end())
-            anyNew = true;
+    {
+        const std::unordered_set<const CBasicProject *> shown(before.begin(), before.end());
+        for (CBasicProject *p : columns)
+            if (p && !shown.count(p))
+                anyNew = true;
+    }
     if (anyNew && !removedSinceRefresh)
         resetTestSelection();
     removedSinceRefresh = false;

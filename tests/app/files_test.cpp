@@ -1,4 +1,5 @@
 #include "openfixture.h"
+#include "treenode.h"
 
 #include <QClipboard>
 #include <QDropEvent>
@@ -107,6 +108,21 @@ TEST_F(Files, OpenByPathGivesTheTreeTheFocus)
     EXPECT_TRUE(OpenFileByPath(*main, writeProject("focus.prp", "Focus")));
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), main->tree());
+}
+
+TEST_F(Files, AnOpenedDatabaseSelectsItsLastProjectsNode)
+{
+    ASSERT_TRUE(OpenFileByPath(*main, writeDatabase("two.prb")));
+    QApplication::processEvents();
+    auto *current = dynamic_cast<TTreeNode *>(main->tree()->currentItem());
+    ASSERT_TRUE(current);
+    ASSERT_TRUE(current->project());
+    EXPECT_EQ(current->project()->getName(), "Two");
+    // Each project has its node, with the project's picture.
+    ASSERT_TRUE(current->parent());
+    EXPECT_EQ(current->parent()->childCount(), 2);
+    EXPECT_EQ(current->stateImage(), TTreeNode::ProjectImage);
+    EXPECT_FALSE(current->icon(0).isNull());
 }
 
 TEST_F(Files, ListFilesOpenEveryLineOnce)
