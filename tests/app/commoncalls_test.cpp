@@ -13,6 +13,7 @@
 #include "MessageSink.h"
 #include "Shell.h"
 #include "Ucommoncalls.h"
+#include "recordingdesktop.h"
 #include "uMessage.h"
 
 namespace {
@@ -31,23 +32,6 @@ QStringList toQt(const std::vector<std::string> &lines_)
         out << QString::fromStdString(s);
     return out;
 }
-
-// Answers every desktop request with `result` and keeps what was asked.
-class RecordingDesktop : public DesktopOpener {
-public:
-    RecordingDesktop() { previous = setDesktopOpener(this); }
-    ~RecordingDesktop() override { setDesktopOpener(previous); }
-    bool openUrl(const QUrl &url_) override
-    {
-        opened.push_back(url_);
-        return result;
-    }
-    std::vector<QUrl> opened;
-    bool result = true;
-
-private:
-    DesktopOpener *previous = nullptr;
-};
 
 struct ColorDepth {
     explicit ColorDepth(int bits_)

@@ -23,6 +23,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "spinuntil.h"
 #include "Exception.h"
 #include "MessageSink.h"
 #include "TemporarySettings.h"
@@ -66,20 +67,6 @@ QString uniqueInstance()
 {
     static int counter = 0;
     return QStringLiteral("test-%1-%2").arg(QCoreApplication::applicationPid()).arg(++counter);
-}
-
-// Runs the event loop until done_ holds or the time is up.
-template <typename Done>
-bool spinUntil(Done done_, int timeoutMs_ = 15000)
-{
-    const QDeadlineTimer deadline(timeoutMs_);
-    while (!done_()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 void resetModes()

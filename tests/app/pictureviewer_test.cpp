@@ -29,6 +29,7 @@
 #include "picturefile.h"
 #include "pictureops.h"
 #include "projectimages.h"
+#include "recordingdesktop.h"
 #include "upictures.h"
 
 namespace {
@@ -62,22 +63,6 @@ QByteArray contents(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
-// Records what the desktop was asked to open.
-class RecordingDesktop : public DesktopOpener {
-public:
-    RecordingDesktop() { previous = setDesktopOpener(this); }
-    ~RecordingDesktop() override { setDesktopOpener(previous); }
-    bool openUrl(const QUrl &url_) override
-    {
-        opened.push_back(url_);
-        return true;
-    }
-    std::vector<QUrl> opened;
-
-private:
-    DesktopOpener *previous = nullptr;
-};
 
 
 TEST(PictureZoom, WiderThan4094PixelsStepsDown)
