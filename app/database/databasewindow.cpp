@@ -165,6 +165,21 @@ private:
     std::function<void()> paint;
 };
 
+// Hides the columns of hidden projects (and of none) from section
+// firstSection_ on and gives a visible column narrower than narrowest_
+// the default width again.
+void showProjectColumns(TGridHeader *header_, const std::vector<CBasicProject *> &projects_, int firstSection_,
+                        int narrowest_)
+{
+    for (std::size_t i = 0; i < projects_.size(); ++i) {
+        const int section = firstSection_ + static_cast<int>(i);
+        const bool hidden = !projects_[i] || projects_[i]->isHidden();
+        header_->setSectionHidden(section, hidden);
+        if (!hidden && header_->sectionSize(section) < narrowest_)
+            header_->resizeSection(section, header_->defaultSectionSize());
+    }
+}
+
 } // namespace
 
 TFDatabase::TFDatabase(QWidget *owner_, CBasicDatabase *database_) : TFDataViewForm(owner_), shownDatabase(database_)
@@ -636,13 +651,9 @@ void TFDatabase::RefreshView()
     grid->setProjects(columns);
     list->setProjects(count == 0 ? std::vector<CBasicProject *>() : columns);
 
-    TGridHeader *header = DbGrid->columnHeader();
+    showProjectColumns(DbGrid->columnHeader(), columns, 0, 5);
     for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
         CBasicProject *p = columns[static_cast<std::size_t>(c)];
-        const bool hidden = !p || p->isHidden();
-        header->setSectionHidden(c, hidden);
-        if (!hidden && header->sectionSize(c) < 5)
-            header->resizeSection(c, defaultColumnWidth);
         const bool moved = c >= static_cast<int>(before.size()) || before[static_cast<std::size_t>(c)] != p;
         if (p && (moved || freshProjects.count(p)))
             prepareHeader(c);
@@ -679,14 +690,31 @@ void TFDatabase::RefreshView()
 
 void TFDatabase::fitColumns()
 {
-    TGridHeader *header = DbGrid->columnHeader();
-    for (int c = 0; c < grid->columnCount(); ++c) {
-        CBasicProject *p = grid->project(c);
-        const bool hidden = !p || p->isHidden();
-        header->setSectionHidden(c, hidden);
-        if (!hidden && header->sectionSize(c) < 3)
-            header->resizeSection(c, defaultColumnWidth);
+    showProjectColumns(DbGrid->columnHeader(), grid->projects(), 0, 3);
+}
+
+int TFDatabase::wrappedRowHeight(const TTestListItem *item_, const std::vector<CBasicProject *> &projects_,
+                                 const TGridHeader *header_, int firstSection_) const
+{
+    if (!item_ || (item_->kind != tkRenderingPipeline && item_->kind != tkRenderingPlatform))
+        return 0;
+    int tallest = 0;
+    // Projects of one rig share their texts: each text and width is
+    // wrapped once.
+    QHash<QPair<QString, int>, int> measured;
+    for (std::size_t i = 0; i < projects_.size(); ++i) {
+        CBasicProject *p = projects_[i];
+        const int section = firstSection_ + static_cast<int>(i);
+        const int width = header_->isSectionHidden(section) ? 0 : header_->sectionSize(section);
+        if (!p || p->isHidden() || width <= 4)
+            continue;
+        const QPair<QString, int> key(grid->cellText(item_, p), width);
+        auto it = measured.constFind(key);
+        if (it == measured.constEnd())
+            it = measured.insert(key, wrappedHeight(key.first, width));
+        tallest = std::max(tallest, *it);
     }
+    return tallest + 6;
 }
 
 void TFDatabase::fitRow(int row_)
@@ -694,27 +722,8 @@ void TFDatabase::fitRow(int row_)
     const TTestListItem *item = grid->rowItem(row_);
     if (!item)
         return;
-    int height = DbGrid->defaultRowHeight();
-    if (item->kind == tkRenderingPipeline || item->kind == tkRenderingPlatform) {
-        int tallest = 0;
-        TGridHeader *header = DbGrid->columnHeader();
-        // Projects of one rig share their texts: each text and width is
-        // wrapped once.
-        QHash<QPair<QString, int>, int> measured;
-        for (int c = 0; c < grid->columnCount(); ++c) {
-            CBasicProject *p = grid->project(c);
-            const int width = header->isSectionHidden(c) ? 0 : header->sectionSize(c);
-            if (!p || p->isHidden() || width <= 4)
-                continue;
-            const QPair<QString, int> key(grid->cellText(item, p), width);
-            auto it = measured.constFind(key);
-            if (it == measured.constEnd())
-                it = measured.insert(key, wrappedHeight(key.first, width));
-            tallest = std::max(tallest, *it);
-        }
-        height = std::max(height, tallest + 6);
-    }
-    DbGrid->rowHeader()->resizeSection(row_, height);
+    const int height = wrappedRowHeight(item, grid->projects(), DbGrid->columnHeader(), 0);
+    DbGrid->rowHeader()->resizeSection(row_, std::max(DbGrid->defaultRowHeight(), height));
 }
 
 const QStaticText *TFDatabase::laidOutText(const QString &text_)
@@ -1215,13 +1224,7 @@ void TFDatabase::refillImageGrid(bool keepHeights_)
     images->setProjects(columns);
     TGridHeader *header = ImageGrid->columnHeader();
     header->resizeSection(0, 100);
-    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-        CBasicProject *p = columns[static_cast<std::size_t>(c)];
-        const bool hidden = !p || p->isHidden();
-        header->setSectionHidden(c + 1, hidden);
-        if (!hidden && header->sectionSize(c + 1) < 5)
-            header->resizeSection(c + 1, header->defaultSectionSize());
-    }
+    showProjectColumns(header, columns, 1, 5);
     if (!ImageGrid->currentIndex().isValid())
         ImageGrid->setCurrentIndex(images->index(0, 0));
     if (!keepHeights_) {
@@ -1231,21 +1234,10 @@ void TFDatabase::refillImageGrid(bool keepHeights_)
                 tallest = std::max(tallest, wrappedHeight(fromCp1252(p->getName()), header->sectionSize(c + 1) - 3));
         header->setExtent(tallest + 4);
     }
-    // The setting rows fit their wrapped texts, at least 24 pixels high.
+    // The setting rows fit their wrapped texts.
     for (int r = 1; r < TImageGridModel::firstPictureRow; ++r) {
-        const TTestListItem *item = images->settingItem(r);
-        int height = 26;
-        if (item && (item->kind == tkRenderingPipeline || item->kind == tkRenderingPlatform)) {
-            int tallest = 0;
-            for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-                CBasicProject *p = columns[static_cast<std::size_t>(c)];
-                const int width = header->isSectionHidden(c + 1) ? 0 : header->sectionSize(c + 1);
-                if (p && !p->isHidden() && width > 4)
-                    tallest = std::max(tallest, wrappedHeight(grid->cellText(item, p), width));
-            }
-            height = std::max(24, std::max(height, tallest + 6));
-        }
-        ImageGrid->rowHeader()->resizeSection(r - 1, height);
+        const int height = wrappedRowHeight(images->settingItem(r), columns, header, 1);
+        ImageGrid->rowHeader()->resizeSection(r - 1, std::max(26, height));
     }
     ImageGrid->updateScrollBars();
     ImageGrid->viewport()->update();

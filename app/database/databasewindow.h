@@ -30,6 +30,7 @@ class QTabWidget;
 class QTreeView;
 class TDatabaseGridModel;
 class TFProject;
+class TGridHeader;
 class TImageGridModel;
 class TImpStringGrid;
 class TProjectListModel;
@@ -198,6 +199,10 @@ private:
     void prepareHeader(int column_);
     void fitColumns();
     int wrappedHeight(const QString &text_, int width_) const;
+    // The height a wrapped setting row (pipeline, platform) needs for the
+    // projects shown from section firstSection_ on; 0 for other rows.
+    int wrappedRowHeight(const TTestListItem *item_, const std::vector<CBasicProject *> &projects_,
+                         const TGridHeader *header_, int firstSection_) const;
     void postRefresh();
     // The database, while it is still this window's.
     CBasicDatabase *liveDatabase() const;

@@ -80,7 +80,7 @@ void copyGridToClipboard(TImpStringGrid *grid_)
 {
     if (!grid_ || grid_->tag() == 1)
         return;
-    auto *window = qobject_cast<TFDatabase *>(grid_->window());
+    TFDatabase *window = nullptr;
     for (QWidget *w = grid_; w && !window; w = w->parentWidget())
         window = qobject_cast<TFDatabase *>(w);
     if (!window)
