@@ -75,6 +75,17 @@ public:
     TResultTree(TFMainForm *owner_, QWidget *parent_) : QTreeWidget(parent_), owner(owner_) {}
 
 protected:
+    // The view's own Copy would put the current node's label on the
+    // clipboard; the tree copies what the Copy command copies, or nothing.
+    void keyPressEvent(QKeyEvent *event_) override
+    {
+        if (event_->matches(QKeySequence::Copy)) {
+            owner->MCopyClick();
+            event_->accept();
+            return;
+        }
+        QTreeWidget::keyPressEvent(event_);
+    }
     void startDrag(Qt::DropActions) override { owner->MainTreeStartDrag(); }
     void dragEnterEvent(QDragEnterEvent *event_) override
     {

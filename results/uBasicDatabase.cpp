@@ -402,6 +402,26 @@ void CBasicDatabase::reverseOrder()
         projects[i]->setPosition(i);
 }
 
+bool CBasicDatabase::takeOrderOfPositions()
+{
+    std::vector<CBasicProject *> ordered = projects;
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const CBasicProject *a, const CBasicProject *b) { return a->getPosition() < b->getPosition(); });
+    for (int i = 0; i < getProjectCount(); ++i)
+        ordered[static_cast<std::size_t>(i)]->setPosition(i);
+    if (ordered == projects)
+        return false;
+    // The current project stays the current one at its new place.
+    const CBasicProject *current = getCurrentProject();
+    projects = std::move(ordered);
+    if (current)
+        currentIndex = containsProject(current) - 1;
+    modified = true;
+    changed();
+    notifyChanged({CChangeKind::Order, this, nullptr});
+    return true;
+}
+
 std::string CBasicDatabase::getName() const
 {
     return name.empty() ? "Unnamed" : name;
@@ -409,7 +429,11 @@ std::string CBasicDatabase::getName() const
 
 void CBasicDatabase::rename(const std::string &name_, const void *sender_)
 {
-    name = name_;
+    // The file keeps the name.
+    if (name_ != name) {
+        name = name_;
+        modified = true;
+    }
     updateViews(sender_);
     notifyChanged({CChangeKind::Renamed, this, nullptr});
 }
@@ -614,11 +638,13 @@ void CBasicDatabase::updateStatistics()
 
 namespace {
 
+using SortResult = CBasicDatabase::SortResult;
+
 // The exchange sort shared by every sort of the database. When nothing moved
 // (the list already descended) and the ends differ, the list is reversed,
 // so sorting twice gives ascending order.
 template <class Key, class Greater, class Differ>
-bool exchangeSort(std::vector<CBasicProject *> &projects_, Key key_, Greater greater_, Differ differ_)
+SortResult exchangeSort(std::vector<CBasicProject *> &projects_, Key key_, Greater greater_, Differ differ_)
 {
     bool moved = false;
     const std::size_t n = projects_.size();
@@ -634,16 +660,16 @@ bool exchangeSort(std::vector<CBasicProject *> &projects_, Key key_, Greater gre
         }
         projects_[i]->setPosition(static_cast<int>(i));
     }
-    return !moved && n > 0 && differ_(key_(projects_.front()), key_(projects_.back()));
+    return {moved, !moved && n > 0 && differ_(key_(projects_.front()), key_(projects_.back()))};
 }
 
 template <class Key>
-bool sortNumbers(std::vector<CBasicProject *> &projects_, Key key_)
+SortResult sortNumbers(std::vector<CBasicProject *> &projects_, Key key_)
 {
     return exchangeSort(projects_, key_, [](auto a, auto b) { return a > b; }, [](auto a, auto b) { return a != b; });
 }
 
-bool sortTexts(std::vector<CBasicProject *> &projects_, std::string (CBasicProject::*text_)())
+SortResult sortTexts(std::vector<CBasicProject *> &projects_, std::string (CBasicProject::*text_)())
 {
     return exchangeSort(
         projects_, [text_](CBasicProject *p) { return (p->*text_)(); },
@@ -654,25 +680,28 @@ bool sortTexts(std::vector<CBasicProject *> &projects_, std::string (CBasicProje
 } // namespace
 
 // Every sort ends the same way: turned round when nothing moved, then the
-// views follow.
-void CBasicDatabase::finishSort(bool reverse_)
+// views follow. The file keeps the order, so a new one is a change to save;
+// an exchange always leaves another order (each place takes a greater key).
+void CBasicDatabase::finishSort(SortResult result_)
 {
-    if (reverse_)
+    if (result_.reverse)
         reverseOrder();
+    if (result_.moved || result_.reverse)
+        modified = true;
     changed();
     notifyChanged({CChangeKind::Order, this, nullptr});
 }
 
 void CBasicDatabase::sortByTestResult(int testId_)
 {
-    const bool reverse = exchangeSort(
+    const SortResult sorted = exchangeSort(
         projects,
         [testId_](CBasicProject *p) {
             const TTestValue *v = p->getTestValue(testId_);
             return v ? v->getValue() : 0.0;
         },
         [](double a, double b) { return a > b; }, [](double a, double b) { return std::fabs(a - b) > 0.001; });
-    finishSort(reverse);
+    finishSort(sorted);
 }
 
 void CBasicDatabase::sortByRenderingPlatform()
@@ -688,7 +717,7 @@ void CBasicDatabase::sortByTextureFormat()
 void CBasicDatabase::sortByCpu()
 {
     using Key = std::pair<std::string, int>;
-    const bool reverse = exchangeSort(
+    const SortResult sorted = exchangeSort(
         projects, [](CBasicProject *p) { return Key(p->getCpuName(), p->getCpuSpeed()); },
         [](const Key &a, const Key &b) {
             const int c = compareTextIgnoringCase(a.first, b.first);
@@ -696,7 +725,7 @@ void CBasicDatabase::sortByCpu()
         },
         // Either part differing makes a second sort turn the order round.
         [](const Key &a, const Key &b) { return !sameTextIgnoringCase(a.first, b.first) || a.second != b.second; });
-    finishSort(reverse);
+    finishSort(sorted);
 }
 
 void CBasicDatabase::sortByCpuSpeed()

@@ -102,6 +102,10 @@ public:
     void numberVisibleProjects();
     void normaliseOrder();
     void reverseOrder();
+    // After a window gave the projects new positions (a column or a list
+    // moved or sorted): the list, which the file keeps, takes their order,
+    // and the views and the tree follow. False when the order stayed.
+    bool takeOrderOfPositions();
 
     std::string getName() const;
     const std::string &getRawName() const { return name; }
@@ -147,6 +151,12 @@ public:
     }
 
     // Sorts; each one run twice gives ascending order.
+    // What a sort did: exchanged projects, or found them descending and
+    // turns them round.
+    struct SortResult {
+        bool moved = false;
+        bool reverse = false;
+    };
     void sortByTestResult(int testId_);
     void sortByRenderingPlatform();
     void sortByTextureFormat();
@@ -168,7 +178,7 @@ public:
 protected:
     void init();
     void clear();
-    void finishSort(bool reverse_);
+    void finishSort(SortResult result_);
 
     int kind = 1;
     unsigned version = 0;

@@ -239,7 +239,11 @@ void CBasicProject::makeNameUnique()
 
 void CBasicProject::setHidden(bool hidden_)
 {
+    if (hidden_ == hidden)
+        return;
+    // The database file keeps the flag: hiding is a change to be saved.
     hidden = hidden_;
+    modified = true;
     if (treeNode)
         updateTreeState();
     if (database)

@@ -125,8 +125,12 @@ bool parseProjectRecord(CPolyraProject &project_, std::unique_ptr<unsigned char[
     if (!p || in.remaining() < fixedImageLength || length_ > 0x7FFFFFFFu ||
         !in.readExpected(headerText, headerTextLength))
         return false;
-    if (flags & 1)
+    // The flag as the record has it: reading it is not a change.
+    if (flags & 1) {
+        const bool wasModified = project_.isModified();
         project_.setHidden(true);
+        project_.setModified(wasModified);
+    }
     // The store, the model and the system information point into the
     // buffer the items were parsed from.
     project_.systemInfo.reset();

@@ -417,9 +417,39 @@ std::string getSystemInfoText(const CPolyraProject &project_)
     return renderSystemInfo(project_, true);
 }
 
+namespace {
+
+// The export's store, given the project's name and description as a save
+// writes them: the file's own may differ (a name made unique in its
+// database, a rename not yet saved). A project without an image writes
+// nothing, so its model's texts stand.
+class ExportStore : public TextProjectFileImpl {
+public:
+    explicit ExportStore(const CPolyraProject &project_) : own(project_.getStore() != nullptr)
+    {
+        if (own) {
+            name = project_.isUnnamed() ? std::string() : project_.getName();
+            description = project_.getDescription();
+        }
+    }
+
+    void setString(unsigned id_, const std::string &text_) override
+    {
+        const bool mine = own && (id_ == ItemId::Name || id_ == ItemId::Description);
+        TextProjectFileImpl::setString(id_, !mine ? text_ : id_ == ItemId::Name ? name : description);
+    }
+
+private:
+    bool own;
+    std::string name;
+    std::string description;
+};
+
+} // namespace
+
 std::string projectExportText(const CPolyraProject &project_)
 {
-    TextProjectFileImpl store;
+    ExportStore store(project_);
     // Rendered without the zero bytes the store would only drop again.
     const std::string systemText = renderSystemInfo(project_, false);
     // A copy of the model takes the text as its block, so the project's own

@@ -414,7 +414,12 @@ int TImageGridModel::columnCount(const QModelIndex &parent_) const
     return parent_.isValid() ? 0 : static_cast<int>(columns.size()) + 1;
 }
 
-QVariant TImageGridModel::data(const QModelIndex &, int) const
+// The grid draws its cells itself; the model gives only the hint of a
+// picture cell (model row r is grid row r + 1).
+QVariant TImageGridModel::data(const QModelIndex &index_, int role_) const
 {
+    if (role_ == Qt::ToolTipRole && checkIndex(index_, CheckIndexOption::IndexIsValid) &&
+        pictureTableRow(index_.row() + 1) >= 0)
+        return QStringLiteral("Double click to View Image");
     return QVariant();
 }

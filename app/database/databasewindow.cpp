@@ -870,7 +870,6 @@ void TFDatabase::DbGridDblClickRow(int row_)
 
 void TFDatabase::DbGridColumnMoved()
 {
-    CBasicDatabase *database = liveDatabase();
     TGridHeader *header = DbGrid->columnHeader();
     const int count = grid->columnCount();
     // The header only moved its sections on screen: the projects take the
@@ -889,19 +888,11 @@ void TFDatabase::DbGridColumnMoved()
             if (header->visualIndex(logical) != logical)
                 header->moveSection(header->visualIndex(logical), logical);
     }
-    bool changedOrder = false;
-    for (int c = 0; c < count; ++c) {
-        if (CBasicProject *p = order[static_cast<std::size_t>(c)]; p && p->getPosition() != c) {
-            p->setPosition(c);
-            changedOrder = true;
-        }
-    }
     grid->setProjects(order);
     for (int c = 0; c < count; ++c)
         if (!header->isSectionHidden(c))
             header->resizeSection(c, widths[static_cast<std::size_t>(c)]);
-    if (changedOrder && database)
-        database->changed();
+    renumberFromColumns();
 }
 
 void TFDatabase::GridWheel(TImpStringGrid *grid_, bool down_)
@@ -973,13 +964,10 @@ void TFDatabase::PageControl1Change(int index_)
 {
     QWidget *left = PageControl1->widget(lastTab);
     lastTab = index_;
-    if (left == TabDetails) {
+    if (left == TabDetails)
         renumberFromColumns();
-    } else if (left == TabProjects) {
-        if (renumberFromList())
-            if (CBasicDatabase *database = liveDatabase())
-                database->updateTree();
-    }
+    else if (left == TabProjects)
+        renumberFromList();
     if (PageControl1->currentWidget() == TabProperties)
         if (CBasicDatabase *database = liveDatabase()) {
             database->updateCounts();
@@ -992,23 +980,29 @@ void TFDatabase::PageControl1Change(int index_)
     postRefresh();
 }
 
+// The order shown becomes the database's own, which the file and the tree
+// follow at once.
 void TFDatabase::renumberFromColumns()
 {
+    CBasicDatabase *database = liveDatabase();
+    if (!database)
+        return;
     int position = 0;
     for (CBasicProject *p : grid->projects())
         if (p)
             p->setPosition(position++);
+    database->takeOrderOfPositions();
 }
 
-bool TFDatabase::renumberFromList()
+void TFDatabase::renumberFromList()
 {
-    bool changedAny = false;
+    CBasicDatabase *database = liveDatabase();
+    if (!database)
+        return;
     for (int row = 0; row < list->rowCount(); ++row)
-        if (CBasicProject *p = list->project(row); p && p->getPosition() != row) {
+        if (CBasicProject *p = list->project(row))
             p->setPosition(row);
-            changedAny = true;
-        }
-    return changedAny;
+    database->takeOrderOfPositions();
 }
 
 QAbstractItemView *TFDatabase::ProjectList() const

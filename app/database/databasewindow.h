@@ -193,7 +193,7 @@ private:
     void FormShow();
     void PageControl1Change(int index_);
     void renumberFromColumns();
-    bool renumberFromList();
+    void renumberFromList();
     void EDescriptionChange();
     void PStatusPaint();
     void prepareHeader(int column_);

@@ -36,11 +36,12 @@ std::string resultTableText(const std::vector<CBasicProject *> &columns_, const 
 {
     std::string text = "Test";
     // Every line carries one cell per project column, empty or not, so the
-    // columns stay lined up in the spreadsheet.
+    // columns stay lined up in the spreadsheet. A hidden project's column is
+    // empty, as the grid shows it.
     const auto cells = [&](auto &&cellOf) {
         for (CBasicProject *project : columns_) {
             text += cellBreak;
-            if (project)
+            if (project && !project->isHidden())
                 text += cellOf(project);
         }
     };

@@ -86,6 +86,34 @@ TEST_F(Commands, CopyByKeyTakesTheNodeSelectedNowNotTheOneOfTheLastPopup)
     EXPECT_EQ(main->heldTransfer()->projects(), std::vector<CBasicProject *>{db->getProject(1)});
 }
 
+// Ctrl+C in the tree is the Copy command: on a node it cannot copy, the
+// user's clipboard stays as it was, never the node's label.
+TEST_F(Commands, CopyByKeyInTheTreeCopiesOnlyWhatTheCommandCopies)
+{
+    CPolyraDatabase *db = databaseWith({"A"});
+    QTreeWidgetItem *root = main->tree()->topLevelItem(0);
+    ASSERT_TRUE(root);
+    struct Case {
+        const char *node;
+        QTreeWidgetItem *item;
+        QString clipboard;
+    };
+    const Case cases[] = {
+        {"the root", root, "kept"},
+        {"the databases node", root->child(0), "kept"},
+        {"a database", db->getTreeNode(), "kept"},
+        {"a project", db->getTreeNode()->child(0), "ProjectList"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.node);
+        QApplication::clipboard()->setText("kept");
+        select(c.item);
+        ASSERT_EQ(QApplication::focusWidget(), main->tree());
+        press(Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), c.clipboard);
+    }
+}
+
 TEST_F(Commands, CopyThenPasteByKeyAndByMenuPasteOneCopyEach)
 {
     CPolyraDatabase *a = databaseWith({"First"});

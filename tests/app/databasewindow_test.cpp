@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
+#include <functional>
 #include <memory>
 
 #include "chartwidget.h"
@@ -114,6 +115,13 @@ protected:
         std::vector<std::string> names;
         for (int r = 0; r < w->listModel()->rowCount(); ++r)
             names.push_back(w->listModel()->project(r)->getName());
+        return names;
+    }
+    std::vector<std::string> treeNames() const
+    {
+        std::vector<std::string> names;
+        for (int i = 0; i < db->getTreeNode()->childCount(); ++i)
+            names.push_back(db->getTreeNode()->child(i)->text(0).toStdString());
         return names;
     }
     static int rowOfTest(TFDatabase *w, int id)
@@ -304,6 +312,8 @@ TEST_F(DatabaseWindow, AMovedColumnRenumbersThePositions)
     // A's width went with it.
     EXPECT_EQ(columns->sectionSize(2), 150);
     EXPECT_EQ(listNames(w), (std::vector<std::string>{"B", "C", "A"}));
+    EXPECT_EQ(treeNames(), (std::vector<std::string>{"B", "C", "A"}));
+    EXPECT_EQ(namesIn(db), (std::vector<std::string>{"B", "C", "A"}));
 }
 
 TEST_F(DatabaseWindow, SortingTheListTwiceOnOneColumnReversesIt)
@@ -313,14 +323,134 @@ TEST_F(DatabaseWindow, SortingTheListTwiceOnOneColumnReversesIt)
     w->PageControl1->setCurrentWidget(w->TabProjects);
     settle();
     QHeaderView *header = w->ProjectReport->header();
+    // The tree and the database follow each sort at once.
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sectionCentre(header, 0));
+    settle();
     EXPECT_EQ(listNames(w), (std::vector<std::string>{"a", "b", "C"}));
+    EXPECT_EQ(treeNames(), (std::vector<std::string>{"a", "b", "C"}));
+    EXPECT_EQ(namesIn(db), (std::vector<std::string>{"a", "b", "C"}));
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sectionCentre(header, 0));
+    settle();
     EXPECT_EQ(listNames(w), (std::vector<std::string>{"C", "b", "a"}));
+    EXPECT_EQ(treeNames(), (std::vector<std::string>{"C", "b", "a"}));
     // Leaving the tab gives the grid the list's order.
     w->PageControl1->setCurrentWidget(w->TabDetails);
     settle();
     EXPECT_EQ(columnNames(w), (std::vector<std::string>{"C", "b", "a"}));
+    EXPECT_EQ(treeNames(), (std::vector<std::string>{"C", "b", "a"}));
+}
+
+// Exit asks about a database exactly when the user changed what its file
+// keeps: the hidden flags, the order of the projects and its name.
+TEST_F(DatabaseWindow, ExitAsksOnlyAfterChangesTheFileKeeps)
+{
+    // Neither in the order of their names nor of their scores.
+    TFDatabase *first = open({{"B", 20}, {"C", 10}, {"A", 30}});
+    ASSERT_TRUE(first);
+    const QString path = files.filePath("kept.prb");
+    ASSERT_TRUE(db->saveToFile(ToFilePath(path)));
+    CBasicDatabase::deleteAll();
+    settle();
+
+    using Step = std::function<void(TFDatabase *)>;
+    const auto onTab = [](TFDatabase *w, QWidget *tab) {
+        w->PageControl1->setCurrentWidget(tab);
+        settle();
+    };
+    const auto selectRow = [](TFDatabase *w, int row) {
+        QTest::mouseClick(w->ProjectReport->viewport(), Qt::LeftButton, {},
+                          w->ProjectReport->visualRect(w->listModel()->index(row, 0)).center());
+        settle();
+    };
+    const auto treePopupHidden = [this](TFDatabase *w) {
+        select(w->GetDatabase()->getProject(0)->getTreeNode());
+        main->TreePopupPopup();
+        main->action("PHidden")->trigger();
+    };
+    const auto menuHidden = [this](TFDatabase *w) {
+        select(w->GetDatabase()->getProject(1)->getTreeNode());
+        emit main->menu("Project1")->aboutToShow();
+        main->action("MHidden")->trigger();
+    };
+    const auto listHidden = [&](TFDatabase *w) {
+        onTab(w, w->TabProjects);
+        selectRow(w, 2);
+        w->ListPopupMenuPopup();
+        w->PHidden->trigger();
+    };
+    const auto rowSort = [](TFDatabase *w) {
+        QHeaderView *rows = w->DbGrid->rowHeader();
+        QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, sectionCentre(rows, rowOfTest(w, 1)));
+    };
+    const auto listSort = [&](TFDatabase *w) {
+        onTab(w, w->TabProjects);
+        QHeaderView *header = w->ProjectReport->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sectionCentre(header, 0));
+    };
+    const auto rename = [](TFDatabase *w) {
+        w->BeginRename();
+        QTest::keyClicks(w->EDescription, "2");
+    };
+    const auto lookAround = [&](TFDatabase *w) {
+        for (QWidget *tab : {w->TabProjects, w->TabImages, w->TabProperties, w->TabGraph, w->TabDetails})
+            onTab(w, tab);
+        selectRow(w, 1);
+    };
+    const auto chooseBase = [&](TFDatabase *w) {
+        onTab(w, w->TabGraph);
+        w->RbPercent->click();
+        settle();
+        const TChartLayout &layout = w->chart->layout();
+        ASSERT_FALSE(layout.bars.empty());
+        QTest::mouseClick(w->chart, Qt::LeftButton, Qt::NoModifier, layout.bars.back().rect.center().toPoint());
+        settle();
+        ASSERT_TRUE(w->getBaseProject());
+    };
+    struct Case {
+        const char *change;
+        Step step;
+        bool asks;
+    };
+    const Case cases[] = {
+        {"nothing", [](TFDatabase *) {}, false},
+        {"Hidden in the tree's popup", treePopupHidden, true},
+        {"Hidden in the Project menu", menuHidden, true},
+        {"Hidden in the Projects tab", listHidden, true},
+        {"a double click on a row caption sorts", rowSort, true},
+        {"a click on a list header sorts", listSort, true},
+        {"a new name typed", rename, true},
+        {"tabs and a selection", lookAround, false},
+        {"a base project chosen in the chart", chooseBase, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.change);
+        main->show();
+        main->activateWindow();
+        QApplication::setActiveWindow(main.get());
+        ASSERT_TRUE(OpenFileByPath(*main, path));
+        settle();
+        ASSERT_EQ(CBasicDatabase::openDatabases().size(), 1u);
+        CBasicDatabase *loaded = CBasicDatabase::openDatabases().front();
+        TFDatabase *w = loaded->getWindow();
+        ASSERT_TRUE(w);
+        c.step(w);
+        settle();
+        const QString name = QString::fromStdString(loaded->getName());
+        sink.requests.clear();
+        sink.answers = {MessageAnswer::No};
+        main->tree()->setFocus();
+        QTest::keyClick(main->tree(), Qt::Key_X, Qt::AltModifier);
+        settle();
+        QStringList asked;
+        for (const MessageRequest &r : sink.requests)
+            if (r.kind == MessageRequest::Kind::YesNoCancel)
+                asked << r.text;
+        EXPECT_EQ(asked, c.asks ? QStringList{QStringLiteral("Do you want to save the changes to Database : \"%1\" ?").arg(name)}
+                                : QStringList{});
+        EXPECT_TRUE(CBasicDatabase::openDatabases().empty());
+        CBasicDatabase::deleteAll();
+        settle();
+    }
 }
 
 TEST_F(DatabaseWindow, RenamingTheDatabaseByTypingSetsNameAndCaption)

@@ -71,15 +71,20 @@ protected:
 
 TEST_F(ResultTable, HasOneCellPerColumnOnEveryLineAndTheProjectsValues)
 {
+    // A hidden project keeps its column, empty as the grid shows it.
     struct Case {
         int projects;
+        int hidden = -1;
     };
-    for (const Case c : {Case{0}, Case{1}, Case{3}}) {
-        SCOPED_TRACE(c.projects);
+    for (const Case c : {Case{0}, Case{1}, Case{3}, Case{3, 0}, Case{3, 1}}) {
+        SCOPED_TRACE(testing::Message() << c.projects << " hidden " << c.hidden);
         std::vector<CBasicProject *> columns;
         const char *names[] = {"Rig A", "Rig B", "Rig C"};
-        for (int i = 0; i < c.projects; ++i)
+        for (int i = 0; i < c.projects; ++i) {
             columns.push_back(project(names[i], 1000.0f * float(i + 1), i == 0));
+            columns.back()->setHidden(i == c.hidden);
+        }
+        const auto shown = [](const CBasicProject *p) { return p && !p->isHidden(); };
         // The grid of an empty database keeps one empty project column.
         if (columns.empty())
             columns.push_back(nullptr);
@@ -89,7 +94,7 @@ TEST_F(ResultTable, HasOneCellPerColumnOnEveryLineAndTheProjectsValues)
 
         std::vector<std::string> header{"Test"};
         for (CBasicProject *p : columns)
-            header.push_back(p ? p->getName() : "");
+            header.push_back(shown(p) ? p->getName() : "");
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(cellsOf(lines[0]), header);
 
@@ -99,7 +104,7 @@ TEST_F(ResultTable, HasOneCellPerColumnOnEveryLineAndTheProjectsValues)
             const std::vector<std::string> line = cellsOf(lines[1 + r]);
             std::vector<std::string> expected{TTestList::getItemCaption(item, 0x100)};
             for (CBasicProject *p : columns)
-                expected.push_back(p ? TTestList::getItemValueText(item, p) : "");
+                expected.push_back(shown(p) ? TTestList::getItemValueText(item, p) : "");
             if (item->kind == tkTest)
                 expected.emplace_back(item->row.unit);
             EXPECT_EQ(line, expected) << "row " << r;
@@ -110,6 +115,8 @@ TEST_F(ResultTable, HasOneCellPerColumnOnEveryLineAndTheProjectsValues)
             const std::vector<std::string> line = cellsOf(lines[1 + rows.size() + std::size_t(h)]);
             ASSERT_EQ(line.size(), cells);
             EXPECT_EQ(line[0], hardware[h]);
+            if (c.hidden >= 0)
+                EXPECT_EQ(line[std::size_t(c.hidden) + 1], "") << hardware[h];
         }
         EXPECT_EQ(lines[1 + rows.size() + 5], "");
         const std::vector<std::string> notice = noticeLines();

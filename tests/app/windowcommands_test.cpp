@@ -7,13 +7,16 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
 
 #include "databasemodels.h"
 #include "databasewindow.h"
 #include "impstringgrid.h"
+#include "projectimages.h"
 #include "projectload.h"
 #include "openfixture.h"
 #include "projectwindow.h"
+#include "spinuntil.h"
 
 namespace {
 
@@ -378,6 +381,17 @@ TEST_F(WindowCommands, CopyWithTheDetailsGridFocusedPutsItsTableOnTheClipboard)
     EXPECT_TRUE(text.startsWith(QStringLiteral("Test\tRig A\tRig B\r\n"))) << text.left(40).toStdString();
     // No project transfer was made: the grid copies its text only.
     EXPECT_EQ(main->heldTransfer(), nullptr);
+    // A hidden project's column is pasted as the grid shows it: empty.
+    db->getProject(0)->setHidden(true);
+    db->changed();
+    settle();
+    window->DbGrid->setFocus();
+    press(Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+    ASSERT_GT(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Test\t\tRig B"));
+    for (const QString &line : lines.mid(1, 3))
+        EXPECT_TRUE(line.section(QLatin1Char('\t'), 1, 1).isEmpty()) << line.toStdString();
 }
 
 TEST_F(WindowCommands, ImageGridShowsTheReferenceColumnAndCopiesOnlyPictures)
@@ -412,6 +426,46 @@ TEST_F(WindowCommands, ImageGridShowsTheReferenceColumnAndCopiesOnlyPictures)
     // Double-clicking a settings row opens nothing and asks nothing.
     window->ImageGridView(2, 1);
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+}
+
+// Resting the mouse on a picture cell of the image grid shows its hint;
+// on a setting cell, none.
+TEST_F(WindowCommands, ThePictureCellsOfTheImageGridHintAtTheirDoubleClick)
+{
+    CPolyraDatabase *db = changedDatabase("Rigs", {"Rig A"});
+    TFDatabase *window = db->getWindow();
+    ASSERT_TRUE(window);
+    window->PageControl1->setCurrentWidget(window->TabImages);
+    settle();
+    TImageGridModel *images = window->imageModel();
+    QWidget *viewport = window->ImageGrid->viewport();
+    struct Case {
+        const char *cell;
+        int row, column; // of the model: grid row and column less one
+        QString hint;
+    };
+    const Case cases[] = {
+        {"the reference picture of the first test", TImageGridModel::firstPictureRow - 1, 0,
+         "Double click to View Image"},
+        {"the project's cell of the last test", TImageGridModel::firstPictureRow - 1 + int(testImageRows) - 1, 1,
+         "Double click to View Image"},
+        {"a setting", 1, 1, ""},
+        {"the empty last row", TImageGridModel::firstPictureRow - 1 + int(testImageRows), 0, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.cell);
+        QToolTip::hideText();
+        ASSERT_TRUE(spinUntil([] { return !QToolTip::isVisible(); }, 3000));
+        window->ImageGrid->scrollTo(images->index(c.row, c.column));
+        settle();
+        const QPoint at = window->ImageGrid->visualRect(images->index(c.row, c.column)).center();
+        QTest::mouseMove(viewport, at - QPoint(2, 2));
+        QTest::mouseMove(viewport, at);
+        // The hint comes when the mouse has rested a while, as it does on screen.
+        const bool shown = spinUntil([] { return QToolTip::isVisible(); }, c.hint.isEmpty() ? 1500 : 5000);
+        EXPECT_EQ(shown ? QToolTip::text() : QString(), c.hint);
+    }
+    QToolTip::hideText();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "Exception.h"
@@ -292,6 +293,76 @@ TEST_F(Databases, SaveAndLoadKeepEverything)
     EXPECT_DOUBLE_EQ(back->getProject(2)->getTestValue(2)->getValue(), 70.0);
     EXPECT_FALSE(back->isModified());
     EXPECT_EQ(services.recentFiles, (std::vector<std::string>{path}));
+}
+
+// What the file keeps is a change to save: the hidden flag, the order and
+// the name. Setting what is already there, or what the file does not hold,
+// is none.
+TEST_F(Databases, ChangesTheFileKeepsMarkTheDatabaseModified)
+{
+    const std::string path = (dir / "kept.prb").string();
+    {
+        CPolyraDatabase db;
+        db.rename("Lab", nullptr);
+        db.addProject(project("Alpha", {{180, 10}}));
+        db.addProject(project("Beta", {{180, 30}}, 7, true));
+        db.addProject(project("Gamma", {{180, 20}}));
+        ASSERT_TRUE(db.saveToFile(path));
+    }
+    struct Case {
+        const char *change;
+        std::function<void(CBasicDatabase &)> apply;
+        bool modified;
+    };
+    const std::vector<Case> cases = {
+        {"nothing", [](CBasicDatabase &) {}, false},
+        {"hide the first visible project", [](CBasicDatabase &db) { db.getProject(0)->setHidden(true); }, true},
+        {"show the hidden project", [](CBasicDatabase &db) { db.getProject(1)->setHidden(false); }, true},
+        {"hide the hidden project again", [](CBasicDatabase &db) { db.getProject(1)->setHidden(true); }, false},
+        {"show a shown project", [](CBasicDatabase &db) { db.getProject(2)->setHidden(false); }, false},
+        {"rename the database", [](CBasicDatabase &db) { db.rename("Lab 2", nullptr); }, true},
+        {"rename it to its name", [](CBasicDatabase &db) { db.rename("Lab", nullptr); }, false},
+        {"sort by a result", [](CBasicDatabase &db) { db.sortByTestResult(2); }, true},
+        {"sort by a test no project ran", [](CBasicDatabase &db) { db.sortByTestResult(3); }, false},
+        {"move a project to the front",
+         [](CBasicDatabase &db) {
+             db.getProject(2)->setPosition(0);
+             db.getProject(0)->setPosition(1);
+             db.getProject(1)->setPosition(2);
+             EXPECT_TRUE(db.takeOrderOfPositions());
+         },
+         true},
+        {"take the order it has",
+         [](CBasicDatabase &db) { EXPECT_FALSE(db.takeOrderOfPositions()); }, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.change);
+        CBasicDatabase *db = openDatabaseFile(path);
+        ASSERT_TRUE(db);
+        ASSERT_FALSE(db->isModified()) << "just loaded";
+        c.apply(*db);
+        EXPECT_EQ(db->isModified(), c.modified);
+        delete db;
+    }
+
+    // A moved project stays where it was put through a save, as the
+    // current one.
+    CBasicDatabase *db = openDatabaseFile(path);
+    ASSERT_TRUE(db);
+    CBasicProject *current = db->getCurrentProject();
+    db->getProject(2)->setPosition(0);
+    db->getProject(0)->setPosition(1);
+    db->getProject(1)->setPosition(2);
+    ASSERT_TRUE(db->takeOrderOfPositions());
+    EXPECT_EQ(names(*db), (std::vector<std::string>{"Gamma", "Alpha", "Beta"}));
+    EXPECT_EQ(db->getCurrentProject(), current);
+    db->getProject(0)->setHidden(true);
+    ASSERT_TRUE(db->saveToFile(path));
+    delete db;
+    db = openDatabaseFile(path);
+    ASSERT_TRUE(db);
+    EXPECT_EQ(names(*db), (std::vector<std::string>{"Gamma", "Alpha", "Beta"}));
+    EXPECT_TRUE(db->getProject(0)->isHidden());
 }
 
 TEST_F(Databases, BrokenFilesAreRejectedOrLoadTheirReadableRecords)

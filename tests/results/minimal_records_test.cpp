@@ -138,9 +138,10 @@ std::string withoutItemCount(const std::string &reading_)
     return reading_.substr(0, reading_.rfind("items="));
 }
 
-// The text export of a minimal project: the model's defaults behind a
-// display that failed to load, and the tree of an empty block.
-std::vector<std::string> minimalExport(int version_)
+// The text export of a minimal project: its name and description, the
+// model's defaults behind a display that failed to load, and the tree of an
+// empty block.
+std::vector<std::string> minimalExport(int version_, const std::string &name_ = "", const std::string &description_ = "")
 {
     std::vector<std::string> lines = {
     "POLYRA2001 PROJECT FILE", "", "PROJECT", "Name\t", "Description\t", "Polyra Version\t202", "", "DISPLAY",
@@ -165,6 +166,8 @@ std::vector<std::string> minimalExport(int version_)
     "Operating System\t", "Version\tN/A", "Service Pack\t<unknown>", "Locale\t<unknown>", "Desktop Width\t0 ",
     "Desktop Height\t0 ", "Desktop BPP\t0 ", "", "HARD DISK INFO", "HARD DISKS",
     };
+    lines[3] += name_;
+    lines[4] += description_;
     if (version_ >= 202)
         return lines;
     // The older layout has no battery or hard-disk component and fewer
@@ -225,16 +228,21 @@ TEST_F(MinimalRecords, EveryProjectReadsAsItAlwaysHas)
         return minimalReading(i_ == 0 ? "Unnamed" : "Unnamed(" + std::to_string(i_) + ")", i_ == 0,
                               i_ % 3 == 2 ? 201 : 202);
     };
+    // The export names a project as a save would: the first keeps its empty
+    // name, the others the numbers they were given.
+    auto expectedExport = [](int i_) {
+        return minimalExport(i_ % 3 == 2 ? 201 : 202, i_ == 0 ? "" : "Unnamed(" + std::to_string(i_) + ")");
+    };
     for (int i = 0; i < 2000; ++i) {
         CBasicProject &p = *db->getProject(i);
         SCOPED_TRACE(i);
         ASSERT_EQ(p.isHidden(), i % 7 == 3);
         // Export first, getters first, or both twice.
         if (i % 2 == 0) {
-            ASSERT_EQ(exportOf(p), minimalExport(i % 3 == 2 ? 201 : 202));
+            ASSERT_EQ(exportOf(p), expectedExport(i));
         }
         ASSERT_EQ(withoutItemCount(describe(p)), expected(i));
-        ASSERT_EQ(exportOf(p), minimalExport(i % 3 == 2 ? 201 : 202));
+        ASSERT_EQ(exportOf(p), expectedExport(i));
         ASSERT_EQ(withoutItemCount(describe(p)), expected(i));
     }
 
@@ -254,11 +262,11 @@ TEST_F(MinimalRecords, EveryProjectReadsAsItAlwaysHas)
     for (int i : {0, 1, 2, 1999}) {
         SCOPED_TRACE(i);
         EXPECT_EQ(withoutItemCount(describe(*db->getProject(i))), expected(i));
-        EXPECT_EQ(exportOf(*db->getProject(i)), minimalExport(i % 3 == 2 ? 201 : 202));
+        EXPECT_EQ(exportOf(*db->getProject(i)), expectedExport(i));
     }
     EXPECT_EQ(withoutItemCount(describe(*db->getProject(5))), minimalReading("Renamed", false, 201));
-    EXPECT_EQ(exportOf(*db->getProject(5)), minimalExport(201));
-    EXPECT_EQ(exportOf(*db->getProject(6)), minimalExport(202));
+    EXPECT_EQ(exportOf(*db->getProject(5)), minimalExport(201, "Renamed"));
+    EXPECT_EQ(exportOf(*db->getProject(6)), minimalExport(202, "Unnamed(6)", "notes"));
 
     // Loaded again, the saved names are the records' own.
     CPolyraDatabase back;
@@ -301,7 +309,8 @@ TEST_F(MinimalRecords, StatisticsCopiesAndTakeOversKeepTheReadings)
 }
 
 // A model read late is the model of the image: also when the project was
-// renamed and saved before anyone asked for it.
+// renamed and saved before anyone asked for it. The export names the
+// project as it is now.
 TEST_F(MinimalRecords, ALateModelKeepsTheTextsOfTheImage)
 {
     const auto db = load({minimalRecord(202, 1, false, cat({stringItem(0, "Original"), stringItem(1, "notes")})),
@@ -314,8 +323,8 @@ TEST_F(MinimalRecords, ALateModelKeepsTheTextsOfTheImage)
     ASSERT_TRUE(db->saveToFile((dir / "again.prb").string()));
     const std::vector<std::string> texts = {exportOf(*db->getProject(0))[3], exportOf(*db->getProject(0))[4],
                                             exportOf(*db->getProject(1))[3], exportOf(*db->getProject(1))[4]};
-    EXPECT_EQ(texts, (std::vector<std::string>{"Name\tOriginal", "Description\tnotes", "Name\t",
-                                               "Description\tonly notes"}));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"Name\tRenamed", "Description\t", "Name\t", "Description\t"}));
     auto *first = dynamic_cast<CPolyraProject *>(db->getProject(0));
     EXPECT_EQ(first->getModel()->getName(), "Original");
     EXPECT_EQ(first->getModel()->getDescription(), "notes");

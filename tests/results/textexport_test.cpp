@@ -357,4 +357,35 @@ TEST_F(ProjectExport, DatabaseTableKeepsEachProjectInItsColumn)
         }
 }
 
+// The export names every project as the database shows it and as a save
+// would write it: a copy made unique, a rename and a new description, also
+// before any save.
+TEST_F(ProjectExport, ExportsCarryTheNamesTheProjectsHaveNow)
+{
+    CPolyraDatabase db;
+    db.addProject(load(image::completeItems("Rig", "first", 100, 202, {}, {10.0f})));
+    CBasicProject *second = load(image::completeItems("Rig", "second", 200, 202, {}, {20.0f}));
+    db.addProject(second);
+    CPolyraDatabase other;
+    CBasicProject *copy = db.getProject(0)->copyToDatabase(&other);
+    ASSERT_TRUE(copy);
+    other.addProject(load(image::completeItems("Rig", "other", 300, 202, {}, {30.0f})));
+    ASSERT_EQ(second->getName(), "Rig(1)");
+    ASSERT_EQ(other.getProject(1)->getName(), "Rig(1)");
+    copy->rename("Renamed", nullptr);
+    copy->setDescription("new notes");
+
+    std::vector<std::string> lines;
+    ASSERT_TRUE(exportDatabaseText(db, lines));
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Name\tRig\tRig(1)\t"), lines.end());
+    ASSERT_TRUE(exportDatabaseText(other, lines));
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Name\tRenamed\tRig(1)\t"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Description\tnew notes\tother\t"), lines.end());
+
+    ASSERT_TRUE(copy->exportText(lines));
+    ASSERT_GT(lines.size(), 4u);
+    EXPECT_EQ(lines[3], "Name\tRenamed");
+    EXPECT_EQ(lines[4], "Description\tnew notes");
+}
+
 } // namespace
