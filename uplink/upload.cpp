@@ -2,36 +2,82 @@
 
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QHttpMultiPart>
+#include <QIODevice>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QProgressDialog>
+#include <QRandomGenerator>
 #include <QTimer>
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace {
 
 // The service answers with a short confirmation; anything longer is not it.
 constexpr qint64 answerLimit = 1024 * 1024;
+// What Qt may hold of the answer before it is read here.
+constexpr qint64 readBufferSize = 64 * 1024;
 
-QHttpPart formPart(const QString &disposition_, const QString &contentType_, const QByteArray &body_)
+QByteArray formPart(const QByteArray &disposition_, const QString &contentType_, const QByteArray &body_)
 {
-    QHttpPart part;
+    QByteArray part = "Content-Disposition: " + disposition_ + "\r\n";
     if (!contentType_.isEmpty())
-        part.setHeader(QNetworkRequest::ContentTypeHeader, contentType_);
-    part.setHeader(QNetworkRequest::ContentDispositionHeader, disposition_);
-    part.setBody(body_);
-    return part;
+        part += "Content-Type: " + contentType_.toLatin1() + "\r\n";
+    return part + "\r\n" + body_;
 }
 
-QHttpPart filePart(const UploadFile &file_)
+QByteArray filePart(const UploadFile &file_)
 {
-    return formPart(QStringLiteral("form-data; name=\"%1\"; filename=\"%2\"").arg(file_.field, file_.fileName),
+    return formPart("form-data; name=\"" + file_.field.toLatin1() + "\"; filename=\"" + file_.fileName.toLatin1() + '"',
                     file_.contentType, file_.bytes);
 }
+
+// A random boundary, as the odds of it turning up inside a file are nil.
+QByteArray newBoundary()
+{
+    quint32 words[4];
+    QRandomGenerator::system()->fillRange(words);
+    return "uplink" + QByteArray(reinterpret_cast<const char *>(words), sizeof words).toHex();
+}
+
+QByteArray formBody(const QList<QByteArray> &parts_, const QByteArray &boundary_)
+{
+    QByteArray body;
+    for (const QByteArray &part : parts_)
+        body += "--" + boundary_ + "\r\n" + part + "\r\n";
+    return body + "--" + boundary_ + "--\r\n";
+}
+
+// The form's bytes, readable once. On a closed or unreadable answer Qt's
+// HTTP code rewinds the body and posts it again by itself; this body cannot
+// be rewound, so the failure of the one post is reported instead.
+class OneShotBody : public QIODevice {
+public:
+    explicit OneShotBody(QByteArray bytes_, QObject *parent_) : QIODevice(parent_), bytes(std::move(bytes_))
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+    bool reset() override { return false; }
+    qint64 bytesAvailable() const override { return bytes.size() - at + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char *data_, qint64 max_) override
+    {
+        const qint64 n = std::min<qint64>(max_, bytes.size() - at);
+        std::memcpy(data_, bytes.constData() + at, size_t(n));
+        at += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray bytes;
+    qint64 at = 0;
+};
 
 int progressValue(qint64 value_)
 {
@@ -62,14 +108,28 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Uplinkmfc/1.0"));
     // A form is posted to the address given, not wherever a redirect points.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // The answer is only counted, never unpacked: a small packed answer
+    // could unpack to any size.
+    request.setRawHeader("Accept-Encoding", "identity");
 
-    auto *form = new QHttpMultiPart(QHttpMultiPart::FormDataType);
-    form->append(formPart(QStringLiteral("form-data; name=\"kind\""), QString(), QByteArray::number(request_.kind)));
-    form->append(filePart(request_.project));
+    const QByteArray boundary = newBoundary();
+    QList<QByteArray> parts{formPart("form-data; name=\"kind\"", QString(), QByteArray::number(request_.kind)),
+                            filePart(request_.project)};
     if (request_.hasText)
-        form->append(filePart(request_.text));
+        parts << filePart(request_.text);
+    const QByteArray body = formBody(parts, boundary);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "multipart/form-data; boundary=" + boundary);
+    // Sent as it is read, so Qt keeps no copy it could post again.
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    auto *form = new OneShotBody(body, nullptr);
     QNetworkReply *reply = manager.post(request, form);
     form->setParent(reply);
+    reply->setReadBufferSize(readBufferSize);
+    // Qt hands the limit on to its HTTP thread only once the request runs
+    // there; set before, the answer would pile up there without bound.
+    QObject::connect(reply, &QNetworkReply::socketStartedConnecting, reply,
+                     [reply] { reply->setReadBufferSize(readBufferSize); });
 
     QProgressDialog progress(QStringLiteral("Submitting the project to %1...").arg(request_.address.host()),
                              QStringLiteral("Cancel"), 0, 0, uplinkHostWindow());
@@ -99,16 +159,20 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
             reply->abort();
         }
     });
-    QObject::connect(reply, &QNetworkReply::uploadProgress, &progress, [&](qint64 sent_, qint64 total_) {
+    // Qt knows no total of a body it reads once; the form's size is known here.
+    QObject::connect(reply, &QNetworkReply::uploadProgress, &progress, [&](qint64 sent_, qint64) {
         idle.start();
-        if (total_ > 0) {
-            progress.setMaximum(progressValue(total_));
-            progress.setValue(progressValue(sent_));
-        }
+        progress.setMaximum(progressValue(body.size()));
+        progress.setValue(progressValue(std::min<qint64>(sent_, body.size())));
     });
-    QObject::connect(reply, &QNetworkReply::downloadProgress, &progress, [&](qint64 received_, qint64) {
+    // The answer is counted as it comes and dropped, so no more of it is
+    // ever held than the read buffer.
+    qint64 received = 0;
+    QObject::connect(reply, &QNetworkReply::readyRead, &progress, [&] {
         idle.start();
-        if (received_ > answerLimit && !reply->isFinished()) {
+        const qint64 skipped = reply->skip(reply->bytesAvailable());
+        received += std::max<qint64>(skipped, 0);
+        if (received > answerLimit && !reply->isFinished()) {
             tooLong = true;
             reply->abort();
         }
@@ -131,7 +195,11 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
         outcome.result = UploadResult::AnswerTooLong;
     else if (outcome.status != 0 && (outcome.status < 200 || outcome.status > 299))
         outcome.result = UploadResult::ServerSaidNo;
-    else if (reply->error() != QNetworkReply::NoError) {
+    else if (reply->error() == QNetworkReply::ContentReSendError) {
+        // Qt wanted to post the form again after the answer failed.
+        outcome.result = UploadResult::Failed;
+        outcome.reason = QStringLiteral("the connection ended without a readable answer");
+    } else if (reply->error() != QNetworkReply::NoError) {
         outcome.result = UploadResult::Failed;
         outcome.reason = reply->errorString();
     } else if (outcome.status == 0) {

@@ -16,7 +16,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <chrono>
+#include <atomic>
+#include <future>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "spinuntil.h"
@@ -52,11 +55,39 @@ struct Request {
     QString modalWindow; // the client's modal window meanwhile
 };
 
+// The request at the start of buffer_ once all of it is there: its headers
+// and as many bytes as they announce.
+std::optional<Request> wholeRequest(const QByteArray &buffer_)
+{
+    const qsizetype end = buffer_.indexOf("\r\n\r\n");
+    if (end < 0)
+        return std::nullopt;
+    Request request;
+    const QList<QByteArray> lines = buffer_.left(end).split('\n');
+    request.requestLine = lines.value(0).trimmed();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        if (colon > 0)
+            request.headers[lines[i].left(colon).trimmed().toLower()] = lines[i].mid(colon + 1).trimmed();
+    }
+    const qsizetype length = request.headers[QByteArray("content-length")].toLongLong();
+    if (buffer_.size() < end + 4 + length)
+        return std::nullopt;
+    request.body = buffer_.mid(end + 4, length);
+    return request;
+}
+
 // An upload service on the loopback address: takes each request whole and
 // answers it as told.
 class UploadServer : public QObject {
 public:
-    enum class Answer { Ok, Error, Never };
+    enum class Answer {
+        Ok,
+        Error,
+        Never,
+        NotHttp, // bytes of another protocol, the connection left open
+        Close,   // the connection closed without a word
+    };
 
     explicit UploadServer(Answer answer_ = Answer::Ok) : answer(answer_)
     {
@@ -70,6 +101,13 @@ public:
     quint16 port() const { return server.serverPort(); }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
 
+    // Waits as long as a resend of the network layer takes to come, and
+    // stops early when more than expected_ connections are in.
+    void waitForMoreThan(int expected_) const
+    {
+        spinUntil([&] { return connections > expected_; }, 1000);
+    }
+
     std::vector<Request> requests;
     int connections = 0;
 
@@ -80,31 +118,29 @@ private:
         auto buffer = std::make_shared<QByteArray>();
         connect(socket_, &QTcpSocket::readyRead, this, [this, socket_, buffer] {
             buffer->append(socket_->readAll());
-            const qsizetype end = buffer->indexOf("\r\n\r\n");
-            if (end < 0)
+            std::optional<Request> request = wholeRequest(*buffer);
+            if (!request)
                 return;
-            Request request;
-            const QList<QByteArray> lines = buffer->left(end).split('\n');
-            request.requestLine = lines.value(0).trimmed();
-            for (qsizetype i = 1; i < lines.size(); ++i) {
-                const qsizetype colon = lines[i].indexOf(':');
-                if (colon > 0)
-                    request.headers[lines[i].left(colon).trimmed().toLower()] = lines[i].mid(colon + 1).trimmed();
-            }
-            const qsizetype length = request.headers[QByteArray("content-length")].toLongLong();
-            if (buffer->size() < end + 4 + length)
-                return;
-            request.body = buffer->mid(end + 4, length);
             QWidget *modal = QApplication::activeModalWidget();
-            request.modalWindow = modal ? modal->objectName() : QString();
-            requests.push_back(request);
+            request->modalWindow = modal ? modal->objectName() : QString();
+            requests.push_back(*request);
             disconnect(socket_, &QTcpSocket::readyRead, this, nullptr);
-            if (answer == Answer::Never)
+            switch (answer) {
+            case Answer::Never:
                 return;
-            socket_->write(answer == Answer::Ok
-                               ? "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n"
-                                 "Connection: close\r\n\r\nOK"
-                               : "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            case Answer::NotHttp:
+                socket_->write("SSH-2.0-OpenSSH_9.2p1\r\n\r\n");
+                return;
+            case Answer::Close:
+                break;
+            case Answer::Ok:
+                socket_->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n"
+                               "Connection: close\r\n\r\nOK");
+                break;
+            case Answer::Error:
+                socket_->write("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                break;
+            }
             socket_->disconnectFromHost();
         });
     }
@@ -310,6 +346,9 @@ TEST_F(Submission, SendsTheProjectAndItsTextAsOneForm)
         closeLibraryWindows();
         expectAsItWas();
     }
+    // One post a click.
+    server.waitForMoreThan(4);
+    EXPECT_EQ(server.connections, 4);
     ASSERT_EQ(server.requests.size(), 4u);
     EXPECT_TRUE(sink.requests.empty());
 
@@ -357,6 +396,7 @@ TEST_F(Submission, AShortTextIsNotSent)
     database->setModified(false);
     select(shortText->getTreeNode());
     submit();
+    server.waitForMoreThan(1);
     ASSERT_EQ(server.requests.size(), 1u);
     const std::vector<FormPart> parts = formParts(server.requests[0].body, boundaryOf(server.requests[0]));
     ASSERT_EQ(parts.size(), 2u);
@@ -368,8 +408,9 @@ TEST_F(Submission, AShortTextIsNotSent)
 
 struct FailureCase {
     const char *name;
-    enum { NoHost, Refused, ErrorAnswer, Timeout } kind;
-    QString message; // %1: host and port
+    enum { NoHost, Refused, Served } kind;
+    UploadServer::Answer answer; // the server's, when it is reached
+    QString message;             // %1: host and port
 };
 
 void PrintTo(const FailureCase &c_, std::ostream *os_) { *os_ << c_.name; }
@@ -379,7 +420,7 @@ class SubmissionFailure : public Submission, public ::testing::WithParamInterfac
 TEST_P(SubmissionFailure, EndsWithTheLibrarysMessage)
 {
     const FailureCase &c = GetParam();
-    UploadServer server(c.kind == FailureCase::Timeout ? UploadServer::Answer::Never : UploadServer::Answer::Error);
+    UploadServer server(c.answer);
     ScopedEnvironment shortTimeout(uplinkTimeoutVariable, "500");
     QString host = server.host();
     if (c.kind == FailureCase::Refused) {
@@ -397,7 +438,11 @@ TEST_P(SubmissionFailure, EndsWithTheLibrarysMessage)
         expected.replace("%2", RegistryStore(programKey()).location(uplinkSettingsSection));
     EXPECT_EQ(libraryMessages(), QStringList{expected});
     EXPECT_TRUE(sink.requests.empty());
-    EXPECT_EQ(server.connections, c.kind == FailureCase::ErrorAnswer || c.kind == FailureCase::Timeout ? 1 : 0);
+    // One click, one post, whatever became of it.
+    const int posts = c.kind == FailureCase::Served ? 1 : 0;
+    server.waitForMoreThan(posts);
+    EXPECT_EQ(server.connections, posts);
+    EXPECT_EQ(server.requests.size(), std::size_t(posts));
     closeLibraryWindows();
     expectAsItWas();
 }
@@ -405,13 +450,19 @@ TEST_P(SubmissionFailure, EndsWithTheLibrarysMessage)
 INSTANTIATE_TEST_SUITE_P(
     Cases, SubmissionFailure,
     ::testing::Values(
-        FailureCase{"NoHost", FailureCase::NoHost,
+        FailureCase{"NoHost", FailureCase::NoHost, UploadServer::Answer::Error,
                     "No upload host is set, so nothing was uploaded.\n\nSet the upload host in the network settings "
                     "(the \"Settings\" button of the \"Submit Project\" dialog), or as the value \"Host\" in %2."},
-        FailureCase{"Refused", FailureCase::Refused, "The upload to %1 failed: Connection refused."},
-        FailureCase{"ErrorAnswer", FailureCase::ErrorAnswer,
+        FailureCase{"Refused", FailureCase::Refused, UploadServer::Answer::Error,
+                    "The upload to %1 failed: Connection refused."},
+        FailureCase{"ErrorAnswer", FailureCase::Served, UploadServer::Answer::Error,
                     "The upload to %1 failed: the server answered 500 Internal Server Error."},
-        FailureCase{"Timeout", FailureCase::Timeout, "The upload to %1 failed: nothing moved for 0.5 seconds."}),
+        FailureCase{"Timeout", FailureCase::Served, UploadServer::Answer::Never,
+                    "The upload to %1 failed: nothing moved for 0.5 seconds."},
+        FailureCase{"NotHttp", FailureCase::Served, UploadServer::Answer::NotHttp,
+                    "The upload to %1 failed: the connection ended without a readable answer."},
+        FailureCase{"Closed", FailureCase::Served, UploadServer::Answer::Close,
+                    "The upload to %1 failed: the connection ended without a readable answer."}),
     [](const ::testing::TestParamInfo<FailureCase> &info_) { return std::string(info_.param.name); });
 
 TEST_F(Submission, StopsBeforeTheLibraryWhenTheFilesCannotBeMade)
@@ -753,6 +804,172 @@ TEST_F(SubmissionProcess, ASecondStartPutsTheRunningCopyIntoSubmissionMode)
     EXPECT_EQ(first.exitCode, 0);
     EXPECT_EQ(linesStartingWith(first.lines, "submit "), QStringList{dialogLine(0)});
     EXPECT_EQ(first.lines.value(first.lines.size() - 1), "exit 0");
+}
+
+// ---- The upload library in a process of its own -------------------------------
+
+// An upload service that answers "200 OK" with a chunked body that never
+// ends, as fast as the client takes it. It runs in a thread of its own, so
+// that this process's event loop does not slow the answer down.
+class EndlessAnswerServer {
+public:
+    EndlessAnswerServer()
+    {
+        std::promise<quint16> listening;
+        std::future<quint16> port = listening.get_future();
+        worker = std::thread([this, &listening] { run(listening); });
+        portNumber = port.get();
+        EXPECT_NE(portNumber, 0);
+    }
+    ~EndlessAnswerServer()
+    {
+        stop = true;
+        worker.join();
+    }
+
+    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(portNumber); }
+    // Waits as long as a resend would take to come.
+    void waitForMoreThan(int expected_) const
+    {
+        spinUntil([&] { return connections > expected_; }, 1000);
+    }
+
+    std::atomic<int> connections = 0;
+    std::atomic<int> requests = 0;
+
+private:
+    void run(std::promise<quint16> &listening_)
+    {
+        QTcpServer server;
+        listening_.set_value(server.listen(QHostAddress::LocalHost, 0) ? server.serverPort() : 0);
+        while (!stop) {
+            if (!server.waitForNewConnection(50))
+                continue;
+            const std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
+            ++connections;
+            serve(*socket);
+        }
+    }
+
+    void serve(QTcpSocket &socket_)
+    {
+        QByteArray buffer;
+        while (!wholeRequest(buffer)) {
+            if (stop || socket_.state() != QAbstractSocket::ConnectedState)
+                return;
+            if (socket_.waitForReadyRead(50))
+                buffer += socket_.readAll();
+        }
+        ++requests;
+        socket_.write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nTransfer-Encoding: chunked\r\n\r\n");
+        const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, 'x') + "\r\n";
+        while (!stop && socket_.state() == QAbstractSocket::ConnectedState) {
+            while (socket_.bytesToWrite() < 4 * chunk.size())
+                socket_.write(chunk);
+            socket_.waitForBytesWritten(50);
+        }
+    }
+
+    quint16 portNumber = 0;
+    std::atomic<bool> stop = false;
+    std::thread worker;
+};
+
+// What the upload probe said.
+struct ProbeRun {
+    int result = -100;
+    QStringList messages;
+    long peakKiB = -1;
+};
+
+ProbeRun probeUpload(const QString &host_)
+{
+    QTemporaryDir home;
+    const QString projectFile = home.filePath("scv1.tmp");
+    QFile file(projectFile);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    const Bytes image = image::build(image::basicItems("Probe"));
+    file.write(reinterpret_cast<const char *>(image.data()), qint64(image.size()));
+    file.close();
+
+    QProcess probe;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert(uplinkTimeoutVariable, "10000");
+    probe.setProcessEnvironment(env);
+    probe.start(SCORVISTA_UPLOAD_PROBE,
+                {"http://" + host_ + "/servlets/upload_pr2001", projectFile});
+    // The event loop runs meanwhile: the stand-in server may be in it.
+    const bool ended = spinUntil([&] { return probe.state() == QProcess::NotRunning; }, 30000);
+    EXPECT_TRUE(ended) << "the probe did not end";
+    if (!ended) {
+        probe.kill();
+        probe.waitForFinished();
+    }
+    EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
+
+    ProbeRun run;
+    for (const QString &line : QString::fromLocal8Bit(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith("result "))
+            run.result = line.mid(7).toInt();
+        else if (line.startsWith("message "))
+            run.messages << line.mid(8);
+        else if (line.startsWith("peak "))
+            run.peakKiB = line.mid(5).toLong();
+    }
+    return run;
+}
+
+TEST(UplinkLibraryAlone, AnEndlessAnswerIsCutOffWithinAFewMiB)
+{
+    struct Case {
+        const char *name;
+        bool endless;
+        int result;
+        QString message; // %1: host and port
+    };
+    const Case cases[] = {
+        {"good answer", false, UplinkSubmitted, "The project was submitted to %1."},
+        {"endless answer", true, UplinkFailed, "The upload to %1 failed: the server's answer is too long."},
+    };
+    long goodPeakKiB = -1;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<UploadServer> good;
+        std::optional<EndlessAnswerServer> endless;
+        if (c.endless)
+            endless.emplace();
+        else
+            good.emplace();
+        const QString host = c.endless ? endless->host() : good->host();
+        const ProbeRun run = probeUpload(host);
+        EXPECT_EQ(run.result, c.result);
+        EXPECT_EQ(run.messages, QStringList{QString(c.message).arg(host)});
+        if (c.endless) {
+            endless->waitForMoreThan(1);
+            EXPECT_EQ(endless->connections, 1);
+            EXPECT_EQ(endless->requests, 1);
+        } else {
+            good->waitForMoreThan(1);
+            EXPECT_EQ(good->connections, 1);
+            EXPECT_EQ(good->requests.size(), 1u);
+        }
+        ASSERT_GT(run.peakKiB, 0);
+        std::printf("[          ] upload probe, %s: peak %.1f MiB\n", c.name, run.peakKiB / 1024.0);
+        RecordProperty(std::string("peak_kib_") + (c.endless ? "endless" : "good"), int(run.peakKiB));
+        if (!c.endless) {
+            goodPeakKiB = run.peakKiB;
+        } else if (goodPeakKiB > 0) {
+            // The answer limit is 1 MiB; no more than the read buffer of it is held at once.
+            EXPECT_LT(run.peakKiB - goodPeakKiB, 8 * 1024) << "over the good answer's peak";
+        }
+#if !defined(__SANITIZE_ADDRESS__)
+        EXPECT_LT(run.peakKiB, 64 * 1024);
+#endif
+    }
 }
 
 } // namespace

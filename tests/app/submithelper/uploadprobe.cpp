@@ -1,0 +1,29 @@
+// upload_probe ADDRESS PROJECT
+// Submits the project file to the address through the submission library
+// alone, and prints "result CODE", "message TEXT" for each of the library's
+// boxes (left open) and "peak KIB": the process's peak resident memory, so
+// that of one upload and little else.
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <sys/resource.h>
+
+#include "uplinkmfc.h"
+
+int main(int argc, char **argv)
+{
+    qputenv(uplinkNoWaitVariable, "1");
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: upload_probe ADDRESS PROJECT\n");
+        return 2;
+    }
+    std::printf("result %d\n", IC_submitFile(argv[1], argv[2], 2, nullptr));
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->objectName() == QLatin1String("UplinkMessage"))
+            std::printf("message %s\n", qPrintable(box->text().replace(QLatin1Char('\n'), QLatin1String("\\n"))));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak %ld\n", usage.ru_maxrss);
+    return 0;
+}
