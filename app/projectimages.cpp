@@ -9,6 +9,7 @@
 
 #include "Cp1252.h"
 #include "FileUtil.h"
+#include "Ucommoncalls.h"
 #include "picturefile.h"
 #include "uBasicProject.h"
 #include "uDataVector.h"
@@ -24,6 +25,10 @@ bool samePair(const TThumbPicture &entry_, const QString &pictureFile_, const QS
 }
 
 std::unique_ptr<TProjectImages> referenceSets[2];
+
+// A database of thousands of projects would otherwise give a box for each
+// thumbnail the budget refuses.
+bool budgetRefusalShown = false;
 
 // Lets go of cache entries when it ends, last first.
 struct ReleaseAfter {
@@ -48,11 +53,6 @@ QString picturePath(const std::string &folder_, const std::string &name_)
 }
 
 } // namespace
-
-QImage LoadPictureFile(const QString &fileName_)
-{
-    return ReadPictureFile(fileName_).image;
-}
 
 TThumbPictureList::~TThumbPictureList()
 {
@@ -79,9 +79,22 @@ TThumbPicture *TThumbPictureList::acquire(const QString &pictureFile_, const QSt
         fresh->pictureFile = pictureFile_;
         fresh->largeFile = largeFile_;
         fresh->largeName = QFileInfo(largeFile_).fileName();
-        fresh->picture = LoadPictureFile(pictureFile_);
-        if (fresh->picture.isNull())
-            return nullptr;
+        const auto sameFile = std::find_if(entries.begin(), entries.end(), [&](const auto &other) {
+            return other->pictureFile.compare(pictureFile_, Qt::CaseInsensitive) == 0;
+        });
+        if (sameFile != entries.end()) {
+            fresh->picture = (*sameFile)->picture;
+        } else {
+            const PictureRead read = ReadPictureFile(pictureFile_, {thumbnailHeldSize, false});
+            if (!read.ok()) {
+                if (read.overBudget && !std::exchange(budgetRefusalShown, true))
+                    AppMessage("The picture %s could not be loaded. [%s]",
+                               toCp1252(QDir::toNativeSeparators(pictureFile_)).c_str(), toCp1252(read.error).c_str());
+                return nullptr;
+            }
+            budgetRefusalShown = false;
+            fresh->picture = read.image;
+        }
         entries.push_back(std::move(fresh));
         entry = entries.back().get();
     }

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 #include <array>
 #include <cstddef>
@@ -10,6 +11,12 @@
 
 #include "AppServices.h"
 #include "testcatalogue.h"
+
+// A thumbnail is drawn into an Image Quality cell (100 x 80 pixels) and into
+// the viewer's Thumbnail box (100 x 75). It is held fitted into twice that,
+// so a taller row or a screen of double density still draws it sharp, and a
+// thumbnail file of any accepted size takes at most 125 KiB.
+inline constexpr QSize thumbnailHeldSize(200, 160);
 
 // One cached picture: a thumbnail and the name of the full-size picture
 // that belongs to it.
@@ -36,7 +43,10 @@ public:
     TThumbPictureList &operator=(const TThumbPictureList &) = delete;
 
     // The entry, loaded when new; null when the thumbnail is missing or
-    // cannot be read. Raises the use count.
+    // cannot be read. Raises the use count. The thumbnail is held at most
+    // at thumbnailHeldSize; entries of one thumbnail file share its pixels.
+    // A thumbnail the picture budget has no room for is reported, once
+    // until thumbnails fit again.
     TThumbPicture *acquire(const QString &pictureFile_, const QString &largeFile_, int tag_);
     // Lowers the use count; at 0 the entry is freed.
     void release(const QString &pictureFile_, const QString &largeFile_);
@@ -52,10 +62,6 @@ private:
 
 // The program's one cache; it lives to the end of the program.
 TThumbPictureList &ThumbPictures();
-
-// Reads a picture file: ".PNG" through libpng, anything else through
-// QImage. A null image when it cannot be read.
-QImage LoadPictureFile(const QString &fileName_);
 
 // One row of the image-quality tests and their project items.
 struct TTestImageRow {

@@ -44,6 +44,7 @@
 #include "projectload.h"
 #include "resulttable.h"
 #include "Ucommoncalls.h"
+#include "picturefile.h"
 #include "projectwindow.h"
 #include "textutil.h"
 #include "uBasicDatabase.h"
@@ -1353,9 +1354,13 @@ void TFDatabase::copyPictureAtMouse()
     const QString file = TThumbPictureList::largeFileName(picture);
     if (!QFileInfo(file).isFile())
         return;
-    const QImage image = LoadPictureFile(file);
-    if (!image.isNull())
-        QApplication::clipboard()->setImage(image);
+    // A picture that cannot be read, or that the picture budget has no room
+    // for, says so rather than leave the clipboard as if it had been copied.
+    const PictureRead read = ReadPictureFile(file);
+    if (read.ok())
+        QApplication::clipboard()->setImage(read.image);
+    else
+        AppMessage("The picture %s could not be loaded. [%s]", toCp1252(file).c_str(), toCp1252(read.error).c_str());
 }
 
 std::string TFDatabase::detailsTableText() const

@@ -22,6 +22,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "Advscrollbox.h"
 #include "Cp1252.h"
@@ -246,7 +247,6 @@ void TFPictures::buildControls()
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->resize(0, 0);
     Scroll1->setWidget(Image1);
-    Scroll1->viewport()->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(Scroll1, 1);
 
     for (int i = 0; testImageTable[static_cast<std::size_t>(i)].n != 0; ++i)
@@ -353,7 +353,11 @@ void TFPictures::buildMenus()
     POpen = menuItem(PopupMenu, QStringLiteral("Open"), &TFPictures::MOpenClick);
     PCopy = menuItem(PopupMenu, QStringLiteral("Copy"), &TFPictures::MCopyClick);
     connect(PopupMenu, &QMenu::aboutToShow, this, &TFPictures::PopupMenuOpen);
-    connect(Scroll1->viewport(), &QWidget::customContextMenuRequested, this,
+    // The scroll box takes the context menus of its viewport, and of the
+    // picture on it, under its own policy, with the point in the viewport's
+    // coordinates: a policy on the viewport is never asked.
+    Scroll1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Scroll1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu->popup(Scroll1->viewport()->mapToGlobal(at)); });
 }
 
@@ -463,25 +467,27 @@ TThumbPicture *TFPictures::pictureEntry() const
 
 void TFPictures::LoadPicture()
 {
-    picture = QImage();
+    // The picture shown before goes first, so two are never held at once.
+    ownSize = QSize();
     shown = QImage();
+    Image1->clear();
     largeFile.clear();
     QImage thumbnail;
     if (const TThumbPicture *entry = pictureEntry()) {
         const QString fileName = TThumbPictureList::largeFileName(entry);
-        const PictureRead read = ReadPictureFile(fileName);
+        PictureRead read = ReadPictureFile(fileName, {QSize(), true});
         if (read.ok()) {
-            picture = read.image.convertToFormat(QImage::Format_RGB32);
+            shown = std::move(read.image);
+            ownSize = shown.size();
             thumbnail = entry->picture;
             largeFile = fileName;
         } else {
             showLoadFailure(fileName, read.error);
         }
     }
-    if (picture.isNull()) {
+    if (shown.isNull()) {
         showNoPicture();
     } else {
-        shown = picture;
         RefImage->setPicture(thumbnail);
         RefImage->setGeometry(QRect(thumbnailAt, thumbnailSize(thumbnail.size())));
         Image1->setPicture(shown);
@@ -533,14 +539,14 @@ QPointF TFPictures::viewPoint() const
 void TFPictures::SetZoom(int row_)
 {
     const QPointF keep = viewPoint();
-    const ZoomChoice zoom = LimitZoom(picture.width(), row_);
+    const ZoomChoice zoom = LimitZoom(ownSize.width(), row_);
     {
         const QSignalBlocker blocker(CbSize);
         CbSize->setCurrentIndex(zoom.row);
     }
     setScroll(QPoint(0, 0));
     Image1->move(0, 0);
-    Image1->resize(ZoomedSize(picture.size(), zoom.row));
+    Image1->resize(ZoomedSize(ownSize, zoom.row));
     if (!following) {
         setScroll(ScrollForViewPoint(keep, Scroll1->viewport()->size(), Image1->size()));
         const QPointF now = viewPoint();
@@ -657,6 +663,19 @@ void TFPictures::Combine(const QImage &other_, int operation_)
         return;
     if (other_.size() != shown.size())
         ShowMessage(QStringLiteral("Warning!Images are of different size."));
+    // Changed where it lies; a copy only when someone else (the clipboard)
+    // still shares it, and that copy is held against the picture budget.
+    Image1->clear();
+    if (!shown.isDetached()) {
+        PictureRead copy = CopyPicture(shown);
+        if (!copy.ok()) {
+            Image1->setPicture(shown);
+            AppMessage("The picture %s could not be combined. [%s]", toCp1252(largeFile).c_str(),
+                       toCp1252(copy.error).c_str());
+            return;
+        }
+        shown = std::move(copy.image);
+    }
     CombinePictures(shown, other_, operation_);
     Image1->setPicture(shown);
 }
@@ -676,7 +695,7 @@ void TFPictures::combineWithReference(int operation_)
     if (!entry || shown.isNull())
         return;
     const QString fileName = TThumbPictureList::largeFileName(entry);
-    const PictureRead read = ReadPictureFile(fileName);
+    const PictureRead read = ReadPictureFile(fileName, {QSize(), true});
     if (!read.ok()) {
         showLoadFailure(fileName, read.error);
         return;

@@ -50,7 +50,7 @@ public:
     int zoomRow() const;
     int swapState() const { return swap; }
     // The picture's own size in pixels; empty without a picture.
-    QSize pictureSize() const { return picture.size(); }
+    QSize pictureSize() const { return ownSize; }
     // The picture as shown, combinations included.
     const QImage &shownPicture() const { return shown; }
     QString largeFileName() const { return largeFile; }
@@ -142,8 +142,10 @@ private:
     int testNumber = 1;
     CBasicDatabase *shownDatabase = nullptr;
     CBasicProject *shownProject = nullptr;
-    // Copies: the cache may free its entries while the viewer still shows them.
-    QImage picture;
+    // The full-size picture is held once, as shown: combining changes it
+    // where it lies and Restore reads the file again, so only its own size
+    // is kept beside it.
+    QSize ownSize;
     QImage shown;
     QString largeFile;
     bool following = false;

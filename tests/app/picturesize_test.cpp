@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QTemporaryDir>
 
+#include "picturefile.h"
 #include "projectimages.h"
 
 namespace {
@@ -24,7 +25,7 @@ TEST(PictureSize, APngOfMoreThan2To26PixelsIsNotRead)
         ASSERT_TRUE(huge.save(path, "PNG"));
     }
     ASSERT_EQ(QImageReader(path).size(), QSize(8193, 8193));
-    EXPECT_TRUE(LoadPictureFile(path).isNull());
+    EXPECT_TRUE(ReadPictureFile(path).image.isNull());
     TThumbPictureList cache;
     EXPECT_EQ(cache.acquire(path, path, 1), nullptr);
     EXPECT_EQ(cache.count(), 0);

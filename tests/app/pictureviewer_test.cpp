@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <random>
 #include <sys/resource.h>
@@ -30,6 +31,7 @@
 #include "pictureops.h"
 #include "projectimages.h"
 #include "recordingdesktop.h"
+#include "spinuntil.h"
 #include "upictures.h"
 
 namespace {
@@ -759,6 +761,133 @@ TEST_F(PictureViewer, AMissingOrBrokenPictureFileIsNoPicture)
     EXPECT_TRUE(viewer->POpen->isEnabled());
 }
 
+// A right click as Qt delivers it (the press, then the context-menu event to
+// the widget under the mouse) shows the pop-up menu at the mouse, on the
+// picture and on the empty part of the scroll box, with Open and Copy
+// enabled while a picture is shown.
+TEST_F(PictureViewer, ARightClickShowsThePopupMenu)
+{
+    main->resize(1024, 768);
+    TFPictures *viewer = open(2, nullptr, nullptr);
+    // Wholly in view, so the click lands on it and on nothing beside it.
+    viewer->parentWidget()->move(0, 0);
+    QApplication::processEvents();
+    QWidget *viewport = viewer->Scroll1->viewport();
+    // Below the picture, so the menu fits on the screen where it is asked for.
+    const QPoint empty(5, viewport->height() - 5);
+    ASSERT_FALSE(viewer->Image1->geometry().contains(empty)) << viewport->width() << "x" << viewport->height();
+    struct Case {
+        const char *where;
+        QWidget *widget;
+        QPoint at;
+    };
+    const Case cases[] = {{"on the picture", viewer->Image1, QPoint(5, 5)}, {"on the empty part", viewport, empty}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.where);
+        QMenu *shown = nullptr;
+        QPoint shownAt;
+        QStringList items;
+        bool openEnabled = false;
+        bool copyEnabled = false;
+        // Whatever pop-up opens is read and closed from here, so a menu that
+        // waits for a choice cannot hang the test.
+        QTimer closer;
+        closer.setInterval(20);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu || shown)
+                return;
+            shown = menu;
+            shownAt = menu->pos();
+            items = captions(menu);
+            openEnabled = viewer->POpen->isEnabled();
+            copyEnabled = viewer->PCopy->isEnabled();
+            menu->close();
+        });
+        closer.start();
+        // Through the window, as the platform hands it over: a click sent to
+        // the widget itself never makes a context-menu event.
+        QWidget *top = c.widget->window();
+        ASSERT_TRUE(top->windowHandle());
+        ASSERT_EQ(top->childAt(c.widget->mapTo(top, c.at)), c.widget);
+        QTest::mouseClick(top->windowHandle(), Qt::RightButton, Qt::NoModifier, c.widget->mapTo(top, c.at));
+        EXPECT_TRUE(spinUntil([&] { return shown != nullptr; }, 2000)) << "no pop-up menu";
+        closer.stop();
+        if (QWidget *left = QApplication::activePopupWidget())
+            left->close();
+        EXPECT_EQ(shown, viewer->PopupMenu);
+        EXPECT_EQ(shownAt, c.widget->mapToGlobal(c.at));
+        EXPECT_EQ(items, (QStringList{"Open", "Copy"}));
+        EXPECT_TRUE(openEnabled);
+        EXPECT_TRUE(copyEnabled);
+    }
+}
+
+// Pictures are held against one budget: one it has no room for is refused
+// with a message naming its file, and the viewer goes on.
+TEST_F(PictureViewer, APictureOverTheBudgetIsReportedByItsFile)
+{
+    auto *db = new CPolyraDatabase;
+    CBasicProject *rig = pictureProject(db, "Rig", projectColour);
+    const QString reference =
+        QDir::toNativeSeparators(programDirectory.path() + "/Quality/Reference/IQ02I_Reference.PNG");
+    const QString own = QDir::toNativeSeparators(files.filePath("run/Rig2l.png"));
+    const qint64 budget = SetPictureBudget(PictureBytesHeld() + 1000);
+    TFPictures *viewer = open(2, db, nullptr);
+    const QString reason = "It needs 5 KiB; pictures may take ";
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages()[0].startsWith("The picture " + reference + " could not be loaded. [" + reason))
+        << messages()[0].toStdString();
+    EXPECT_TRUE(viewer->pictureSize().isEmpty());
+    EXPECT_TRUE(viewer->Image1->picture().isNull());
+    // With room, the project's picture shows.
+    SetPictureBudget(budget);
+    viewer->CbProject->setCurrentIndex(2);
+    ASSERT_EQ(viewer->project(), rig);
+    ASSERT_EQ(viewer->pictureSize(), QSize(40, 30));
+    // Comparing reads the reference as well...
+    sink.requests.clear();
+    SetPictureBudget(PictureBytesHeld() + 1000);
+    viewer->MXorReference->trigger();
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages()[0].startsWith("The picture " + reference + " could not be loaded. [" + reason));
+    EXPECT_EQ(viewer->shownPicture().pixel(0, 0), projectColour);
+    // ...and a picture the clipboard shares is combined in a copy of its own.
+    viewer->MCopy->trigger();
+    sink.requests.clear();
+    SetPictureBudget(PictureBytesHeld() + 40 * 30 * 4 + 1000);
+    viewer->MXorReference->trigger();
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages()[0].startsWith("The picture " + own + " could not be combined. [" + reason))
+        << messages()[0].toStdString();
+    EXPECT_EQ(viewer->shownPicture().pixel(0, 0), projectColour);
+    EXPECT_EQ(viewer->Image1->picture().pixel(0, 0), projectColour);
+    SetPictureBudget(budget);
+    sink.requests.clear();
+    viewer->MXorReference->trigger();
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    EXPECT_EQ(viewer->shownPicture().pixel(0, 0), qRgb(0x30 ^ 0x50, 0x60 ^ 0x50, 0x90 ^ 0x50));
+    EXPECT_EQ(QApplication::clipboard()->image().pixel(0, 0), projectColour);
+}
+
+// The picture shown is held once: a combination changes it where it lies,
+// and a viewer that closes gives its picture back to the budget.
+TEST_F(PictureViewer, AViewerHoldsItsPictureOnce)
+{
+    const qint64 before = PictureBytesHeld();
+    TFPictures *viewer = open(2, nullptr, nullptr);
+    EXPECT_EQ(PictureBytesHeld() - before, 40 * 30 * 4);
+    viewer->Combine(filled(QSize(40, 30), qRgb(1, 1, 1)), CombineXor);
+    EXPECT_EQ(viewer->shownPicture().pixel(0, 0), qRgb(0x51, 0x51, 0x51));
+    EXPECT_EQ(PictureBytesHeld() - before, 40 * 30 * 4);
+    viewer->MRestore->trigger();
+    EXPECT_EQ(viewer->shownPicture().pixel(0, 0), plainReference);
+    EXPECT_EQ(PictureBytesHeld() - before, 40 * 30 * 4);
+    viewer->parentWidget()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(PictureBytesHeld(), before);
+}
+
 TEST_F(PictureViewer, FollowsTheDatabasesProjects)
 {
     auto *db = new CPolyraDatabase;
@@ -921,6 +1050,17 @@ TEST_F(PictureViewer, TheImageGridShowsPicturesAndOpensThemInTheViewer)
     window->setImageMouse(cell);
     window->PImageCopy->trigger();
     EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(40, 30));
+    // One the picture budget has no room for is named, and not copied.
+    QApplication::clipboard()->setText("kept");
+    sink.requests.clear();
+    const qint64 budget = SetPictureBudget(PictureBytesHeld() + 1000);
+    window->PImageCopy->trigger();
+    SetPictureBudget(budget);
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages()[0].startsWith("The picture " + TThumbPictureList::largeFileName(own) +
+                                         " could not be loaded. [It needs 5 KiB; pictures may take "))
+        << messages()[0].toStdString();
 
     // A double click as the mouse makes one: a click, then the second press.
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
