@@ -88,6 +88,16 @@ protected:
         const auto &open = CBasicDatabase::openDatabases();
         return std::find(open.begin(), open.end(), db) != open.end();
     }
+    // The database's window, on its Image Quality tab.
+    static TFDatabase *onImageTab(CBasicDatabase *db)
+    {
+        TFDatabase *window = db->getWindow();
+        if (window) {
+            window->PageControl1->setCurrentWidget(window->TabImages);
+            settle();
+        }
+        return window;
+    }
     int childCount() const { return static_cast<int>(main->mdiArea()->subWindowList().size()); }
     static QString question(const char *name)
     {
@@ -397,10 +407,8 @@ TEST_F(WindowCommands, CopyWithTheDetailsGridFocusedPutsItsTableOnTheClipboard)
 TEST_F(WindowCommands, ImageGridShowsTheReferenceColumnAndCopiesOnlyPictures)
 {
     CPolyraDatabase *db = changedDatabase("Rigs", {"Rig A"});
-    TFDatabase *window = db->getWindow();
+    TFDatabase *window = onImageTab(db);
     ASSERT_TRUE(window);
-    window->PageControl1->setCurrentWidget(window->TabImages);
-    settle();
     TImageGridModel *images = window->imageModel();
     // Header, five settings, the picture tests and the empty last row.
     EXPECT_EQ(images->rowCount() + 1, TImageGridModel::gridRowCount());
@@ -433,10 +441,8 @@ TEST_F(WindowCommands, ImageGridShowsTheReferenceColumnAndCopiesOnlyPictures)
 TEST_F(WindowCommands, ThePictureCellsOfTheImageGridHintAtTheirDoubleClick)
 {
     CPolyraDatabase *db = changedDatabase("Rigs", {"Rig A"});
-    TFDatabase *window = db->getWindow();
+    TFDatabase *window = onImageTab(db);
     ASSERT_TRUE(window);
-    window->PageControl1->setCurrentWidget(window->TabImages);
-    settle();
     TImageGridModel *images = window->imageModel();
     QWidget *viewport = window->ImageGrid->viewport();
     struct Case {
