@@ -150,13 +150,13 @@ public:
         return project_ == bulkAdding ? nameIndex.get() : nullptr;
     }
 
-    // Sorts; each one run twice gives ascending order.
     // What a sort did: exchanged projects, or found them descending and
     // turns them round.
     struct SortResult {
         bool moved = false;
         bool reverse = false;
     };
+    // Sorts; each one run twice gives ascending order.
     void sortByTestResult(int testId_);
     void sortByRenderingPlatform();
     void sortByTextureFormat();
