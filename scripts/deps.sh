@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # Installs the build and test dependencies that are missing (Debian 12, as root).
 # Further package names given as arguments are installed with them.
+# scripts/check-deps.sh checks that the list names what a build used.
 set -euo pipefail
+
+# --list: prints the packages named here, one a line, and does nothing else.
+list=0
+if [ "${1:-}" = --list ]; then
+  list=1
+  shift
+fi
 
 packages=(
   cmake g++ ninja-build pkg-config
   libgtest-dev libgmock-dev
-  zlib1g-dev
+  zlib1g-dev libpng-dev
   clang libclang-rt-14-dev
   locales
-  qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth
+  qt6-base-dev libgl-dev libglx-dev libopengl-dev fonts-dejavu-core xvfb xauth
   # SVG icons (the icon engine plugin comes with the SVG module)
   qt6-svg-dev libqt6svg6
   # the desktop's file associations: its tools, and GLib's client for the tests
@@ -18,6 +26,11 @@ packages=(
   poppler-utils
   "$@"
 )
+
+if [ "$list" = 1 ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do

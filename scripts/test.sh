@@ -9,6 +9,8 @@ scripts/deps.sh
 jobs=$(nproc)
 
 scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCORVISTA_TESTS=ON
+# Every package that build used is one that scripts/deps.sh installs.
+scripts/check-deps.sh build/release
 ctest --test-dir build/release --output-on-failure -j"$jobs"
 # One small run of the load benchmark, so it keeps building and running.
 build/release/bench/load_bench 100 100=
