@@ -72,9 +72,41 @@ QString programDirectoryOverride;
 // those are taken here; dropped files go on to the main window.
 class TResultTree : public QTreeWidget {
 public:
-    TResultTree(TFMainForm *owner_, QWidget *parent_) : QTreeWidget(parent_), owner(owner_) {}
+    TResultTree(TFMainForm *owner_, QWidget *parent_) : QTreeWidget(parent_), owner(owner_) { showCommandFocus(false); }
+
+    // The commands see the tree's selection only while the tree is the
+    // control they act from; otherwise it is drawn as an unfocused list
+    // draws its selection, so what looks selected is what they use.
+    void showCommandFocus(bool has_)
+    {
+        commandFocus = has_;
+        if (has_) {
+            setPalette(QPalette());
+            return;
+        }
+        const QPalette inherited = QApplication::palette(this);
+        QColor background = inherited.color(QPalette::Inactive, QPalette::Highlight);
+        QColor text = inherited.color(QPalette::Inactive, QPalette::HighlightedText);
+        // Styles such as Fusion draw both alike; then the window's face, darkened.
+        if (background == inherited.color(QPalette::Active, QPalette::Highlight)) {
+            background = inherited.color(QPalette::Inactive, QPalette::Window).darker(115);
+            text = inherited.color(QPalette::Inactive, QPalette::Text);
+        }
+        QPalette own;
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            own.setColor(group, QPalette::Highlight, background);
+            own.setColor(group, QPalette::HighlightedText, text);
+        }
+        setPalette(own);
+    }
 
 protected:
+    void changeEvent(QEvent *event_) override
+    {
+        if (event_->type() == QEvent::ApplicationPaletteChange && !commandFocus)
+            showCommandFocus(false);
+        QTreeWidget::changeEvent(event_);
+    }
     // The view's own Copy would put the current node's label on the
     // clipboard; the tree copies what the Copy command copies, or nothing.
     void keyPressEvent(QKeyEvent *event_) override
@@ -112,6 +144,7 @@ protected:
 
 private:
     TFMainForm *owner;
+    bool commandFocus = false;
 };
 
 // Wide enough for a database node and a typical project name under it.
@@ -232,6 +265,7 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
     stateSources << connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         if (now && !qobject_cast<QMenu *>(now) && !qobject_cast<QMenuBar *>(now))
             lastFocus = now;
+        static_cast<TResultTree *>(MainTree)->showCommandFocus(activeControl() == MainTree);
         RefreshCommandStates();
     });
     stateSources << connect(MainTree, &QTreeWidget::currentItemChanged, this, [this] { RefreshCommandStates(); });

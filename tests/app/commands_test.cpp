@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <cstdlib>
 
 #include "openfixture.h"
 #include "programprinter.h"
@@ -291,6 +293,68 @@ TEST_F(Commands, TheLoadedProjectsNodeIsSelected)
     ASSERT_TRUE(OpenFileByPath(*main, writeProject("alone.prp", "Alone")));
     ASSERT_EQ(CBasicProject::liveProjects().size(), 1u);
     EXPECT_EQ(main->tree()->currentItem(), CBasicProject::liveProjects().front()->getTreeNode());
+}
+
+// The colour the tree draws its current node's row in, read off the screen.
+QColor selectionColour(QTreeWidget *tree_)
+{
+    const QRect row = tree_->visualItemRect(tree_->currentItem());
+    const QImage shot = tree_->viewport()->grab().toImage();
+    return shot.pixelColor(row.right() - 2, row.center().y());
+}
+
+// The style may shade a focused selection a little.
+bool near(const QColor &a_, const QColor &b_)
+{
+    return std::abs(a_.red() - b_.red()) + std::abs(a_.green() - b_.green()) + std::abs(a_.blue() - b_.blue()) < 24;
+}
+
+TEST_F(Commands, TheTreeLooksSelectedOnlyWhileTheCommandsSeeItsSelection)
+{
+    QTreeWidget *tree = main->tree();
+    const QColor active = QApplication::palette(tree).color(QPalette::Active, QPalette::Highlight);
+    // Opening a database selects its last project.
+    ASSERT_TRUE(OpenFileByPath(*main, QStringLiteral(SCORVISTA_SAMPLES "/sample-machines.prb")));
+    QApplication::processEvents();
+    ASSERT_EQ(CBasicDatabase::openDatabases().size(), 1u);
+    CBasicDatabase *db = CBasicDatabase::openDatabases().front();
+    ASSERT_EQ(tree->currentItem(), db->getProject(db->getProjectCount() - 1)->getTreeNode());
+    QMdiSubWindow *child = main->mdiArea()->activeSubWindow();
+    ASSERT_TRUE(child);
+    const auto clickInto = [](QWidget *widget) {
+        QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+        QApplication::processEvents();
+    };
+
+    // The tree's own look follows where the commands take their selection from.
+    struct Step {
+        const char *what;
+        QWidget *clicked;
+        bool treeActive;
+    };
+    QWidget *grid = child->widget()->findChild<QAbstractItemView *>();
+    ASSERT_TRUE(grid);
+    for (const Step &step : {Step{"a click into the database window", grid, false},
+                             Step{"a click on the tree's node", tree->viewport(), true},
+                             Step{"a click into the database window again", grid, false}}) {
+        SCOPED_TRACE(step.what);
+        if (step.clicked == tree->viewport())
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              tree->visualItemRect(tree->currentItem()).center());
+        else
+            clickInto(step.clicked);
+        QApplication::processEvents();
+        ASSERT_EQ(main->activeControl() == tree, step.treeActive);
+        EXPECT_EQ(near(selectionColour(tree), active), step.treeActive) << selectionColour(tree).name().toStdString();
+        // What the commands see: without the tree the preview has no selection.
+        sink.requests.clear();
+        if (!step.treeActive) {
+            toolButton("ToolButton11")->trigger();
+            ASSERT_EQ(sink.requests.size(), 1u);
+            EXPECT_TRUE(sink.requests[0].text.startsWith("No Project or Database selected."));
+        }
+    }
+    closeEverything();
 }
 
 TEST_F(Commands, WindowMenuListsTheChildWindowsAndActivatesOne)
