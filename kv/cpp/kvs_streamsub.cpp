@@ -77,6 +77,12 @@ void KVS_streamInputSub::readTyped(T *string_, unsigned units_)
 KVS_STREAM_SCALARS(KVS_X)
 #undef KVS_X
 
+// The header's operators call these; an optimiser that inlines every use
+// here would otherwise leave them without a definition of their own.
+#define KVS_X(T) template void KVS_streamInputSub::readTyped<T>(T *, unsigned);
+KVS_STREAM_SCALARS(KVS_X)
+#undef KVS_X
+
 bool KVS_streamInputSub::readUntilZero(std::string &string_, std::uint64_t limit_)
 {
     const unsigned span = limit_ < remaining ? static_cast<unsigned>(limit_) : remaining;
