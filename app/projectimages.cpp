@@ -112,6 +112,15 @@ void TThumbPictureList::release(const QString &pictureFile_, const QString &larg
         entries.erase(it);
 }
 
+std::vector<QImage> TThumbPictureList::pictures() const
+{
+    std::vector<QImage> all;
+    all.reserve(entries.size());
+    for (const auto &entry : entries)
+        all.push_back(entry->picture);
+    return all;
+}
+
 QString TThumbPictureList::largeFileName(const TThumbPicture *entry_)
 {
     if (!entry_)

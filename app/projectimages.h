@@ -52,6 +52,8 @@ public:
     void release(const QString &pictureFile_, const QString &largeFile_);
     TThumbPicture *find(const QString &pictureFile_, const QString &largeFile_) const;
     int count() const { return static_cast<int>(entries.size()); }
+    // The thumbnails held, one for each entry.
+    std::vector<QImage> pictures() const;
 
     // The thumbnail's folder followed by the full-size picture's name.
     static QString largeFileName(const TThumbPicture *entry_);

@@ -62,6 +62,8 @@
 #include "aboutbox.h"
 #include "modalforms.h"
 #include "toolbaricons.h"
+#include "picturefile.h"
+#include "pictureuse.h"
 
 namespace {
 
@@ -279,6 +281,7 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
     clipboardMarker = ClipboardHoldsProjects();
 
     ThumbPictures();
+    SetPictureHolders(&PictureHolders);
     referencesLoaded = LoadReferenceSets(programDir);
     FormCreate();
 }

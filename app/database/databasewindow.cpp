@@ -45,6 +45,7 @@
 #include "resulttable.h"
 #include "Ucommoncalls.h"
 #include "picturefile.h"
+#include "pictureuse.h"
 #include "projectwindow.h"
 #include "textutil.h"
 #include "uBasicDatabase.h"
@@ -1358,7 +1359,7 @@ void TFDatabase::copyPictureAtMouse()
     // for, says so rather than leave the clipboard as if it had been copied.
     const PictureRead read = ReadPictureFile(file);
     if (read.ok())
-        QApplication::clipboard()->setImage(read.image);
+        PutPictureOnClipboard(read.image);
     else
         AppMessage("The picture %s could not be loaded. [%s]", toCp1252(file).c_str(), toCp1252(read.error).c_str());
 }

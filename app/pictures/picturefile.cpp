@@ -6,21 +6,56 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 #include <png.h>
+
+#include "pictureops.h"
 
 namespace {
 
 std::atomic<qint64> heldBytes{0};
 std::atomic<qint64> budgetBytes{pictureBudgetBytes};
+std::atomic<PictureHoldersText> holdersText{nullptr};
+
+// The pixels of every held picture, so a picture met elsewhere (on the
+// clipboard, in a window) can be told apart as one of ours.
+std::mutex heldLock;
+std::unordered_map<const uchar *, qint64> &heldPixels()
+{
+    static std::unordered_map<const uchar *, qint64> pixels;
+    return pixels;
+}
+
+QString cutShort()
+{
+    return QStringLiteral("The file is cut short.");
+}
+
+QString unreadable()
+{
+    return QStringLiteral("The file could not be read.");
+}
 
 QString tooLarge(quint64 width_, quint64 height_)
 {
-    return QStringLiteral("The picture is too large (%1 x %2 pixels).").arg(width_).arg(height_);
+    return QStringLiteral("The picture is too large (%1 x %2 pixels; a picture may have up to 67,108,864 pixels "
+                          "and 1,000,000 along a side).")
+        .arg(width_)
+        .arg(height_);
+}
+
+bool sizeAccepted(quint64 width_, quint64 height_)
+{
+    return width_ > 0 && height_ > 0 && width_ <= largestPictureSide && height_ <= largestPictureSide &&
+           width_ * height_ <= largestPicturePixels;
 }
 
 QString noMemory()
@@ -41,11 +76,7 @@ QString sizeText(qint64 bytes_, bool up_)
 class Reservation {
 public:
     Reservation() = default;
-    ~Reservation()
-    {
-        if (bytes > 0)
-            heldBytes.fetch_sub(bytes);
-    }
+    ~Reservation() { giveBack(); }
     Reservation(const Reservation &) = delete;
     Reservation &operator=(const Reservation &) = delete;
 
@@ -55,9 +86,13 @@ public:
         qint64 held = heldBytes.load();
         for (;;) {
             const qint64 budget = budgetBytes.load();
-            if (bytes_ > budget - held)
-                return QStringLiteral("It needs %1; pictures may take %2 at once and %3 are in use.")
-                    .arg(sizeText(bytes_, true), sizeText(budget, false), sizeText(held, false));
+            if (bytes_ > budget - held) {
+                QString why = QStringLiteral("It needs %1; pictures may take %2 at once and %3 are in use")
+                                  .arg(sizeText(bytes_, true), sizeText(budget, false), sizeText(held, false));
+                const PictureHoldersText holders = holdersText.load();
+                const QString by = holders && held > 0 ? holders() : QString();
+                return why + (by.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + by + QLatin1Char('.'));
+            }
             if (heldBytes.compare_exchange_weak(held, held + bytes_))
                 break;
         }
@@ -65,6 +100,11 @@ public:
         return QString();
     }
     qint64 handOver() { return std::exchange(bytes, 0); }
+    void giveBack()
+    {
+        if (bytes > 0)
+            heldBytes.fetch_sub(std::exchange(bytes, 0));
+    }
 
 private:
     qint64 bytes = 0;
@@ -81,6 +121,10 @@ void releaseHeld(void *info_)
 {
     auto *held = static_cast<Held *>(info_);
     const qint64 bytes = held->bytes;
+    {
+        const std::lock_guard<std::mutex> lock(heldLock);
+        heldPixels().erase(held->image.constBits());
+    }
     delete held;
     heldBytes.fetch_sub(bytes);
 }
@@ -101,6 +145,10 @@ QImage holdAgainstBudget(QImage image_, Reservation &reservation_)
         return QImage();
     }
     held->bytes = reservation_.handOver();
+    {
+        const std::lock_guard<std::mutex> lock(heldLock);
+        heldPixels()[pixels] = held->bytes;
+    }
     out.setColorTable(own.colorTable());
     out.setDotsPerMeterX(own.dotsPerMeterX());
     out.setDotsPerMeterY(own.dotsPerMeterY());
@@ -121,16 +169,31 @@ QSize fittedSize(const QSize &picture_, const QSize &box_)
     return picture_.scaled(box_, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
-// ---------------------------------------------------------------- PNG
+// Closes the file on every way out.
+struct OpenFile {
+    std::FILE *file;
+    explicit OpenFile(const QString &fileName_) : file(std::fopen(QFile::encodeName(fileName_).constData(), "rb")) {}
+    ~OpenFile()
+    {
+        if (file)
+            std::fclose(file);
+    }
+    OpenFile(const OpenFile &) = delete;
+    OpenFile &operator=(const OpenFile &) = delete;
+};
 
-// Where decoded rows go: the whole picture, or the sums of a smaller one.
+// ---------------------------------------------------------------- rows
+
+// Where decoded rows go: the whole picture, the sums of a smaller one, or a
+// picture they are combined into. Rows come as 32-bit pixels in the byte
+// order of QImage's 32-bit formats, in any order of rows.
 class RowTarget {
 public:
     virtual ~RowTarget() = default;
     // Once the size is known; false refuses the picture, with why.
     virtual bool begin(int width_, int height_, bool alpha_, bool interlaced_) = 0;
     // Where row y of the picture is decoded to (of a pass: its pixels only).
-    virtual png_bytep row(int y_) = 0;
+    virtual uchar *row(int y_) = 0;
     // Row y is there: count pixels, at columns first_, first_ + step_, ...
     virtual void rowDone(int y_, int first_, int step_, int count_) = 0;
     virtual PictureRead finish() = 0;
@@ -138,6 +201,190 @@ public:
     QString why;
     bool refusedForBudget = false;
 };
+
+// The picture at its own size.
+class WholePicture : public RowTarget {
+public:
+    explicit WholePicture(bool opaque_) : opaque(opaque_) {}
+    bool begin(int width_, int height_, bool alpha_, bool interlaced_) override
+    {
+        why = reservation.take(qint64(width_) * height_ * 4);
+        if (!why.isEmpty()) {
+            refusedForBudget = true;
+            return false;
+        }
+        dropAlpha = alpha_ && opaque;
+        image = QImage(width_, height_, alpha_ && !opaque ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        if (image.isNull()) {
+            why = noMemory();
+            return false;
+        }
+        if (interlaced_)
+            pass.resize(std::size_t(width_));
+        return true;
+    }
+    uchar *row(int y_) override
+    {
+        return pass.empty() ? image.scanLine(y_) : reinterpret_cast<uchar *>(pass.data());
+    }
+    void rowDone(int y_, int first_, int step_, int count_) override
+    {
+        auto *line = reinterpret_cast<quint32 *>(image.scanLine(y_));
+        const quint32 mask = dropAlpha ? 0xFF000000u : 0u;
+        if (pass.empty()) {
+            if (mask)
+                for (int x = 0; x < count_; ++x)
+                    line[x] |= mask;
+            return;
+        }
+        for (int i = 0; i < count_; ++i)
+            line[first_ + i * step_] = pass[std::size_t(i)] | mask;
+    }
+    PictureRead finish() override { return {holdAgainstBudget(std::move(image), reservation), QString()}; }
+
+private:
+    bool opaque;
+    bool dropAlpha = false;
+    Reservation reservation;
+    QImage image;
+    std::vector<quint32> pass;
+};
+
+// The picture fitted into a box: each pixel the average of the area of the
+// file's pixels it stands for, summed as the rows stream past.
+class FittedPicture : public RowTarget {
+public:
+    FittedPicture(const QSize &box_, bool opaque_) : box(box_), opaque(opaque_) {}
+    bool begin(int width_, int height_, bool alpha_, bool) override
+    {
+        const QSize size = fittedSize(QSize(width_, height_), box);
+        const qint64 pixels = qint64(size.width()) * size.height();
+        // The sums beside it are bounded by the box, not by the file.
+        why = reservation.take(pixels * 4);
+        if (!why.isEmpty()) {
+            refusedForBudget = true;
+            return false;
+        }
+        keepAlpha = alpha_ && !opaque;
+        image = QImage(size, keepAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        if (image.isNull()) {
+            why = noMemory();
+            return false;
+        }
+        sourceHeight = height_;
+        binOfColumn.resize(std::size_t(width_));
+        columnsOfBin.assign(std::size_t(size.width()), 0);
+        for (int x = 0; x < width_; ++x) {
+            binOfColumn[std::size_t(x)] = int(qint64(x) * size.width() / width_);
+            ++columnsOfBin[std::size_t(binOfColumn[std::size_t(x)])];
+        }
+        rowsOfBin.assign(std::size_t(size.height()), 0);
+        for (int y = 0; y < height_; ++y)
+            ++rowsOfBin[std::size_t(binRow(y))];
+        sums.assign(std::size_t(size.width()) * std::size_t(size.height()) * 4, 0);
+        pass.resize(std::size_t(width_) * 4);
+        return true;
+    }
+    uchar *row(int) override { return pass.data(); }
+    void rowDone(int y_, int first_, int step_, int count_) override
+    {
+        quint64 *binRowSums = sums.data() + std::size_t(binRow(y_)) * std::size_t(image.width()) * 4;
+        const uchar *pixel = pass.data();
+        for (int i = 0; i < count_; ++i, pixel += 4) {
+            quint64 *bin = binRowSums + std::size_t(binOfColumn[std::size_t(first_ + i * step_)]) * 4;
+            bin[0] += pixel[0];
+            bin[1] += pixel[1];
+            bin[2] += pixel[2];
+            bin[3] += pixel[3];
+        }
+    }
+    PictureRead finish() override
+    {
+        const QImage::Format format = image.format();
+        for (int by = 0; by < image.height(); ++by) {
+            uchar *line = image.scanLine(by);
+            const quint64 *bin = sums.data() + std::size_t(by) * std::size_t(image.width()) * 4;
+            for (int bx = 0; bx < image.width(); ++bx, bin += 4, line += 4) {
+                const quint64 n = quint64(columnsOfBin[std::size_t(bx)]) * quint64(rowsOfBin[std::size_t(by)]);
+                for (int c = 0; c < 4; ++c)
+                    line[c] = uchar(n ? (bin[c] + n / 2) / n : 0);
+            }
+            if (format == QImage::Format_RGB32) {
+                auto *pixels = reinterpret_cast<quint32 *>(image.scanLine(by));
+                for (int bx = 0; bx < image.width(); ++bx)
+                    pixels[bx] |= 0xFF000000u;
+            }
+        }
+        return {holdAgainstBudget(std::move(image), reservation), QString()};
+    }
+
+private:
+    int binRow(int y_) const { return int(qint64(y_) * image.height() / sourceHeight); }
+
+    QSize box;
+    bool opaque;
+    bool keepAlpha = false;
+    int sourceHeight = 1;
+    Reservation reservation;
+    QImage image;
+    std::vector<int> binOfColumn;
+    std::vector<int> columnsOfBin;
+    std::vector<int> rowsOfBin;
+    std::vector<quint64> sums;
+    std::vector<uchar> pass;
+};
+
+// The rows combined into a picture as they come, the file's picture
+// stretched over it.
+class CombinedPicture : public RowTarget {
+public:
+    CombinedPicture(QImage &image_, int operation_) : image(image_), operation(operation_) {}
+    bool begin(int width_, int height_, bool, bool) override
+    {
+        fileHeight = height_;
+        pass.resize(std::size_t(width_));
+        // Column sx of the file covers the picture's columns from
+        // firstColumn[sx] to firstColumn[sx + 1].
+        firstColumn.assign(std::size_t(width_) + 1, image.width());
+        for (int x = image.width() - 1; x >= 0; --x)
+            firstColumn[std::size_t(StretchedIndex(x, image.width(), width_))] = x;
+        for (int sx = width_ - 1; sx >= 0; --sx)
+            firstColumn[std::size_t(sx)] = std::min(firstColumn[std::size_t(sx)], firstColumn[std::size_t(sx) + 1]);
+        return true;
+    }
+    uchar *row(int) override { return reinterpret_cast<uchar *>(pass.data()); }
+    void rowDone(int y_, int first_, int step_, int count_) override
+    {
+        for (int y = coveredFrom(y_); y < coveredFrom(y_ + 1); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int i = 0; i < count_; ++i) {
+                const int sx = first_ + i * step_;
+                const QRgb pixel = pass[std::size_t(i)];
+                for (int x = firstColumn[std::size_t(sx)]; x < firstColumn[std::size_t(sx) + 1]; ++x)
+                    line[x] = CombinedPixel(line[x], pixel, operation);
+            }
+        }
+    }
+    PictureRead finish() override { return {}; }
+
+private:
+    // The first row of the picture that row sy_ of the file, or a later
+    // one, covers.
+    int coveredFrom(int sy_) const
+    {
+        if (sy_ >= fileHeight)
+            return image.height();
+        return int((qint64(sy_) * image.height() + fileHeight - 1) / fileHeight);
+    }
+
+    QImage &image;
+    int operation;
+    int fileHeight = 1;
+    std::vector<QRgb> pass;
+    std::vector<int> firstColumn;
+};
+
+// ---------------------------------------------------------------- PNG
 
 // libpng's text of its failure, kept for the message.
 struct PngFailure {
@@ -153,16 +400,59 @@ struct PngFailure {
 
 void pngWarning(png_structp, png_const_charp) {}
 
+// The file's bytes for libpng: a file that ends early says so.
+void pngRead(png_structp png_, png_bytep data_, png_size_t length_)
+{
+    auto *file = static_cast<std::FILE *>(png_get_io_ptr(png_));
+    if (std::fread(data_, 1, length_, file) != length_)
+        png_error(png_, std::ferror(file) ? "The file could not be read." : "The file is cut short.");
+}
+
+// Frees libpng's reader on every way out.
+struct PngReader {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    PngReader(PngFailure &failure_, std::FILE *file_)
+    {
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &failure_, pngError, pngWarning);
+        if (png)
+            info = png_create_info_struct(png);
+        if (info) {
+            png_set_read_fn(png, file_, pngRead);
+            // Our own rule decides the size, with our own message.
+            png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+        }
+    }
+    ~PngReader() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
+    PngReader(const PngReader &) = delete;
+    PngReader &operator=(const PngReader &) = delete;
+};
+
 // libpng leaves a failure by longjmp to here: this frame holds nothing that
 // needs a destructor, everything lives in the caller's.
-bool decodeRows(png_structp png_, png_infop info_, RowTarget &target_)
+bool readPngHeader(png_structp png_, png_infop info_, QSize &size_, QString &why_)
 {
     if (setjmp(png_jmpbuf(png_)))
         return false;
     png_read_info(png_, info_);
     const png_uint_32 width = png_get_image_width(png_, info_);
     const png_uint_32 height = png_get_image_height(png_, info_);
-    if (width == 0 || height == 0 || quint64(width) * height > largestPicturePixels) {
+    if (!sizeAccepted(width, height)) {
+        why_ = tooLarge(width, height);
+        return false;
+    }
+    size_ = QSize(int(width), int(height));
+    return true;
+}
+
+bool decodePngRows(png_structp png_, png_infop info_, RowTarget &target_)
+{
+    if (setjmp(png_jmpbuf(png_)))
+        return false;
+    png_read_info(png_, info_);
+    const png_uint_32 width = png_get_image_width(png_, info_);
+    const png_uint_32 height = png_get_image_height(png_, info_);
+    if (!sizeAccepted(width, height)) {
         target_.why = tooLarge(width, height);
         return false;
     }
@@ -206,187 +496,543 @@ bool decodeRows(png_structp png_, png_infop info_, RowTarget &target_)
     return true;
 }
 
-// The picture at its own size.
-class WholePicture : public RowTarget {
-public:
-    explicit WholePicture(bool opaque_) : opaque(opaque_) {}
-    bool begin(int width_, int height_, bool alpha_, bool interlaced_) override
-    {
-        why = reservation.take(qint64(width_) * height_ * 4);
-        if (!why.isEmpty()) {
-            refusedForBudget = true;
-            return false;
-        }
-        dropAlpha = alpha_ && opaque;
-        image = QImage(width_, height_, alpha_ && !opaque ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        if (image.isNull()) {
-            why = noMemory();
-            return false;
-        }
-        if (interlaced_)
-            pass.resize(std::size_t(width_));
-        return true;
-    }
-    png_bytep row(int y_) override
-    {
-        return pass.empty() ? image.scanLine(y_) : reinterpret_cast<png_bytep>(pass.data());
-    }
-    void rowDone(int y_, int first_, int step_, int count_) override
-    {
-        auto *line = reinterpret_cast<quint32 *>(image.scanLine(y_));
-        const quint32 mask = dropAlpha ? 0xFF000000u : 0u;
-        if (pass.empty()) {
-            if (mask)
-                for (int x = 0; x < count_; ++x)
-                    line[x] |= mask;
-            return;
-        }
-        for (int i = 0; i < count_; ++i)
-            line[first_ + i * step_] = pass[std::size_t(i)] | mask;
-    }
-    PictureRead finish() override { return {holdAgainstBudget(std::move(image), reservation), QString()}; }
-
-private:
-    bool opaque;
-    bool dropAlpha = false;
-    Reservation reservation;
-    QImage image;
-    std::vector<quint32> pass;
-};
-
-// The picture fitted into a box: each pixel the average of the area of the
-// file's pixels it stands for, summed as the rows stream past.
-class FittedPicture : public RowTarget {
-public:
-    FittedPicture(const QSize &box_, bool opaque_) : box(box_), opaque(opaque_) {}
-    bool begin(int width_, int height_, bool alpha_, bool) override
-    {
-        const QSize size = fittedSize(QSize(width_, height_), box);
-        why = reservation.take(qint64(size.width()) * size.height() * 4);
-        if (!why.isEmpty()) {
-            refusedForBudget = true;
-            return false;
-        }
-        keepAlpha = alpha_ && !opaque;
-        image = QImage(size, keepAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        if (image.isNull()) {
-            why = noMemory();
-            return false;
-        }
-        sourceHeight = height_;
-        binOfColumn.resize(std::size_t(width_));
-        columnsOfBin.assign(std::size_t(size.width()), 0);
-        for (int x = 0; x < width_; ++x) {
-            binOfColumn[std::size_t(x)] = int(qint64(x) * size.width() / width_);
-            ++columnsOfBin[std::size_t(binOfColumn[std::size_t(x)])];
-        }
-        rowsOfBin.assign(std::size_t(size.height()), 0);
-        for (int y = 0; y < height_; ++y)
-            ++rowsOfBin[std::size_t(binRow(y))];
-        sums.assign(std::size_t(size.width()) * std::size_t(size.height()) * 4, 0);
-        pass.resize(std::size_t(width_) * 4);
-        return true;
-    }
-    png_bytep row(int) override { return pass.data(); }
-    void rowDone(int y_, int first_, int step_, int count_) override
-    {
-        quint64 *binRowSums = sums.data() + std::size_t(binRow(y_)) * std::size_t(image.width()) * 4;
-        const png_byte *pixel = pass.data();
-        for (int i = 0; i < count_; ++i, pixel += 4) {
-            quint64 *bin = binRowSums + std::size_t(binOfColumn[std::size_t(first_ + i * step_)]) * 4;
-            bin[0] += pixel[0];
-            bin[1] += pixel[1];
-            bin[2] += pixel[2];
-            bin[3] += pixel[3];
-        }
-    }
-    PictureRead finish() override
-    {
-        const QImage::Format format = image.format();
-        for (int by = 0; by < image.height(); ++by) {
-            png_byte *line = image.scanLine(by);
-            const quint64 *bin = sums.data() + std::size_t(by) * std::size_t(image.width()) * 4;
-            for (int bx = 0; bx < image.width(); ++bx, bin += 4, line += 4) {
-                const quint64 n = quint64(columnsOfBin[std::size_t(bx)]) * quint64(rowsOfBin[std::size_t(by)]);
-                for (int c = 0; c < 4; ++c)
-                    line[c] = png_byte(n ? (bin[c] + n / 2) / n : 0);
-            }
-            if (format == QImage::Format_RGB32) {
-                auto *pixels = reinterpret_cast<quint32 *>(image.scanLine(by));
-                for (int bx = 0; bx < image.width(); ++bx)
-                    pixels[bx] |= 0xFF000000u;
-            }
-        }
-        return {holdAgainstBudget(std::move(image), reservation), QString()};
-    }
-
-private:
-    int binRow(int y_) const { return int(qint64(y_) * image.height() / sourceHeight); }
-
-    QSize box;
-    bool opaque;
-    bool keepAlpha = false;
-    int sourceHeight = 1;
-    Reservation reservation;
-    QImage image;
-    std::vector<int> binOfColumn;
-    std::vector<int> columnsOfBin;
-    std::vector<int> rowsOfBin;
-    std::vector<quint64> sums;
-    std::vector<png_byte> pass;
-};
-
-// Closes the file on every way out.
-struct OpenFile {
-    std::FILE *file;
-    explicit OpenFile(const QString &fileName_) : file(std::fopen(QFile::encodeName(fileName_).constData(), "rb")) {}
-    ~OpenFile()
-    {
-        if (file)
-            std::fclose(file);
-    }
-    OpenFile(const OpenFile &) = delete;
-    OpenFile &operator=(const OpenFile &) = delete;
-};
-
-// Frees libpng's reader on every way out.
-struct PngReader {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    explicit PngReader(PngFailure &failure_)
-    {
-        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &failure_, pngError, pngWarning);
-        if (png)
-            info = png_create_info_struct(png);
-    }
-    ~PngReader() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
-    PngReader(const PngReader &) = delete;
-    PngReader &operator=(const PngReader &) = delete;
-};
-
-PictureRead readPng(const QString &fileName_, const PictureRequest &request_)
+QString pngFailureText(const PngFailure &failure_)
 {
-    OpenFile file(fileName_);
-    if (!file.file)
-        return {QImage(), QStringLiteral("The file could not be opened.")};
-    PngFailure failure;
-    PngReader reader(failure);
-    if (!reader.info)
-        return {QImage(), noMemory()};
-    png_init_io(reader.png, file.file);
-    WholePicture whole(request_.opaque);
-    FittedPicture fitted(request_.fitInto, request_.opaque);
-    RowTarget &target = request_.fitInto.isEmpty() ? static_cast<RowTarget &>(whole) : fitted;
-    if (!decodeRows(reader.png, reader.info, target)) {
-        if (target.refusedForBudget)
-            return overBudget(target.why);
-        if (!target.why.isEmpty())
-            return {QImage(), target.why};
-        const QString text = QString::fromLocal8Bit(failure.text);
-        return {QImage(), text.isEmpty() ? QStringLiteral("The PNG file could not be read.") : text};
-    }
-    return target.finish();
+    const QString text = QString::fromLocal8Bit(failure_.text);
+    return text.isEmpty() ? QStringLiteral("The PNG file could not be read.") : text;
 }
+
+// Empty when read into the target, else why not.
+QString readPng(std::FILE *file_, RowTarget &target_)
+{
+    PngFailure failure;
+    PngReader reader(failure, file_);
+    if (!reader.info)
+        return noMemory();
+    if (decodePngRows(reader.png, reader.info, target_))
+        return QString();
+    if (!target_.why.isEmpty())
+        return target_.why;
+    return pngFailureText(failure);
+}
+
+PictureHeader pngHeader(std::FILE *file_)
+{
+    PngFailure failure;
+    PngReader reader(failure, file_);
+    if (!reader.info)
+        return {QSize(), noMemory()};
+    PictureHeader header;
+    if (!readPngHeader(reader.png, reader.info, header.size, header.error) && header.error.isEmpty())
+        header.error = pngFailureText(failure);
+    return header;
+}
+
+// ---------------------------------------------------------------- BMP
+
+// The file's bytes in order; a read past its end says so.
+class FileBytes {
+public:
+    explicit FileBytes(std::FILE *file_) : file(file_) {}
+    bool read(void *to_, std::size_t count_)
+    {
+        if (std::fread(to_, 1, count_, file) == count_) {
+            offset += count_;
+            return true;
+        }
+        why = std::ferror(file) ? unreadable() : cutShort();
+        return false;
+    }
+    bool skipTo(quint64 offset_)
+    {
+        if (offset_ == offset)
+            return true;
+        if (offset_ < offset || offset_ > quint64(INT64_MAX) || fseeko(file, off_t(offset_), SEEK_SET) != 0) {
+            why = unreadable();
+            return false;
+        }
+        offset = offset_;
+        return true;
+    }
+    quint64 at() const { return offset; }
+
+    QString why;
+
+private:
+    std::FILE *file;
+    quint64 offset = 0;
+};
+
+quint16 le16(const uchar *p_)
+{
+    return quint16(p_[0] | p_[1] << 8);
+}
+
+quint32 le32(const uchar *p_)
+{
+    return quint32(p_[0]) | quint32(p_[1]) << 8 | quint32(p_[2]) << 16 | quint32(p_[3]) << 24;
+}
+
+// One channel of a bit-field pixel, as 8 bits.
+struct Channel {
+    quint32 mask = 0;
+    int shift = 0;
+    quint32 top = 0; // the largest value the field holds
+
+    explicit Channel(quint32 mask_ = 0) : mask(mask_)
+    {
+        if (mask_) {
+            shift = std::countr_zero(mask_);
+            top = mask_ >> shift;
+        }
+    }
+    quint32 of(quint32 pixel_) const
+    {
+        if (!top)
+            return 0;
+        const quint32 value = (pixel_ & mask) >> shift;
+        return top == 0xFF ? value : quint32((quint64(value) * 255 + top / 2) / top);
+    }
+};
+
+// What a BMP file's headers tell.
+struct BmpLayout {
+    enum Compression : quint32 { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+    int bits = 0;
+    quint32 compression = Rgb;
+    quint32 dataOffset = 0;
+    Channel red, green, blue, alpha;
+    std::vector<QRgb> palette;
+};
+
+QString notSupported()
+{
+    return QStringLiteral("This kind of BMP file is not supported.");
+}
+
+QString notValid()
+{
+    return QStringLiteral("The BMP file is not valid.");
+}
+
+// Empty when the headers were read into layout_ and the file stands at the
+// end of its palette, else why not.
+QString readBmpHeaders(FileBytes &in_, BmpLayout &layout_)
+{
+    uchar fileHeader[14];
+    if (!in_.read(fileHeader, sizeof fileHeader))
+        return in_.why;
+    if (fileHeader[0] != 'B' || fileHeader[1] != 'M')
+        return QStringLiteral("The file is not a BMP picture.");
+    layout_.dataOffset = le32(fileHeader + 10);
+    uchar info[124] = {};
+    if (!in_.read(info, 4))
+        return in_.why;
+    const quint32 infoSize = le32(info);
+    const bool core = infoSize == 12;
+    if (!core && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108 && infoSize != 124)
+        return notSupported();
+    if (!in_.read(info + 4, infoSize - 4))
+        return in_.why;
+    qint64 width = 0, height = 0;
+    if (core) {
+        width = le16(info + 4);
+        height = le16(info + 6);
+        layout_.bits = le16(info + 10);
+    } else {
+        width = qint32(le32(info + 4));
+        height = qint32(le32(info + 8));
+        layout_.bits = le16(info + 14);
+        layout_.compression = le32(info + 16);
+    }
+    if (width <= 0 || height == 0)
+        return notValid();
+    layout_.topDown = height < 0;
+    if (height < 0)
+        height = -height;
+    if (!sizeAccepted(quint64(width), quint64(height)))
+        return tooLarge(quint64(width), quint64(height));
+    layout_.width = int(width);
+    layout_.height = int(height);
+
+    const int bits = layout_.bits;
+    switch (layout_.compression) {
+    case BmpLayout::Rgb:
+        if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+            return notSupported();
+        break;
+    case BmpLayout::Rle8:
+    case BmpLayout::Rle4:
+        if (bits != (layout_.compression == BmpLayout::Rle8 ? 8 : 4))
+            return notValid();
+        // Runs are written from the bottom row up.
+        if (layout_.topDown)
+            return notValid();
+        break;
+    case BmpLayout::BitFields:
+    case BmpLayout::AlphaBitFields:
+        if (bits != 16 && bits != 32)
+            return notValid();
+        break;
+    default:
+        return notSupported();
+    }
+
+    // The fields of 16- and 32-bit pixels: from the header, after it, or the
+    // plain ones.
+    quint32 masks[4] = {0, 0, 0, 0};
+    if (layout_.compression == BmpLayout::BitFields || layout_.compression == BmpLayout::AlphaBitFields) {
+        if (infoSize >= 52) {
+            for (int i = 0; i < 3; ++i)
+                masks[i] = le32(info + 40 + 4 * i);
+            masks[3] = infoSize >= 56 ? le32(info + 52) : 0;
+        } else {
+            const int count = layout_.compression == BmpLayout::AlphaBitFields ? 4 : 3;
+            uchar after[16];
+            if (!in_.read(after, std::size_t(4 * count)))
+                return in_.why;
+            for (int i = 0; i < count; ++i)
+                masks[i] = le32(after + 4 * i);
+        }
+    } else if (bits == 16) {
+        masks[0] = 0x7C00;
+        masks[1] = 0x03E0;
+        masks[2] = 0x001F;
+    } else if (bits >= 24) {
+        masks[0] = 0x00FF0000;
+        masks[1] = 0x0000FF00;
+        masks[2] = 0x000000FF;
+    }
+    layout_.red = Channel(masks[0]);
+    layout_.green = Channel(masks[1]);
+    layout_.blue = Channel(masks[2]);
+    layout_.alpha = Channel(masks[3]);
+
+    if (bits <= 8) {
+        const quint32 used = core ? 0 : le32(info + 32);
+        const quint32 most = 1u << bits;
+        quint32 entries = used == 0 || used > most ? most : used;
+        const std::size_t entrySize = core ? 3 : 4;
+        // A palette cut off by where the pixels start keeps what is there.
+        if (layout_.dataOffset > in_.at())
+            entries = std::min<quint64>(entries, (layout_.dataOffset - in_.at()) / entrySize);
+        std::vector<uchar> bytes(entries * entrySize);
+        if (!bytes.empty() && !in_.read(bytes.data(), bytes.size()))
+            return in_.why;
+        layout_.palette.resize(entries);
+        for (quint32 i = 0; i < entries; ++i) {
+            const uchar *e = bytes.data() + i * entrySize;
+            layout_.palette[i] = qRgb(e[2], e[1], e[0]);
+        }
+        // Indexes past the palette draw black.
+        layout_.palette.resize(most, qRgb(0, 0, 0));
+    }
+    if (layout_.dataOffset == 0)
+        layout_.dataOffset = quint32(in_.at());
+    if (layout_.dataOffset < in_.at())
+        return notValid();
+    return QString();
+}
+
+// The row of pixels from the file's row of bytes.
+void bmpRow(const BmpLayout &layout_, const uchar *bytes_, QRgb *pixels_)
+{
+    const int width = layout_.width;
+    switch (layout_.bits) {
+    case 1:
+    case 4:
+    case 8: {
+        const int bits = layout_.bits;
+        const int perByte = 8 / bits;
+        const uchar mask = uchar((1 << bits) - 1);
+        for (int x = 0; x < width; ++x) {
+            const int shift = 8 - bits * (x % perByte + 1);
+            pixels_[x] = layout_.palette[(bytes_[x / perByte] >> shift) & mask];
+        }
+        break;
+    }
+    case 24:
+        for (int x = 0; x < width; ++x, bytes_ += 3)
+            pixels_[x] = qRgb(bytes_[2], bytes_[1], bytes_[0]);
+        break;
+    default: {
+        const bool alpha = layout_.alpha.mask != 0;
+        const int size = layout_.bits / 8;
+        for (int x = 0; x < width; ++x, bytes_ += size) {
+            const quint32 v = size == 2 ? le16(bytes_) : le32(bytes_);
+            pixels_[x] = qRgba(int(layout_.red.of(v)), int(layout_.green.of(v)), int(layout_.blue.of(v)),
+                               alpha ? int(layout_.alpha.of(v)) : 0xFF);
+        }
+        break;
+    }
+    }
+}
+
+// Rows of palette indexes, run by run, from the bottom row up. Pixels that
+// the runs skip stay transparent.
+QString readBmpRuns(FileBytes &in_, const BmpLayout &layout_, RowTarget &target_)
+{
+    const int width = layout_.width;
+    const bool four = layout_.compression == BmpLayout::Rle4;
+    std::vector<QRgb> pixels(std::size_t(width), 0);
+    int row = 0;
+    int x = 0;
+    const auto put = [&](uchar index_) {
+        if (x < width)
+            pixels[std::size_t(x)] = layout_.palette[index_];
+        ++x;
+    };
+    const auto emitRow = [&] {
+        const int y = layout_.height - 1 - row;
+        std::memcpy(target_.row(y), pixels.data(), pixels.size() * sizeof(QRgb));
+        target_.rowDone(y, 0, 1, width);
+        std::fill(pixels.begin(), pixels.end(), QRgb(0));
+        ++row;
+        x = 0;
+    };
+    while (row < layout_.height) {
+        uchar pair[2];
+        if (!in_.read(pair, 2))
+            return in_.why;
+        if (pair[0] > 0) {
+            // A run of one index, or of two alternating.
+            for (int i = 0; i < pair[0] && x < width; ++i)
+                put(four ? uchar(i % 2 ? pair[1] & 0x0F : pair[1] >> 4) : pair[1]);
+            continue;
+        }
+        switch (pair[1]) {
+        case 0: // end of the row
+            emitRow();
+            break;
+        case 1: // end of the picture
+            while (row < layout_.height)
+                emitRow();
+            break;
+        case 2: { // a move right and up
+            uchar move[2];
+            if (!in_.read(move, 2))
+                return in_.why;
+            const int keep = x + move[0];
+            for (int i = 0; i < move[1] && row < layout_.height; ++i)
+                emitRow();
+            x = keep;
+            break;
+        }
+        default: { // indexes as they are, padded to whole 16-bit words
+            const int count = pair[1];
+            const int bytes = four ? (count + 1) / 2 : count;
+            uchar literal[256];
+            if (!in_.read(literal, std::size_t(bytes + bytes % 2)))
+                return in_.why;
+            for (int i = 0; i < count; ++i)
+                put(four ? uchar(i % 2 ? literal[i / 2] & 0x0F : literal[i / 2] >> 4) : literal[i]);
+            break;
+        }
+        }
+    }
+    return QString();
+}
+
+// Empty when read into the target, else why not.
+QString readBmp(std::FILE *file_, RowTarget &target_)
+{
+    FileBytes in(file_);
+    BmpLayout layout;
+    if (QString why = readBmpHeaders(in, layout); !why.isEmpty())
+        return why;
+    const bool runs = layout.compression == BmpLayout::Rle8 || layout.compression == BmpLayout::Rle4;
+    const bool alpha = layout.alpha.mask != 0 || runs;
+    if (!target_.begin(layout.width, layout.height, alpha, false))
+        return target_.why;
+    if (!in.skipTo(layout.dataOffset))
+        return in.why;
+    if (runs)
+        return readBmpRuns(in, layout, target_);
+    const std::size_t rowBytes = (std::size_t(layout.width) * std::size_t(layout.bits) + 31) / 32 * 4;
+    std::vector<uchar> bytes(rowBytes);
+    for (int r = 0; r < layout.height; ++r) {
+        if (!in.read(bytes.data(), rowBytes))
+            return in.why;
+        const int y = layout.topDown ? r : layout.height - 1 - r;
+        bmpRow(layout, bytes.data(), reinterpret_cast<QRgb *>(target_.row(y)));
+        target_.rowDone(y, 0, 1, layout.width);
+    }
+    return QString();
+}
+
+PictureHeader bmpHeader(std::FILE *file_)
+{
+    FileBytes in(file_);
+    BmpLayout layout;
+    const QString why = readBmpHeaders(in, layout);
+    if (!why.isEmpty())
+        return {QSize(), why};
+    return {QSize(layout.width, layout.height), QString()};
+}
+
+bool startsAsBmp(std::FILE *file_)
+{
+    char magic[2] = {};
+    const bool bmp = std::fread(magic, 1, 2, file_) == 2 && magic[0] == 'B' && magic[1] == 'M';
+    std::rewind(file_);
+    return bmp;
+}
+
+// ---------------------------------------------------------------- Qt's readers
+
+// The reader's allocation limit, for one read.
+class AllocationLimit {
+public:
+    explicit AllocationLimit(qint64 bytes_) : before(QImageReader::allocationLimit())
+    {
+        const qint64 mib = (bytes_ + (qint64(1) << 20) - 1) >> 20;
+        QImageReader::setAllocationLimit(int(std::clamp<qint64>(mib, 1, INT_MAX)));
+    }
+    ~AllocationLimit() { QImageReader::setAllocationLimit(before); }
+    AllocationLimit(const AllocationLimit &) = delete;
+    AllocationLimit &operator=(const AllocationLimit &) = delete;
+
+private:
+    int before;
+};
+
+// What libjpeg holds beside the picture: a progressive or multi-scan JPEG
+// is decoded from the coefficients of the whole picture, two bytes for each
+// of the 64 of every 8 x 8 block of every component. 0 for anything else.
+qint64 jpegDecoderBytes(const QString &fileName_)
+{
+    QFile file(fileName_);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    if (file.peek(2) != QByteArray("\xFF\xD8", 2))
+        return 0;
+    // The frame and the first scan follow the tables and any thumbnail.
+    const QByteArray bytes = file.read(qint64(1) << 20);
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype size = bytes.size();
+    if (size < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return 0;
+    qsizetype at = 2;
+    bool progressive = false;
+    int components = 0;
+    quint32 width = 0, height = 0;
+    int hMax = 1, vMax = 1;
+    int sampling[4][2] = {};
+    while (at + 4 <= size) {
+        if (p[at] != 0xFF) {
+            ++at;
+            continue;
+        }
+        const uchar marker = p[at + 1];
+        if (marker == 0xFF) {
+            ++at;
+            continue;
+        }
+        const qsizetype length = qsizetype(p[at + 2]) << 8 | p[at + 3];
+        const uchar *segment = p + at + 4;
+        const qsizetype body = length - 2;
+        if (length < 2 || at + 2 + length > size)
+            break;
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && body >= 6) {
+            progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+            height = quint32(segment[1]) << 8 | segment[2];
+            width = quint32(segment[3]) << 8 | segment[4];
+            components = std::min<int>(segment[5], 4);
+            for (int c = 0; c < components && 6 + 3 * c + 2 < body; ++c) {
+                sampling[c][0] = std::max(1, segment[6 + 3 * c + 1] >> 4);
+                sampling[c][1] = std::max(1, segment[6 + 3 * c + 1] & 0x0F);
+                hMax = std::max(hMax, sampling[c][0]);
+                vMax = std::max(vMax, sampling[c][1]);
+            }
+        } else if (marker == 0xDA) {
+            // A first scan without every component means more scans.
+            const bool everyComponent = body >= 1 && segment[0] >= components;
+            if (!progressive && everyComponent)
+                return 0;
+            break;
+        }
+        at += 2 + length;
+    }
+    if (components == 0 || width == 0 || height == 0)
+        return 0;
+    qint64 bytesNeeded = 0;
+    for (int c = 0; c < components; ++c) {
+        const qint64 w = (qint64(width) * sampling[c][0] + hMax - 1) / hMax;
+        const qint64 h = (qint64(height) * sampling[c][1] + vMax - 1) / vMax;
+        bytesNeeded += ((w + 7) / 8) * ((h + 7) / 8) * 64 * 2;
+    }
+    return bytesNeeded;
+}
+
+qint64 bytesPerPixel(QImage::Format format_)
+{
+    if (format_ == QImage::Format_Invalid)
+        return 4;
+    return std::max<qint64>(1, (QImage::toPixelFormat(format_).bitsPerPixel() + 7) / 8);
+}
+
+PictureRead readOther(const QString &fileName_, const PictureRequest &request_)
+{
+    QImageReader reader(fileName_);
+    const QSize size = reader.size();
+    if (size.isValid() && !sizeAccepted(quint64(size.width()), quint64(size.height())))
+        return {QImage(), tooLarge(quint64(size.width()), quint64(size.height()))};
+    const bool fitted = !request_.fitInto.isEmpty();
+    const bool decodesScaled = reader.supportsOption(QImageIOHandler::ScaledSize);
+    if (size.isValid() && fitted && decodesScaled)
+        reader.setScaledSize(fittedSize(size, request_.fitInto));
+    // The reader's own picture, and whatever its decoder holds beside it,
+    // counted while it works; only the picture that is kept stays counted.
+    Reservation decoding;
+    qint64 decodeBytes = 0;
+    if (size.isValid()) {
+        const QSize decoded = reader.scaledSize().isValid() ? reader.scaledSize() : size;
+        // A decoder that scales may first decode at up to twice the size asked for.
+        const qint64 factor = reader.scaledSize().isValid() ? 4 : 1;
+        decodeBytes = qint64(decoded.width()) * decoded.height() * bytesPerPixel(reader.imageFormat()) * factor;
+        decodeBytes = std::min(decodeBytes, qint64(size.width()) * size.height() * 8);
+        decodeBytes += jpegDecoderBytes(fileName_);
+    } else {
+        // A header that tells nothing: the reader may take what room is left.
+        decodeBytes = std::max<qint64>(0, budgetBytes.load() - heldBytes.load());
+    }
+    if (const QString why = decoding.take(decodeBytes); !why.isEmpty())
+        return overBudget(why);
+    QImage image;
+    {
+        const AllocationLimit limit(std::max<qint64>(decodeBytes, 1));
+        image = reader.read();
+    }
+    if (image.isNull())
+        return {QImage(), reader.errorString()};
+    if (!sizeAccepted(quint64(image.width()), quint64(image.height())))
+        return {QImage(), tooLarge(quint64(image.width()), quint64(image.height()))};
+    // The picture kept, counted before it is made: beside the reader's when
+    // it is scaled or converted, in its place when the reader's is kept.
+    const QSize keptSize = fitted && !reader.scaledSize().isValid() ? fittedSize(image.size(), request_.fitInto)
+                                                                     : image.size();
+    const QImage::Format keptFormat =
+        request_.opaque || !image.hasAlphaChannel() ? QImage::Format_RGB32 : QImage::Format_ARGB32;
+    const bool made = keptSize != image.size() || image.format() != keptFormat;
+    if (!made)
+        decoding.giveBack();
+    Reservation kept;
+    if (const QString why = kept.take(qint64(keptSize.width()) * keptSize.height() * 4); !why.isEmpty())
+        return overBudget(why);
+    if (keptSize != image.size())
+        image = image.scaled(keptSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    image = image.convertToFormat(keptFormat);
+    if (image.isNull())
+        return {QImage(), noMemory()};
+    decoding.giveBack();
+    return {holdAgainstBudget(std::move(image), kept), QString()};
+}
+
+// ---------------------------------------------------------------- writing
 
 // libpng's text of the last failure of the image.
 QString pngMessage(const png_image &image_)
@@ -407,35 +1053,6 @@ struct PngImage {
     PngImage(const PngImage &) = delete;
     PngImage &operator=(const PngImage &) = delete;
 };
-
-PictureRead readOther(const QString &fileName_, const PictureRequest &request_)
-{
-    QImageReader reader(fileName_);
-    const QSize size = reader.size();
-    if (size.isValid() && quint64(size.width()) * quint64(size.height()) > largestPicturePixels)
-        return {QImage(), tooLarge(quint64(size.width()), quint64(size.height()))};
-    // A reader that cannot decode smaller reads the whole and scales it.
-    if (size.isValid() && !request_.fitInto.isEmpty())
-        reader.setScaledSize(fittedSize(size, request_.fitInto));
-    // Checked before the pixels are there, as far as the header tells.
-    Reservation reservation;
-    const QSize coming = reader.scaledSize().isValid() ? reader.scaledSize() : size;
-    const qint64 expected = coming.isValid() ? qint64(coming.width()) * coming.height() * 4 : 0;
-    if (const QString why = reservation.take(expected); !why.isEmpty())
-        return overBudget(why);
-    QImage image = reader.read();
-    if (image.isNull())
-        return {QImage(), reader.errorString()};
-    if (!request_.fitInto.isEmpty() && !size.isValid())
-        image = image.scaled(fittedSize(image.size(), request_.fitInto), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    image = image.convertToFormat(request_.opaque || !image.hasAlphaChannel() ? QImage::Format_RGB32
-                                                                               : QImage::Format_ARGB32);
-    // The header may have told less than the pixels take.
-    if (image.sizeInBytes() > expected)
-        if (const QString why = reservation.take(image.sizeInBytes() - expected); !why.isEmpty())
-            return overBudget(why);
-    return {holdAgainstBudget(std::move(image), reservation), QString()};
-}
 
 // The picture as a PNG file's bytes, or why not.
 QString encodePng(const QImage &image_, QByteArray &bytes_)
@@ -472,6 +1089,11 @@ QString encodeBmp(const QImage &image_, QByteArray &bytes_)
     return QString();
 }
 
+bool isPngName(const QString &fileName_)
+{
+    return QFileInfo(fileName_).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 qint64 PictureBytesHeld()
@@ -484,13 +1106,83 @@ qint64 SetPictureBudget(qint64 bytes_)
     return budgetBytes.exchange(bytes_);
 }
 
+qint64 HeldPictureBytes(const QImage &image_)
+{
+    if (image_.isNull())
+        return 0;
+    const std::lock_guard<std::mutex> lock(heldLock);
+    const auto it = heldPixels().find(image_.constBits());
+    return it == heldPixels().end() ? 0 : it->second;
+}
+
+void SetPictureHolders(PictureHoldersText holders_)
+{
+    holdersText.store(holders_);
+}
+
 PictureRead ReadPictureFile(const QString &fileName_, const PictureRequest &request_)
 {
     if (!QFileInfo(fileName_).isFile())
         return {QImage(), QStringLiteral("The file does not exist.")};
-    if (QFileInfo(fileName_).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0)
-        return readPng(fileName_, request_);
-    return readOther(fileName_, request_);
+    const bool png = isPngName(fileName_);
+    OpenFile file(fileName_);
+    if (!file.file)
+        return {QImage(), QStringLiteral("The file could not be opened.")};
+    if (!png && !startsAsBmp(file.file))
+        return readOther(fileName_, request_);
+    WholePicture whole(request_.opaque);
+    FittedPicture fitted(request_.fitInto, request_.opaque);
+    RowTarget &target = request_.fitInto.isEmpty() ? static_cast<RowTarget &>(whole) : fitted;
+    const QString why = png ? readPng(file.file, target) : readBmp(file.file, target);
+    if (!why.isEmpty()) {
+        if (target.refusedForBudget)
+            return overBudget(why);
+        return {QImage(), why};
+    }
+    return target.finish();
+}
+
+PictureHeader ReadPictureHeader(const QString &fileName_)
+{
+    if (!QFileInfo(fileName_).isFile())
+        return {QSize(), QStringLiteral("The file does not exist.")};
+    const bool png = isPngName(fileName_);
+    OpenFile file(fileName_);
+    if (!file.file)
+        return {QSize(), QStringLiteral("The file could not be opened.")};
+    if (png)
+        return pngHeader(file.file);
+    if (startsAsBmp(file.file))
+        return bmpHeader(file.file);
+    QImageReader reader(fileName_);
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return {QSize(), reader.errorString()};
+    if (!sizeAccepted(quint64(size.width()), quint64(size.height())))
+        return {QSize(), tooLarge(quint64(size.width()), quint64(size.height()))};
+    return {size, QString()};
+}
+
+QString CombinePictureFile(QImage &image_, const QString &fileName_, int operation_)
+{
+    if (image_.isNull())
+        return QStringLiteral("There is no picture.");
+    if (!QFileInfo(fileName_).isFile())
+        return QStringLiteral("The file does not exist.");
+    image_ = image_.convertToFormat(QImage::Format_RGB32);
+    const bool png = isPngName(fileName_);
+    OpenFile file(fileName_);
+    if (!file.file)
+        return QStringLiteral("The file could not be opened.");
+    if (!png && !startsAsBmp(file.file)) {
+        const PictureRead other = readOther(fileName_, {QSize(), true});
+        if (!other.ok())
+            return other.error;
+        CombinePictures(image_, other.image, operation_);
+        return QString();
+    }
+    CombinedPicture target(image_, operation_);
+    return png ? readPng(file.file, target) : readBmp(file.file, target);
 }
 
 PictureRead CopyPicture(const QImage &image_)

@@ -6,20 +6,30 @@
 #include <QtGlobal>
 
 // Picture files are named by result files: a header that claims a huge size
-// must not decide a huge allocation.
+// must not decide a huge allocation. A picture may have this many pixels in
+// all (8192 x 8192, or any other shape of as many)...
 inline constexpr quint64 largestPicturePixels = quint64(1) << 26;
+// ...and no side longer than this, which is also as far as libpng goes.
+inline constexpr quint32 largestPictureSide = 1000000;
 
 // Every picture read from a file is held against one budget for as long as
 // any copy of it lives, so pictures that are small on disk cannot add up to
-// gigabytes. Room for the largest picture accepted (256 MiB as 32-bit
-// pixels) and half as much again for the thumbnails and the pictures beside
-// it: with the rest of the program that stays within some 600 MiB.
-inline constexpr qint64 pictureBudgetBytes = qint64(largestPicturePixels) * 4 * 3 / 2;
+// gigabytes. Room for two of the largest pictures (one shown and the one it
+// is combined with, or the copy of it on the clipboard) and 128 MiB for the
+// thumbnails and smaller pictures beside them.
+inline constexpr qint64 pictureBudgetBytes = qint64(largestPicturePixels) * 4 * 2 + (qint64(128) << 20);
 // What the pictures read and still held take now.
 qint64 PictureBytesHeld();
 // Sets the budget in force (pictureBudgetBytes at the start); returns the
 // one before.
 qint64 SetPictureBudget(qint64 bytes_);
+// The part of the budget the picture's pixels take; 0 for a picture that was
+// not read or copied here.
+qint64 HeldPictureBytes(const QImage &image_);
+// Says who holds the pictures ("256 MiB by ..., 2 MiB by ..."), for the
+// message of a picture the budget has no room for; empty says nothing.
+using PictureHoldersText = QString (*)();
+void SetPictureHolders(PictureHoldersText holders_);
 
 // A picture as read from its file, or why it could not be read.
 struct PictureRead {
@@ -39,10 +49,26 @@ struct PictureRequest {
     bool opaque = false;
 };
 
-// ".PNG" (any case) through libpng, anything else through Qt's readers. A
-// picture without alpha comes as Format_RGB32, one with alpha as
-// Format_ARGB32 (unless opaque is asked for).
+// ".PNG" (any case) through libpng, a BMP file as libpng's rows are read,
+// anything else through Qt's readers, whose decoding memory counts against
+// the budget while they work. A picture without alpha comes as
+// Format_RGB32, one with alpha as Format_ARGB32 (unless opaque is asked for).
 PictureRead ReadPictureFile(const QString &fileName_, const PictureRequest &request_ = {});
+
+// The size of the file's picture as its header tells it; empty, with the
+// reason, when the file cannot be read or its picture would be refused.
+struct PictureHeader {
+    QSize size;
+    QString error;
+};
+PictureHeader ReadPictureHeader(const QString &fileName_);
+
+// Combines the file's picture into image_ (a Format_RGB32 picture nobody
+// else shares) as it is decoded, stretched over the whole of image_:
+// operation 0 XOR, 1 OR, alpha ignored, the result opaque. A PNG or BMP file
+// is never held whole. Empty when done, else why; image_ may then be
+// combined in part.
+QString CombinePictureFile(QImage &image_, const QString &fileName_, int operation_);
 
 // A copy of the picture of its own, held against the budget; null, with the
 // reason, when the budget has no room for it.

@@ -25,16 +25,33 @@ void CombinePictures(QImage &shown_, const QImage &other_, int operation_)
     if (shown_.isNull() || other_.isNull())
         return;
     shown_ = shown_.convertToFormat(QImage::Format_RGB32);
-    QImage other = other_.size() == shown_.size()
-                       ? other_
-                       : other_.scaled(shown_.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    other = other.convertToFormat(QImage::Format_RGB32);
+    // Stretched and converted a row at a time: the other picture may be as
+    // large as the shown one, and no second copy of it is made.
+    const bool direct = other_.format() == QImage::Format_RGB32;
+    QImage converted;
+    int convertedRow = -1;
     for (int y = 0; y < shown_.height(); ++y) {
+        const int sy = StretchedIndex(y, shown_.height(), other_.height());
+        const QRgb *source = nullptr;
+        if (direct) {
+            source = reinterpret_cast<const QRgb *>(other_.constScanLine(sy));
+        } else {
+            if (sy != convertedRow) {
+                converted = other_.copy(0, sy, other_.width(), 1).convertToFormat(QImage::Format_RGB32);
+                convertedRow = sy;
+            }
+            if (converted.isNull())
+                return;
+            source = reinterpret_cast<const QRgb *>(converted.constScanLine(0));
+        }
         auto *target = reinterpret_cast<QRgb *>(shown_.scanLine(y));
-        const auto *source = reinterpret_cast<const QRgb *>(other.constScanLine(y));
-        for (int x = 0; x < shown_.width(); ++x) {
-            const QRgb mixed = operation_ == CombineXor ? target[x] ^ source[x] : target[x] | source[x];
-            target[x] = 0xFF000000u | (mixed & 0x00FFFFFFu);
+        const int width = shown_.width();
+        if (other_.width() == width) {
+            for (int x = 0; x < width; ++x)
+                target[x] = CombinedPixel(target[x], source[x], operation_);
+        } else {
+            for (int x = 0; x < width; ++x)
+                target[x] = CombinedPixel(target[x], source[StretchedIndex(x, width, other_.width())], operation_);
         }
     }
 }

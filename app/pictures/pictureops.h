@@ -41,6 +41,18 @@ QSize ZoomedSize(const QSize &picture_, int row_);
 enum CombineOperation { CombineXor = 0, CombineOr = 1 };
 // The other picture is stretched over the whole of the shown one.
 void CombinePictures(QImage &shown_, const QImage &other_, int operation_);
+// The other picture's column (or row) that column i_ of the shown one takes,
+// when the other picture is stretched over the shown one.
+inline int StretchedIndex(int i_, int shown_, int other_)
+{
+    return static_cast<int>(static_cast<qint64>(i_) * other_ / shown_);
+}
+// One pixel combined; the result is opaque.
+inline QRgb CombinedPixel(QRgb shown_, QRgb other_, int operation_)
+{
+    const QRgb mixed = operation_ == CombineXor ? shown_ ^ other_ : shown_ | other_;
+    return 0xFF000000u | (mixed & 0x00FFFFFFu);
+}
 
 // Tiling n windows: columns and rows, every window inside the area.
 struct TileGrid {

@@ -33,6 +33,7 @@
 #include "defaultfolder.h"
 #include "picturefile.h"
 #include "pictureops.h"
+#include "pictureuse.h"
 #include "projectimages.h"
 #include "uBasicDatabase.h"
 #include "uBasicProject.h"
@@ -238,11 +239,18 @@ void TFPictures::buildControls()
     panelLayout->addWidget(Settings);
     panelLayout->addWidget(Thumbnail, 0, Qt::AlignTop);
     panelLayout->addStretch(1);
+    // The settings keep their height, with a picture or without; the
+    // picture's box takes what is left.
+    Panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layout->addWidget(Panel);
 
     Scroll1 = new TAdvScrollBox(this);
     Scroll1->setObjectName(QStringLiteral("Scroll1"));
     Scroll1->setWidgetResizable(false);
+    // As small as the picture it shows (its frame around it), or as an
+    // empty frame: the window is sized to the picture, and the settings
+    // above must never be squeezed to make room for scroll bars.
+    Scroll1->setMinimumSize(4, 4);
     Image1 = new TAdvImage;
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->resize(0, 0);
@@ -657,25 +665,32 @@ void TFPictures::Swap()
     SelectProject(index);
 }
 
+bool TFPictures::ownShownPicture()
+{
+    // Changed where it lies; a copy only when someone else (the clipboard)
+    // still shares it, and that copy is held against the picture budget.
+    Image1->clear();
+    if (shown.isDetached())
+        return true;
+    PictureRead copy = CopyPicture(shown);
+    if (!copy.ok()) {
+        Image1->setPicture(shown);
+        AppMessage("The picture %s could not be combined. [%s]", toCp1252(largeFile).c_str(),
+                   toCp1252(copy.error).c_str());
+        return false;
+    }
+    shown = std::move(copy.image);
+    return true;
+}
+
 void TFPictures::Combine(const QImage &other_, int operation_)
 {
     if (other_.isNull() || shown.isNull())
         return;
     if (other_.size() != shown.size())
         ShowMessage(QStringLiteral("Warning!Images are of different size."));
-    // Changed where it lies; a copy only when someone else (the clipboard)
-    // still shares it, and that copy is held against the picture budget.
-    Image1->clear();
-    if (!shown.isDetached()) {
-        PictureRead copy = CopyPicture(shown);
-        if (!copy.ok()) {
-            Image1->setPicture(shown);
-            AppMessage("The picture %s could not be combined. [%s]", toCp1252(largeFile).c_str(),
-                       toCp1252(copy.error).c_str());
-            return;
-        }
-        shown = std::move(copy.image);
-    }
+    if (!ownShownPicture())
+        return;
     CombinePictures(shown, other_, operation_);
     Image1->setPicture(shown);
 }
@@ -694,13 +709,25 @@ void TFPictures::combineWithReference(int operation_)
     const TThumbPicture *entry = set ? set->findByTag(testNumber) : nullptr;
     if (!entry || shown.isNull())
         return;
+    // The reference is combined in as its rows are read, never held whole.
     const QString fileName = TThumbPictureList::largeFileName(entry);
-    const PictureRead read = ReadPictureFile(fileName, {QSize(), true});
-    if (!read.ok()) {
-        showLoadFailure(fileName, read.error);
+    const PictureHeader header = ReadPictureHeader(fileName);
+    if (!header.error.isEmpty()) {
+        showLoadFailure(fileName, header.error);
         return;
     }
-    Combine(read.image, operation_);
+    if (header.size != shown.size())
+        ShowMessage(QStringLiteral("Warning!Images are of different size."));
+    if (!ownShownPicture())
+        return;
+    const QString why = CombinePictureFile(shown, fileName, operation_);
+    if (!why.isEmpty()) {
+        AppMessage("The picture %s could not be combined. [%s]", toCp1252(fileName).c_str(), toCp1252(why).c_str());
+        // Half combined is no picture to compare by.
+        LoadPicture();
+        return;
+    }
+    Image1->setPicture(shown);
 }
 
 void TFPictures::MSaveAsClick()
@@ -745,7 +772,7 @@ void TFPictures::MCloseAllClick()
 void TFPictures::MCopyClick()
 {
     if (!shown.isNull())
-        QApplication::clipboard()->setImage(shown);
+        PutPictureOnClipboard(shown);
 }
 
 void TFPictures::MThumbnailClick()
@@ -899,13 +926,16 @@ void TFPictures::FormShow()
     setScroll(QPoint(0, 0));
     const int thumbnailRight = Thumbnail->mapTo(this, QPoint(Thumbnail->width(), 0)).x();
     int width = std::max(Image1->width() + 4, thumbnailRight + 8);
-    int height = std::max(Panel->sizeHint().height() + Image1->height() + 4, 105);
     const QSize client = clientArea();
-    if (!client.isEmpty()) {
+    if (!client.isEmpty())
         width = std::min(width, client.width());
-        height = std::min(height, client.height());
-    }
     width = std::min(width, 361);
+    // A picture wider than the window shares its box with a scroll bar,
+    // which must not cover its rows.
+    const int bar = Image1->width() + 4 > width ? Scroll1->horizontalScrollBar()->sizeHint().height() : 0;
+    int height = std::max(Panel->sizeHint().height() + Image1->height() + 4 + bar, 105);
+    if (!client.isEmpty())
+        height = std::min(height, client.height());
     height = std::min(height, 429);
     // The menu bar sits inside the window here, not above its client area.
     height += MainMenu->sizeHint().height();

@@ -133,6 +133,9 @@ private:
     QPoint scroll() const;
     void passPosition();
     void centreOnThumbnail(const QPoint &at_);
+    // The shown picture made the viewer's alone, so it can be changed; false
+    // (with the message) when the budget has no room for a copy.
+    bool ownShownPicture();
     void pasteSpecial(int operation_);
     void combineWithReference(int operation_);
     QAction *keyCommand(const QKeyEvent *event_) const;

@@ -6,11 +6,16 @@
 #include <QColor>
 #include <QDir>
 #include <QImage>
+#include <QFile>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <zlib.h>
 
 #include "MessageSink.h"
+#include "bmpfile.h"
 #include "picturefile.h"
+#include "pictureops.h"
 #include "plainpng.h"
 #include "projectimages.h"
 
@@ -216,6 +221,303 @@ TEST_F(PictureDecode, APictureTheBudgetHasNoRoomForIsRefusedWithTheReason)
     }
     EXPECT_TRUE(ReadPictureFile(path("p.png")).ok());
     EXPECT_EQ(PictureBytesHeld(), before);
+}
+
+// Colours close enough: sixteen bits become eight by rounding; five or six
+// bits become eight by scaling, which Qt does by shifting.
+bool sameColour(QRgb got_, QRgb want_, int by_ = 1)
+{
+    return std::abs(qRed(got_) - qRed(want_)) <= by_ && std::abs(qGreen(got_) - qGreen(want_)) <= by_ &&
+           std::abs(qBlue(got_) - qBlue(want_)) <= by_ && std::abs(qAlpha(got_) - qAlpha(want_)) <= by_;
+}
+
+QByteArray write(const QString &path_, const QByteArray &bytes_)
+{
+    QFile f(path_);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes_);
+    return bytes_;
+}
+
+QRgb paletteColour(int i)
+{
+    return qRgb(17 * i, 255 - 13 * i, (i * 71) % 256);
+}
+
+std::vector<QRgb> palette(int count)
+{
+    std::vector<QRgb> colours;
+    for (int i = 0; i < count; ++i)
+        colours.push_back(paletteColour(i));
+    return colours;
+}
+
+// The runs of a 6 x 4 picture: a run and indexes as they are, a row of one
+// run, a move right and up, and the end before the last pixels.
+const QByteArray rle8Runs("\x03\x01\x00\x03\x02\x03\x04\x00\x00\x00"
+                          "\x06\x05\x00\x00"
+                          "\x02\x03\x00\x02\x01\x01"
+                          "\x02\x04\x00\x01",
+                          24);
+// A 6 x 3 picture in nibbles: a run of two alternating, six as they are, a run.
+const QByteArray rle4Runs("\x05\x12\x00\x00"
+                          "\x00\x06\x34\x56\x70\x00\x00\x00"
+                          "\x06\x89\x00\x01",
+                          16);
+
+struct BmpCase {
+    const char *name;
+    bmpfile::Layout layout;
+    std::function<quint32(int, int)> pixel; // null: the runs below
+    QByteArray runs;
+    // Of runs, the palette index of each pixel from the top row down, '.'
+    // where the runs skip it (those stay transparent).
+    std::vector<const char *> indexes = {};
+};
+
+std::vector<BmpCase> bmpKinds()
+{
+    using namespace bmpfile;
+    const auto rgb = [](int x, int y) { return quint32(qRgb(30 * x, 40 * y, 200 - 10 * x - 5 * y)) & 0xFFFFFFu; };
+    return {
+        {"1 bit", {40, 9, 5, 1, Rgb, {}, palette(2)}, [](int x, int y) { return quint32((x + y) % 2); }, {}},
+        {"4 bits", {40, 9, 5, 4, Rgb, {}, palette(16)}, [](int x, int y) { return quint32((x + 3 * y) % 16); }, {}},
+        {"8 bits, short palette", {40, 9, 5, 8, Rgb, {}, palette(10)},
+         [](int x, int y) { return quint32((x + 3 * y) % 10); }, {}},
+        {"8 bits, core header", {12, 7, 3, 8, Rgb, {}, palette(256)}, [](int x, int y) { return quint32(x * 7 + y); }, {}},
+        {"16 bits, 5-5-5", {40, 9, 5, 16, Rgb, {}, {}},
+         [](int x, int y) { return quint32((x * 3) << 10 | (y * 5) << 5 | (31 - x)); }, {}},
+        {"16 bits, 5-6-5 fields", {40, 9, 5, 16, BitFields, {0xF800, 0x07E0, 0x001F}, {}},
+         [](int x, int y) { return quint32((x * 3) << 11 | (y * 9) << 5 | (31 - x)); }, {}},
+        {"24 bits", {40, 9, 5, 24, Rgb, {}, {}}, rgb, {}},
+        {"24 bits, top-down", {40, 9, -5, 24, Rgb, {}, {}}, rgb, {}},
+        {"24 bits, core header", {12, 9, 5, 24, Rgb, {}, {}}, rgb, {}},
+        {"32 bits", {40, 9, 5, 32, Rgb, {}, {}}, rgb, {}},
+        {"32 bits, fields with alpha", {124, 9, 5, 32, BitFields, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, {}},
+         [](int x, int y) { return quint32(qRgba(30 * x, 40 * y, 90, 25 * x + 20)); }, {}},
+        {"32 bits, fields in another order", {108, 9, 5, 32, BitFields, {0x000000FF, 0x0000FF00, 0x00FF0000, 0}, {}},
+         rgb, {}},
+        {"8 bits, runs", {40, 6, 4, 8, Rle8, {}, palette(8)}, nullptr, rle8Runs, {"...44.", "33....", "555555", "111234"}},
+        {"4 bits, runs", {40, 6, 3, 4, Rle4, {}, palette(16)}, nullptr, rle4Runs, {"898989", "345670", "12121."}},
+    };
+}
+
+QByteArray bmpBytes(const BmpCase &c)
+{
+    return bmpfile::file(c.layout, c.pixel ? bmpfile::rows(c.layout, c.pixel) : c.runs);
+}
+
+// Whatever kind of BMP the file is, it reads as Qt reads it, whole and fitted.
+TEST_F(PictureDecode, EveryKindOfBmpGivesItsColours)
+{
+    for (const BmpCase &c : bmpKinds()) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(QString("%1.bmp").arg(c.name));
+        write(file, bmpBytes(c));
+        QImage expected;
+        if (c.indexes.empty()) {
+            const QImage byQt(file, "BMP");
+            ASSERT_FALSE(byQt.isNull());
+            expected = byQt.convertToFormat(QImage::Format_ARGB32);
+            if (!byQt.hasAlphaChannel())
+                expected = expected.convertToFormat(QImage::Format_RGB32);
+        } else {
+            // Qt leaves the pixels that runs skip as it happens to.
+            expected = QImage(c.layout.width, c.layout.height, QImage::Format_ARGB32);
+            for (int y = 0; y < expected.height(); ++y)
+                for (int x = 0; x < expected.width(); ++x) {
+                    const char index = c.indexes[std::size_t(y)][x];
+                    expected.setPixel(x, y, index == '.' ? 0u : paletteColour(QString(QChar(index)).toInt(nullptr, 16)));
+                }
+        }
+        const PictureRead read = ReadPictureFile(file);
+        ASSERT_TRUE(read.ok()) << read.error.toStdString();
+        ASSERT_EQ(read.image.size(), expected.size());
+        EXPECT_EQ(read.image.hasAlphaChannel(), expected.hasAlphaChannel());
+        for (int y = 0; y < expected.height(); ++y)
+            for (int x = 0; x < expected.width(); ++x)
+                ASSERT_TRUE(sameColour(read.image.pixel(x, y), expected.pixel(x, y), c.layout.bits == 16 ? 7 : 1))
+                    << x << "," << y << ": " << std::hex << read.image.pixel(x, y) << " " << expected.pixel(x, y);
+        EXPECT_EQ(ReadPictureHeader(file).size, expected.size());
+        // Fitted into a third: each pixel the average of those it stands for.
+        const QSize box = expected.size() / 3;
+        const PictureRead small = ReadPictureFile(file, {box, false});
+        ASSERT_TRUE(small.ok()) << small.error.toStdString();
+        EXPECT_EQ(small.image.size(), expected.size().scaled(box, Qt::KeepAspectRatio));
+    }
+}
+
+// A picture may have 67,108,864 pixels and 1,000,000 along a side, whatever
+// the format; one over either is refused as too large before anything of
+// its size is held.
+TEST_F(PictureDecode, TheSizeRuleIsTheSameForEveryFormatAndSaysItself)
+{
+    const auto be32 = [](quint32 v) {
+        QByteArray b(4, 0);
+        qToBigEndian(v, b.data());
+        return b;
+    };
+    const auto chunk = [&](const char *type, const QByteArray &data) {
+        const QByteArray body = QByteArray(type, 4) + data;
+        const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size())));
+        return be32(quint32(data.size())) + body + be32(crc);
+    };
+    // The header and pixel data of no pixels.
+    const auto pngHeader = [&](quint32 width, quint32 height) {
+        return QByteArray("\x89PNG\r\n\x1a\n", 8) +
+               chunk("IHDR", be32(width) + be32(height) + QByteArray("\x08\x02\x00\x00\x00", 5)) +
+               chunk("IDAT", QByteArray("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)) + chunk("IEND", QByteArray());
+    };
+    struct Case {
+        quint32 width, height;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {8192, 8192, true},    {1000000, 67, true},  {67, 1000000, true},    {8193, 8192, false},
+        {1, 67108864, false},  {1000001, 1, false},  {70000, 70000, false},  {2147483647, 1, false},
+    };
+    for (const Case &c : cases) {
+        for (const bool png : {true, false}) {
+            SCOPED_TRACE(QString("%1 x %2 %3").arg(c.width).arg(c.height).arg(png ? "PNG" : "BMP").toStdString());
+            const QString file = path(png ? "size.png" : "size.bmp");
+            bmpfile::Layout layout;
+            layout.width = int(c.width);
+            layout.height = int(c.height);
+            write(file, png ? pngHeader(c.width, c.height) : bmpfile::file(layout, QByteArray()));
+            const qint64 before = PictureBytesHeld();
+            const PictureHeader header = ReadPictureHeader(file);
+            const QString tooLarge = QString("The picture is too large (%1 x %2 pixels; a picture may have up to "
+                                             "67,108,864 pixels and 1,000,000 along a side).")
+                                         .arg(c.width)
+                                         .arg(c.height);
+            for (const QSize &box : {QSize(), QSize(200, 160)}) {
+                const PictureRead read = ReadPictureFile(file, {box, false});
+                EXPECT_FALSE(read.ok());
+                // The file holds no pixels: an accepted size reads until they are missing.
+                if (c.accepted) {
+                    EXPECT_FALSE(read.error.startsWith("The picture is too large")) << read.error.toStdString();
+                    if (!png) {
+                        EXPECT_EQ(read.error, QString("The file is cut short."));
+                    }
+                } else {
+                    EXPECT_EQ(read.error, tooLarge);
+                }
+                EXPECT_EQ(PictureBytesHeld(), before);
+            }
+            if (c.accepted) {
+                EXPECT_EQ(header.size, QSize(int(c.width), int(c.height))) << header.error.toStdString();
+            } else {
+                EXPECT_EQ(header.error, tooLarge);
+            }
+        }
+    }
+}
+
+// A file that ends early says so, wherever it ends.
+TEST_F(PictureDecode, AFileCutShortSaysSo)
+{
+    QImage noisy(40, 30, QImage::Format_RGB32);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            noisy.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * 31 + y * 17) % 256, (x ^ y) * 5 % 256));
+    ASSERT_TRUE(noisy.save(path("whole.png"), "PNG"));
+    QFile whole(path("whole.png"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray png = whole.readAll();
+    std::vector<BmpCase> bmps = bmpKinds();
+    const QByteArray bmp24 = bmpBytes(bmps[6]);
+    const QByteArray palette8 = bmpBytes(bmps[2]);
+    const QByteArray runs = bmpBytes(bmps[12]);
+    struct Case {
+        const char *name;
+        const char *file;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"PNG in its header", "cut.png", png.left(20)},
+        {"PNG in its pixels", "cut.png", png.left(png.size() / 2)},
+        {"PNG before its last pixels", "cut.png", png.left(png.size() - 20)},
+        {"BMP in its header", "cut.bmp", bmp24.left(30)},
+        {"BMP in its palette", "cut.bmp", palette8.left(14 + 40 + 12)},
+        {"BMP in its rows", "cut.bmp", bmp24.left(bmp24.size() - 5)},
+        {"BMP in its runs", "cut.bmp", runs.left(runs.size() - 3)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        write(path(c.file), c.bytes);
+        for (const QSize &box : {QSize(), QSize(8, 8)})
+            EXPECT_EQ(ReadPictureFile(path(c.file), {box, false}).error, QString("The file is cut short."));
+        QImage into = noisy.copy();
+        EXPECT_EQ(CombinePictureFile(into, path(c.file), CombineXor), QString("The file is cut short."));
+    }
+}
+
+// Combining with a file as its rows arrive gives what combining with the
+// whole picture gives, of any size and row order.
+TEST_F(PictureDecode, CombiningWithAFileAsItIsReadIsCombiningWithItsPicture)
+{
+    ASSERT_TRUE(writePngRows(path("plain.png"), 40, 30, gradientRows(40, 0xFF)));
+    ASSERT_TRUE(writePngRows(path("interlaced.png"), 37, 23, gradientRows(37, 0x80), true, true));
+    std::vector<BmpCase> bmps = bmpKinds();
+    write(path("bottom-up.bmp"), bmpBytes(bmps[6]));
+    write(path("top-down.bmp"), bmpBytes(bmps[7]));
+    write(path("runs.bmp"), bmpBytes(bmps[12]));
+    QImage shownAtSize(40, 30, QImage::Format_RGB32);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            shownAtSize.setPixel(x, y, qRgb(x * 6, 255 - y * 8, (x * y) % 256));
+    for (const char *name : {"plain.png", "interlaced.png", "bottom-up.bmp", "top-down.bmp", "runs.bmp"}) {
+        const PictureRead other = ReadPictureFile(path(name), {QSize(), true});
+        ASSERT_TRUE(other.ok()) << name;
+        for (const QSize &size : {other.image.size(), QSize(40, 30), QSize(3, 2), QSize(101, 7)}) {
+            for (const int operation : {CombineXor, CombineOr}) {
+                SCOPED_TRACE(QString("%1 into %2 x %3, operation %4")
+                                 .arg(name)
+                                 .arg(size.width())
+                                 .arg(size.height())
+                                 .arg(operation)
+                                 .toStdString());
+                QImage expected = shownAtSize.scaled(size);
+                QImage streamed = expected.copy();
+                CombinePictures(expected, other.image, operation);
+                ASSERT_EQ(CombinePictureFile(streamed, path(name), operation), QString());
+                ASSERT_EQ(streamed.size(), size);
+                for (int y = 0; y < size.height(); ++y)
+                    for (int x = 0; x < size.width(); ++x)
+                        ASSERT_EQ(streamed.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
+            }
+        }
+    }
+}
+
+// Qt's readers of other formats work within the budget: their own limit
+// follows it, and what their decoders hold beside the picture counts.
+TEST_F(PictureDecode, OtherFormatsCountWhatTheirDecodersHold)
+{
+    // Over Qt's own limit of 128 MiB, in a file whose name does not say PNG.
+    ASSERT_TRUE(writePlainPng(path("large.picture"), 6000, 6000, qRgb(3, 4, 5)));
+    {
+        const PictureRead read = ReadPictureFile(path("large.picture"), {QSize(), true});
+        ASSERT_TRUE(read.ok()) << read.error.toStdString();
+        EXPECT_EQ(read.image.size(), QSize(6000, 6000));
+    }
+    // A progressive JPEG keeps the whole picture's coefficients while it decodes.
+    QImage photo(512, 512, QImage::Format_RGB32);
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x)
+            photo.setPixel(x, y, qRgb(x / 2, y / 2, (x + y) / 4));
+    for (const bool progressive : {false, true}) {
+        QImageWriter writer(path(progressive ? "progressive.jpg" : "baseline.jpg"), "JPEG");
+        writer.setProgressiveScanWrite(progressive);
+        ASSERT_TRUE(writer.write(photo));
+    }
+    BudgetRoom room(300 * 1024);
+    const PictureRead baseline = ReadPictureFile(path("baseline.jpg"), {QSize(64, 64), false});
+    EXPECT_TRUE(baseline.ok()) << baseline.error.toStdString();
+    const PictureRead progressive = ReadPictureFile(path("progressive.jpg"), {QSize(64, 64), false});
+    EXPECT_FALSE(progressive.ok());
+    EXPECT_TRUE(progressive.overBudget);
+    EXPECT_TRUE(progressive.error.startsWith("It needs ")) << progressive.error.toStdString();
 }
 
 class ThumbnailCache : public PictureDecode {

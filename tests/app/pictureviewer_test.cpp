@@ -269,7 +269,8 @@ TEST_F(PictureFiles, APictureClaimingTooManyPixelsIsRefused)
     const PictureRead read = ReadPictureFile(path("huge.png"));
     EXPECT_FALSE(read.ok());
     EXPECT_TRUE(read.image.isNull());
-    EXPECT_EQ(read.error, QStringLiteral("The picture is too large (70000 x 70000 pixels)."));
+    EXPECT_EQ(read.error, QStringLiteral("The picture is too large (70000 x 70000 pixels; a picture may have up to "
+                                         "67,108,864 pixels and 1,000,000 along a side)."));
 }
 
 TEST_F(PictureFiles, AFailedWriteKeepsTheOldFile)
@@ -769,8 +770,10 @@ TEST_F(PictureViewer, ARightClickShowsThePopupMenu)
 {
     main->resize(1024, 768);
     TFPictures *viewer = open(2, nullptr, nullptr);
-    // Wholly in view, so the click lands on it and on nothing beside it.
+    // Wholly in view, so the click lands on it and on nothing beside it, and
+    // made taller than the picture, as a user drags it, for an empty part.
     viewer->parentWidget()->move(0, 0);
+    viewer->parentWidget()->resize(viewer->parentWidget()->size() + QSize(0, 60));
     QApplication::processEvents();
     QWidget *viewport = viewer->Scroll1->viewport();
     // Below the picture, so the menu fits on the screen where it is asked for.
@@ -845,17 +848,19 @@ TEST_F(PictureViewer, APictureOverTheBudgetIsReportedByItsFile)
     viewer->CbProject->setCurrentIndex(2);
     ASSERT_EQ(viewer->project(), rig);
     ASSERT_EQ(viewer->pictureSize(), QSize(40, 30));
-    // Comparing reads the reference as well...
+    // Comparing reads the reference into the picture row by row: it needs no room of its own...
     sink.requests.clear();
     SetPictureBudget(PictureBytesHeld() + 1000);
     viewer->MXorReference->trigger();
-    ASSERT_EQ(messages().size(), 1);
-    EXPECT_TRUE(messages()[0].startsWith("The picture " + reference + " could not be loaded. [" + reason));
-    EXPECT_EQ(viewer->shownPicture().pixel(0, 0), projectColour);
-    // ...and a picture the clipboard shares is combined in a copy of its own.
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    EXPECT_EQ(viewer->shownPicture().pixel(0, 0), qRgb(0x30 ^ 0x50, 0x60 ^ 0x50, 0x90 ^ 0x50));
+    SetPictureBudget(budget);
+    viewer->MRestore->trigger();
+    ASSERT_EQ(viewer->shownPicture().pixel(0, 0), projectColour);
+    // ...but a picture the clipboard shares is combined in a copy of its own.
     viewer->MCopy->trigger();
     sink.requests.clear();
-    SetPictureBudget(PictureBytesHeld() + 40 * 30 * 4 + 1000);
+    SetPictureBudget(PictureBytesHeld() + 1000);
     viewer->MXorReference->trigger();
     ASSERT_EQ(messages().size(), 1);
     EXPECT_TRUE(messages()[0].startsWith("The picture " + own + " could not be combined. [" + reason))
@@ -886,6 +891,57 @@ TEST_F(PictureViewer, AViewerHoldsItsPictureOnce)
     viewer->parentWidget()->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(PictureBytesHeld(), before);
+}
+
+// A viewer whose picture was refused keeps the settings it has with a
+// picture, so Test, Project and Zoom can still be read and used.
+TEST_F(PictureViewer, AnEmptyViewerKeepsItsSettingsUsable)
+{
+    main->resize(1024, 768);
+    QApplication::processEvents();
+    const QString folder = programDirectory.path() + "/Quality/Reference/IQ0";
+    {
+        QFile broken(folder + "3I_Reference.PNG");
+        ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+        broken.write("\x89PNG\r\n\x1a\n broken");
+    }
+    TFPictures *shown = open(2, nullptr, nullptr);
+    ASSERT_FALSE(shown->pictureSize().isEmpty());
+    const int settingsHeight = shown->Settings->height();
+    ASSERT_GE(settingsHeight, shown->Settings->sizeHint().height());
+    shown->parentWidget()->close();
+    QApplication::processEvents();
+    struct Case {
+        const char *why;
+        int test;
+        qint64 budget; // 0: as it is
+    };
+    const Case cases[] = {
+        {"a corrupt file", 3, 0},
+        {"no room in the budget", 2, 1000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        const qint64 budget = SetPictureBudget(c.budget ? PictureBytesHeld() + c.budget : pictureBudgetBytes);
+        TFPictures *viewer = open(c.test, nullptr, nullptr);
+        SetPictureBudget(budget);
+        ASSERT_TRUE(viewer->pictureSize().isEmpty());
+        EXPECT_EQ(messages().size(), 1);
+        sink.requests.clear();
+        EXPECT_EQ(viewer->Settings->height(), settingsHeight);
+        for (QComboBox *box : {viewer->CbTest, viewer->CbProject, viewer->CbSize}) {
+            EXPECT_GE(box->height(), box->sizeHint().height()) << box->objectName().toStdString();
+            EXPECT_TRUE(viewer->Settings->rect().contains(box->geometry())) << box->objectName().toStdString();
+        }
+        // The test list takes a key as it does with a picture.
+        viewer->CbTest->setFocus();
+        QApplication::processEvents();
+        press(Qt::Key_Up);
+        EXPECT_EQ(viewer->test(), c.test - 1);
+        EXPECT_FALSE(viewer->pictureSize().isEmpty());
+        viewer->parentWidget()->close();
+        QApplication::processEvents();
+    }
 }
 
 TEST_F(PictureViewer, FollowsTheDatabasesProjects)

@@ -1,14 +1,26 @@
-// picture_memory_helper PROGRAM_FOLDER DATABASE
+// picture_memory_helper PROGRAM_FOLDER DATABASE SCENARIO [PROJECT]
 // Starts the main window as the program does, from PROGRAM_FOLDER (which
 // holds Quality/Reference), opens DATABASE, shows its Image Quality tab and
 // opens the picture viewer by a double click on the reference picture of the
-// first picture test, painting each step. Prints, one a line:
+// first picture test, painting each step. Then, by SCENARIO:
+//   view        nothing more
+//   copy-xor    Ctrl+C, Paste Special > Xor with the copy, the viewer
+//               closed, and a viewer opened on the third test's reference
+//   project-xor the project file PROJECT opened into the database, a viewer
+//               opened on its picture of the first test, and F6 (Xor to
+//               reference)
+// Prints, one a line:
 //   message TEXT   every message box, answered as if by OK or Cancel
-//   viewer W H     the size of the picture the viewer shows
+//   viewer W H     the size of the picture each viewer opened shows
+//   pixel RGB      the shown picture's first pixel after a combination (hex)
 //   peak-kib N     the process's peak resident memory (VmHWM)
 //   failed STEP    the step that could not be done; exit 1
 // Exit 0 when every step was done.
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QFile>
 #include <QMdiArea>
 #include <QTabWidget>
@@ -26,6 +38,8 @@
 #include "uMainForm.h"
 #include "ufiles.h"
 #include "upictures.h"
+#include "Advscrollbox.h"
+#include "projectload.h"
 
 namespace {
 
@@ -68,7 +82,57 @@ void paint(TFMainForm &main_)
     main_.grab();
 }
 
-int run(const QString &programFolder_, const QString &database_)
+// Double-clicks the image grid's cell of a picture test (its row among the
+// grid's picture rows) in the column of the reference (0) or a project.
+bool openFromGrid(TFMainForm &main_, TFDatabase *window_, int test_, int column_)
+{
+    int row = -1;
+    int seen = 0;
+    for (int r = 0; r < TImageGridModel::gridRowCount() && row < 0; ++r)
+        if (TImageGridModel::pictureTableRow(r) >= 0 && seen++ == test_)
+            row = r;
+    if (row < 0 || !window_->pictureOfCell(column_ + 1, row))
+        return false;
+    TImpStringGrid *grid = window_->ImageGrid;
+    const QModelIndex index = window_->imageModel()->index(row - 1, column_);
+    grid->scrollTo(index);
+    paint(main_);
+    const QPoint cell = grid->visualRect(index).center();
+    QTest::mouseMove(grid->viewport(), cell);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    paint(main_);
+    return true;
+}
+
+TFPictures *lastViewer()
+{
+    return TFPictures::Windows().empty() ? nullptr : TFPictures::Windows().back();
+}
+
+void printViewer(const TFPictures *viewer_)
+{
+    const QSize shown = viewer_->pictureSize();
+    std::printf("viewer %d %d\n", shown.width(), shown.height());
+    std::fflush(stdout);
+}
+
+void printPixel(const TFPictures *viewer_)
+{
+    std::printf("pixel %06x\n", viewer_->shownPicture().pixel(0, 0) & 0xFFFFFFu);
+    std::fflush(stdout);
+}
+
+// A key as a user presses it, to the viewer's picture.
+void press(TFPictures *viewer_, int key_, Qt::KeyboardModifiers modifiers_ = Qt::NoModifier)
+{
+    viewer_->Scroll1->setFocus();
+    QApplication::processEvents();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key_), modifiers_);
+    QApplication::processEvents();
+}
+
+int run(const QString &programFolder_, const QString &database_, const QString &scenario_, const QString &project_)
 {
     TQtAppServices services;
     TFMainForm::SetProgramDirectory(programFolder_);
@@ -81,6 +145,8 @@ int run(const QString &programFolder_, const QString &database_)
     CBasicDatabase *database = OpenDatabaseFile(database_);
     if (!database)
         return failed("open the database");
+    if (scenario_ == QLatin1String("project-xor") && OpenProjectIntoDatabase(project_, database) != 1)
+        return failed("open the project into the database");
     if (!database->getWindow())
         database->showWindow();
     TFDatabase *window = database->getWindow();
@@ -89,26 +155,47 @@ int run(const QString &programFolder_, const QString &database_)
     window->PageControl1->setCurrentWidget(window->TabImages);
     paint(main);
 
-    // The reference column's cell of the first picture test: grid row and
-    // column count from 1, the model's from 0.
-    int row = -1;
-    for (int r = 0; r < TImageGridModel::gridRowCount() && row < 0; ++r)
-        if (TImageGridModel::pictureTableRow(r) >= 0)
-            row = r;
-    if (row < 0 || !window->pictureOfCell(1, row))
-        return failed("find a reference picture in the Image Quality grid");
-    TImpStringGrid *grid = window->ImageGrid;
-    grid->scrollTo(window->imageModel()->index(row - 1, 0));
-    paint(main);
-    const QPoint cell = grid->visualRect(window->imageModel()->index(row - 1, 0)).center();
-    QTest::mouseMove(grid->viewport(), cell);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
-    paint(main);
-    if (TFPictures::Windows().size() != 1)
-        return failed("open the picture viewer");
-    const QSize shown = TFPictures::Windows().front()->pictureSize();
-    std::printf("viewer %d %d\n", shown.width(), shown.height());
+    if (scenario_ == QLatin1String("project-xor")) {
+        // The project is the database's last column.
+        if (!openFromGrid(main, window, 0, database->getProjectCount()))
+            return failed("find the project's picture in the Image Quality grid");
+        TFPictures *viewer = lastViewer();
+        if (!viewer || !viewer->project())
+            return failed("open the project's picture");
+        printViewer(viewer);
+        press(viewer, Qt::Key_F6);
+        paint(main);
+        printPixel(viewer);
+    } else {
+        if (!openFromGrid(main, window, 0, 0))
+            return failed("find a reference picture in the Image Quality grid");
+        TFPictures *viewer = lastViewer();
+        if (!viewer)
+            return failed("open the picture viewer");
+        printViewer(viewer);
+        if (scenario_ == QLatin1String("copy-xor")) {
+            press(viewer, Qt::Key_C, Qt::ControlModifier);
+            if (QApplication::clipboard()->image().isNull())
+                return failed("copy the picture");
+            // Edit > Paste Special > Xor, as the menu gives it.
+            viewer->EditMenuOpen();
+            if (!viewer->MPasteSpecial->isEnabled())
+                return failed("find Paste Special enabled");
+            viewer->MXor->trigger();
+            paint(main);
+            printPixel(viewer);
+            viewer->parentWidget()->close();
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            paint(main);
+            if (!TFPictures::Windows().empty())
+                return failed("close the viewer");
+            if (!openFromGrid(main, window, 2, 0))
+                return failed("find the third test's reference picture");
+            if (!lastViewer())
+                return failed("open the second viewer");
+            printViewer(lastViewer());
+        }
+    }
     paint(main);
     std::printf("peak-kib %ld\n", peakKib());
     std::fflush(stdout);
@@ -122,12 +209,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scorvista2001 SE"));
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() != 3)
+    if (arguments.size() < 4)
         return 2;
     // The desktop's update tools are not started for the private folders.
     SetDesktopToolRunner([](const QString &, const QStringList &) { return true; });
     PrintingSink sink;
-    const int result = run(arguments.at(1), arguments.at(2));
+    const int result = run(arguments.at(1), arguments.at(2), arguments.at(3), arguments.value(4));
     std::fflush(stdout);
     return result;
 }
