@@ -11,6 +11,7 @@
 #include "FileUtil.h"
 #include "Ucommoncalls.h"
 #include "picturefile.h"
+#include "pictureuse.h"
 #include "uBasicProject.h"
 #include "uDataVector.h"
 #include "uMainForm.h"
@@ -88,8 +89,7 @@ TThumbPicture *TThumbPictureList::acquire(const QString &pictureFile_, const QSt
             const PictureRead read = ReadPictureFile(pictureFile_, {thumbnailHeldSize, false});
             if (!read.ok()) {
                 if (read.overBudget && !std::exchange(budgetRefusalShown, true))
-                    AppMessage("The picture %s could not be loaded. [%s]",
-                               toCp1252(QDir::toNativeSeparators(pictureFile_)).c_str(), toCp1252(read.error).c_str());
+                    ShowPictureFailure("loaded", QDir::toNativeSeparators(pictureFile_), read.error);
                 return nullptr;
             }
             budgetRefusalShown = false;

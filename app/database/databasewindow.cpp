@@ -1361,7 +1361,7 @@ void TFDatabase::copyPictureAtMouse()
     if (read.ok())
         PutPictureOnClipboard(read.image);
     else
-        AppMessage("The picture %s could not be loaded. [%s]", toCp1252(file).c_str(), toCp1252(read.error).c_str());
+        ShowPictureFailure("loaded", file, read.error);
 }
 
 std::string TFDatabase::detailsTableText() const

@@ -873,12 +873,22 @@ PictureHeader bmpHeader(std::FILE *file_)
     return {QSize(layout.width, layout.height), QString()};
 }
 
-bool startsAsBmp(std::FILE *file_)
+enum class Decoder { Png, Bmp, Qt };
+
+// A name ending in .png is read as PNG; any other file by what it starts
+// with: PNG and BMP as their rows are read, the rest by Qt's readers.
+Decoder decoderFor(const QString &fileName_, std::FILE *file_)
 {
-    char magic[2] = {};
-    const bool bmp = std::fread(magic, 1, 2, file_) == 2 && magic[0] == 'B' && magic[1] == 'M';
+    if (QFileInfo(fileName_).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0)
+        return Decoder::Png;
+    unsigned char magic[8] = {};
+    const std::size_t got = std::fread(magic, 1, sizeof magic, file_);
     std::rewind(file_);
-    return bmp;
+    if (got == sizeof magic && png_sig_cmp(magic, 0, sizeof magic) == 0)
+        return Decoder::Png;
+    if (got >= 2 && magic[0] == 'B' && magic[1] == 'M')
+        return Decoder::Bmp;
+    return Decoder::Qt;
 }
 
 // ---------------------------------------------------------------- Qt's readers
@@ -1089,10 +1099,6 @@ QString encodeBmp(const QImage &image_, QByteArray &bytes_)
     return QString();
 }
 
-bool isPngName(const QString &fileName_)
-{
-    return QFileInfo(fileName_).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
-}
 
 } // namespace
 
@@ -1124,12 +1130,13 @@ PictureRead ReadPictureFile(const QString &fileName_, const PictureRequest &requ
 {
     if (!QFileInfo(fileName_).isFile())
         return {QImage(), QStringLiteral("The file does not exist.")};
-    const bool png = isPngName(fileName_);
     OpenFile file(fileName_);
     if (!file.file)
         return {QImage(), QStringLiteral("The file could not be opened.")};
-    if (!png && !startsAsBmp(file.file))
+    const Decoder decoder = decoderFor(fileName_, file.file);
+    if (decoder == Decoder::Qt)
         return readOther(fileName_, request_);
+    const bool png = decoder == Decoder::Png;
     WholePicture whole(request_.opaque);
     FittedPicture fitted(request_.fitInto, request_.opaque);
     RowTarget &target = request_.fitInto.isEmpty() ? static_cast<RowTarget &>(whole) : fitted;
@@ -1146,18 +1153,20 @@ PictureHeader ReadPictureHeader(const QString &fileName_)
 {
     if (!QFileInfo(fileName_).isFile())
         return {QSize(), QStringLiteral("The file does not exist.")};
-    const bool png = isPngName(fileName_);
     OpenFile file(fileName_);
     if (!file.file)
         return {QSize(), QStringLiteral("The file could not be opened.")};
-    if (png)
+    const Decoder decoder = decoderFor(fileName_, file.file);
+    if (decoder == Decoder::Png)
         return pngHeader(file.file);
-    if (startsAsBmp(file.file))
+    if (decoder == Decoder::Bmp)
         return bmpHeader(file.file);
     QImageReader reader(fileName_);
     const QSize size = reader.size();
-    if (!size.isValid())
-        return {QSize(), reader.errorString()};
+    if (!size.isValid()) {
+        const QString why = reader.errorString();
+        return {QSize(), why.isEmpty() ? QStringLiteral("The picture's size could not be read.") : why};
+    }
     if (!sizeAccepted(quint64(size.width()), quint64(size.height())))
         return {QSize(), tooLarge(quint64(size.width()), quint64(size.height()))};
     return {size, QString()};
@@ -1170,11 +1179,12 @@ QString CombinePictureFile(QImage &image_, const QString &fileName_, int operati
     if (!QFileInfo(fileName_).isFile())
         return QStringLiteral("The file does not exist.");
     image_ = image_.convertToFormat(QImage::Format_RGB32);
-    const bool png = isPngName(fileName_);
     OpenFile file(fileName_);
     if (!file.file)
         return QStringLiteral("The file could not be opened.");
-    if (!png && !startsAsBmp(file.file)) {
+    const Decoder decoder = decoderFor(fileName_, file.file);
+    const bool png = decoder == Decoder::Png;
+    if (decoder == Decoder::Qt) {
         const PictureRead other = readOther(fileName_, {QSize(), true});
         if (!other.ok())
             return other.error;

@@ -49,7 +49,8 @@ struct PictureRequest {
     bool opaque = false;
 };
 
-// ".PNG" (any case) through libpng, a BMP file as libpng's rows are read,
+// A file named ".PNG" (any case), or one that begins as a PNG, through
+// libpng, and one that begins as a BMP, each row by row as it is decoded;
 // anything else through Qt's readers, whose decoding memory counts against
 // the budget while they work. A picture without alpha comes as
 // Format_RGB32, one with alpha as Format_ARGB32 (unless opaque is asked for).

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <set>
 
+#include "MessageSink.h"
 #include "picturefile.h"
 #include "projectimages.h"
 #include "upictures.h"
@@ -70,4 +71,10 @@ QString PictureHolders()
     if (others > 0)
         parts << mib(others) + QStringLiteral(" by other pictures");
     return parts.join(QStringLiteral(", "));
+}
+
+void ShowPictureFailure(const char *done_, const QString &fileName_, const QString &reason_)
+{
+    ShowMessage(QStringLiteral("The picture %1 could not be %2. [%3]")
+                    .arg(fileName_, QString::fromLatin1(done_), reason_));
 }

@@ -12,3 +12,7 @@ void PutPictureOnClipboard(const QImage &picture_);
 // picture it has no room for: "256 MiB by the picture copied to the
 // clipboard, 256 MiB by the picture shown in a viewer, 2 MiB by thumbnails".
 QString PictureHolders();
+
+// A picture that could not be loaded or combined (done_), and why: the
+// whole text, however long its file's name and the reason are.
+void ShowPictureFailure(const char *done_, const QString &fileName_, const QString &reason_);

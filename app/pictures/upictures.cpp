@@ -142,7 +142,7 @@ QSize thumbnailSize(const QSize &picture_)
 
 void showLoadFailure(const QString &fileName_, const QString &reason_)
 {
-    AppMessage("The picture %s could not be loaded. [%s]", toCp1252(fileName_).c_str(), toCp1252(reason_).c_str());
+    ShowPictureFailure("loaded", fileName_, reason_);
 }
 
 } // namespace
@@ -675,8 +675,7 @@ bool TFPictures::ownShownPicture()
     PictureRead copy = CopyPicture(shown);
     if (!copy.ok()) {
         Image1->setPicture(shown);
-        AppMessage("The picture %s could not be combined. [%s]", toCp1252(largeFile).c_str(),
-                   toCp1252(copy.error).c_str());
+        ShowPictureFailure("combined", largeFile, copy.error);
         return false;
     }
     shown = std::move(copy.image);
@@ -722,7 +721,7 @@ void TFPictures::combineWithReference(int operation_)
         return;
     const QString why = CombinePictureFile(shown, fileName, operation_);
     if (!why.isEmpty()) {
-        AppMessage("The picture %s could not be combined. [%s]", toCp1252(fileName).c_str(), toCp1252(why).c_str());
+        ShowPictureFailure("combined", fileName, why);
         // Half combined is no picture to compare by.
         LoadPicture();
         return;

@@ -494,12 +494,26 @@ TEST_F(PictureDecode, CombiningWithAFileAsItIsReadIsCombiningWithItsPicture)
 // follows it, and what their decoders hold beside the picture counts.
 TEST_F(PictureDecode, OtherFormatsCountWhatTheirDecodersHold)
 {
-    // Over Qt's own limit of 128 MiB, in a file whose name does not say PNG.
-    ASSERT_TRUE(writePlainPng(path("large.picture"), 6000, 6000, qRgb(3, 4, 5)));
+    // Over Qt's own limit of 128 MiB.
     {
-        const PictureRead read = ReadPictureFile(path("large.picture"), {QSize(), true});
+        QImage large(6000, 6000, QImage::Format_RGB32);
+        large.fill(qRgb(3, 4, 5));
+        ASSERT_TRUE(large.save(path("large.jpg"), "JPEG", 50));
+    }
+    {
+        const PictureRead read = ReadPictureFile(path("large.jpg"), {QSize(), true});
         ASSERT_TRUE(read.ok()) << read.error.toStdString();
         EXPECT_EQ(read.image.size(), QSize(6000, 6000));
+    }
+    // PNG and BMP files go to the row-by-row readers whatever their names.
+    ASSERT_TRUE(writePlainPng(path("png.picture"), 6000, 6000, qRgb(3, 4, 5)));
+    {
+        const qint64 before = PictureBytesHeld();
+        BudgetRoom room(200 * 160 * 4 + 100);
+        const PictureRead read = ReadPictureFile(path("png.picture"), {QSize(200, 160), false});
+        ASSERT_TRUE(read.ok()) << read.error.toStdString();
+        EXPECT_EQ(read.image.size(), QSize(160, 160));
+        EXPECT_EQ(PictureBytesHeld() - before, 160 * 160 * 4);
     }
     // A progressive JPEG keeps the whole picture's coefficients while it decodes.
     QImage photo(512, 512, QImage::Format_RGB32);

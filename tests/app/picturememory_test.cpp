@@ -9,6 +9,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <ostream>
 
 #include "picturefile.h"
 #include "bmpfile.h"
@@ -51,6 +52,11 @@ struct Scenario {
     QStringList messages;  // every box, in order
     long limitMib;
 };
+
+void PrintTo(const Scenario &scenario_, std::ostream *out_)
+{
+    *out_ << scenario_.name;
+}
 
 class PictureMemory : public ::testing::TestWithParam<Scenario> {
 protected:

@@ -875,6 +875,36 @@ TEST_F(PictureViewer, APictureOverTheBudgetIsReportedByItsFile)
     EXPECT_EQ(QApplication::clipboard()->image().pixel(0, 0), projectColour);
 }
 
+// The budget's refusal says what holds the pictures: a copy left on the
+// clipboard by a viewer that has closed, the viewers, the thumbnails.
+TEST_F(PictureViewer, ARefusalSaysWhatHoldsThePictures)
+{
+    TFPictures *first = open(2, nullptr, nullptr);
+    focusIn(first);
+    press(Qt::Key_C, Qt::ControlModifier);
+    ASSERT_EQ(QApplication::clipboard()->image().size(), QSize(40, 30));
+    first->parentWidget()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    TFPictures *second = open(3, nullptr, nullptr);
+    ASSERT_EQ(second->pictureSize(), QSize(40, 30));
+    const qint64 budget = SetPictureBudget(PictureBytesHeld() + 1000);
+    open(4, nullptr, nullptr);
+    SetPictureBudget(budget);
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages()[0].contains(
+        ": 5 KiB by the picture copied to the clipboard, 5 KiB by the picture shown in a viewer, "))
+        << messages()[0].toStdString();
+    EXPECT_TRUE(messages()[0].endsWith(" by thumbnails.]")) << messages()[0].toStdString();
+    // Once the clipboard holds something else, it holds no picture.
+    QApplication::clipboard()->setText("text");
+    sink.requests.clear();
+    SetPictureBudget(PictureBytesHeld() + 1000);
+    open(4, nullptr, nullptr);
+    SetPictureBudget(budget);
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_FALSE(messages()[0].contains("clipboard")) << messages()[0].toStdString();
+}
+
 // The picture shown is held once: a combination changes it where it lies,
 // and a viewer that closes gives its picture back to the budget.
 TEST_F(PictureViewer, AViewerHoldsItsPictureOnce)
