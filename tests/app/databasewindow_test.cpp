@@ -674,9 +674,13 @@ TEST_F(ResultsTab, AClickOnABarMakesThatBarsProjectTheBaseWhateverTheListOrder)
         ASSERT_TRUE(w->getBaseProject());
         EXPECT_EQ(w->getBaseProject()->getName(), name);
         const TChartSeries &series = w->chart->model().series.front();
+        int baseBars = 0;
         for (const TChartPoint &point : series.points)
-            if (point.project == w->getBaseProject())
+            if (point.project == w->getBaseProject()) {
                 EXPECT_DOUBLE_EQ(point.y, 100.0);
+                ++baseBars;
+            }
+        EXPECT_EQ(baseBars, 1) << name;
     }
 }
 

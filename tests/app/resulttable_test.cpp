@@ -115,8 +115,9 @@ TEST_F(ResultTable, HasOneCellPerColumnOnEveryLineAndTheProjectsValues)
             const std::vector<std::string> line = cellsOf(lines[1 + rows.size() + std::size_t(h)]);
             ASSERT_EQ(line.size(), cells);
             EXPECT_EQ(line[0], hardware[h]);
-            if (c.hidden >= 0)
+            if (c.hidden >= 0) {
                 EXPECT_EQ(line[std::size_t(c.hidden) + 1], "") << hardware[h];
+            }
         }
         EXPECT_EQ(lines[1 + rows.size() + 5], "");
         const std::vector<std::string> notice = noticeLines();

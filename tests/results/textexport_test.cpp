@@ -351,10 +351,13 @@ TEST_F(ProjectExport, DatabaseTableKeepsEachProjectInItsColumn)
     EXPECT_EQ(lines[6], "Name\tA\tB\t");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Game 1 - Road Rally - Low Detail\t10.0 fps\t20.0 fps\t"), lines.end());
     // Repeated labels ("Version", "Manufacturer") stay in their own rows.
+    std::size_t versionRows = 0;
     for (const std::string &l : lines)
         if (l.rfind("Version\t", 0) == 0) {
             EXPECT_EQ(l, "Version\tN/A\tN/A\t");
+            ++versionRows;
         }
+    EXPECT_EQ(versionRows, 2u);
 }
 
 // The export names every project as the database shows it and as a save
