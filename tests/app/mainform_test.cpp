@@ -2,10 +2,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QSplitter>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
+#include <QUrl>
 #include <memory>
 
 #include "MessageSink.h"
@@ -15,6 +19,7 @@
 #include "imagebuilder.h"
 #include "openimage.h"
 #include "qtappservices.h"
+#include "recordingdesktop.h"
 #include "uMainForm.h"
 #include "uPolyraDatabase.h"
 #include "uPolyraProject.h"
@@ -279,6 +284,100 @@ TEST_F(MainWindow, SystemInfoGoesToTheViewerLibrary)
     ASSERT_EQ(sink.requests.size(), 1u);
     EXPECT_EQ(sink.requests[0].text, "This project holds no system information.");
     delete db;
+}
+
+// ---- Help ---------------------------------------------------------------------
+
+// The main window of a program directory of the test's choice: the built
+// program's own folder, or one without the page.
+class HelpCommand : public MainWindow {
+protected:
+    void SetUp() override {}
+    void TearDown() override
+    {
+        if (QWidget *menu = QApplication::activePopupWidget())
+            menu->close();
+        MainWindow::TearDown();
+        TFMainForm::SetProgramDirectory(QString());
+    }
+    void startIn(const QString &folder_)
+    {
+        TFMainForm::SetProgramDirectory(folder_);
+        MainWindow::SetUp();
+        main->activateWindow();
+        QApplication::setActiveWindow(main.get());
+        main->tree()->setFocus();
+        QApplication::processEvents();
+    }
+    // Keys go where a user's keys go: to the focused widget.
+    static void press(Qt::Key key_, Qt::KeyboardModifiers modifiers_ = Qt::NoModifier)
+    {
+        QWidget *target = QApplication::focusWidget();
+        ASSERT_TRUE(target);
+        QTest::keyClick(target, key_, modifiers_);
+        QApplication::processEvents();
+    }
+    // Alt+H opens the Help menu, H chooses "Help topics".
+    void chooseHelpTopicsFromTheMenu()
+    {
+        press(Qt::Key_H, Qt::AltModifier);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_EQ(menu, main->menu("Help1"));
+        QTest::keyClick(menu, Qt::Key_H);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    }
+    static QString builtPage() { return QStringLiteral(SCORVISTA_PROGRAM_FOLDER "/Help/Scorvista2001.htm"); }
+};
+
+TEST_F(HelpCommand, F1AndTheMenuHandTheBuiltPageToTheDesktop)
+{
+    ASSERT_TRUE(QFileInfo(builtPage()).isFile()) << builtPage().toStdString();
+    const QUrl page = QUrl::fromLocalFile(QFileInfo(builtPage()).absoluteFilePath());
+    QTemporaryDir withoutPage;
+    struct Case {
+        const char *road;
+        bool fromMenu;
+        QString folder;
+        std::vector<QUrl> opened;
+        QStringList messages;
+    };
+    const Case cases[] = {
+        {"F1", false, QStringLiteral(SCORVISTA_PROGRAM_FOLDER), {page}, {}},
+        {"Help menu", true, QStringLiteral(SCORVISTA_PROGRAM_FOLDER), {page}, {}},
+        {"F1 without the page", false, withoutPage.path(), {}, {"Error opening Help-file. (2)"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.road);
+        startIn(c.folder);
+        RecordingDesktop desktop;
+        if (c.fromMenu)
+            chooseHelpTopicsFromTheMenu();
+        else
+            press(Qt::Key_F1);
+        EXPECT_EQ(desktop.opened, c.opened);
+        QStringList texts;
+        for (const MessageRequest &r : sink.requests)
+            texts << r.text;
+        EXPECT_EQ(texts, c.messages);
+        MainWindow::TearDown();
+    }
+}
+
+// The page is plain 7-bit text, so it reads the same as Windows-1252 or as
+// UTF-8, whatever a browser takes it for.
+TEST_F(HelpCommand, ThePageBesideTheProgramIsPlainAsciiHtml)
+{
+    QFile file(builtPage());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << builtPage().toStdString();
+    const QByteArray page = file.readAll();
+    EXPECT_TRUE(page.startsWith("<!DOCTYPE html>"));
+    EXPECT_TRUE(page.contains("<title>Scorvista2001 SE Help</title>"));
+    for (qsizetype i = 0; i < page.size(); ++i) {
+        const auto c = static_cast<unsigned char>(page[i]);
+        ASSERT_TRUE(c == '\t' || c == '\n' || c == '\r' || (c >= 0x20 && c < 0x7F))
+            << "byte " << int(c) << " at " << i;
+    }
 }
 
 } // namespace

@@ -17,8 +17,8 @@ struct Rig {
     const char *file;
     const char *name;
     const char *description;
-    unsigned clockMHz;
-    const char *display;
+    sample::SampleRig machine;
+    const char *display; // the machine's card
     int version;
     int score;
     std::vector<float> results;
@@ -26,15 +26,8 @@ struct Rig {
 
 Bytes blockFor(const Rig &rig)
 {
-    const bool legacy = rig.version < 202;
-    KV_Rigscan::SystemInfoTree tree(legacy);
-    sample::fillMachine(tree);
-    KV_Rigscan::CpuSlot &cpu = *tree.cpu.slots.begin();
-    cpu.internalClock.set64(std::uint64_t(rig.clockMHz) << 20);
-    cpu.internalClockMax.set64(std::uint64_t(rig.clockMHz) << 20);
-    KV_Rigscan::DisplayDevice &display = *tree.directDraw.displayDevices.begin();
-    display.name.set(rig.display);
-    display.description.set(std::string("NVIDIA ") + rig.display);
+    KV_Rigscan::SystemInfoTree tree(rig.version < 202);
+    sample::fillSampleRig(tree, rig.machine);
     return sample::blockOf(tree);
 }
 
@@ -68,17 +61,20 @@ int main(int argc, char **argv)
     }
     const std::string dir = argv[1];
     const std::vector<Rig> rigs = {
-        {"athlon-gf3.prp", "Athlon 1400 GeForce3", "Overclocked, fresh drivers", 1400, "GeForce3", 202, 6120,
+        {"athlon-gf3.prp", "Athlon 1400 GeForce3", "Overclocked, fresh drivers", sample::SampleRig::Athlon1400GeForce3,
+         "GeForce3", 202, 6120,
          {121.3f, 63.5f, 98.2f, 41.7f, 120.8f, 37.4f, 44.9f, 812.2f, 1458.6f, 21.7f, 5.3f, 88.1f, 72.4f, 143.2f,
           96.7f, 51.2f, 9.8f}},
-        {"p3-gf2.prp", "Pentium III 1000 GeForce2", "Stock clocks", 1000, "GeForce2 GTS", 202, 3412,
+        {"p3-gf2.prp", "Pentium III 1000 GeForce2", "Stock clocks", sample::SampleRig::PentiumIII1000GeForce2,
+         "GeForce2 GTS", 202, 3412,
          {88.4f, 40.2f, 70.5f, 27.3f, 80.1f, 22.9f, -2.0f, 533.7f, 902.4f, 14.2f, 3.7f, -2.0f, 47.8f, -2.0f, -2.0f,
           -2.0f, 6.1f}},
-        {"p4-gf3ti.prp", "Pentium 4 2000 GeForce3 Ti", "", 2000, "GeForce3 Ti 500", 202, 7345,
+        {"p4-gf3ti.prp", "Pentium 4 2000 GeForce3 Ti", "", sample::SampleRig::Pentium4_2000GeForce3Ti,
+         "GeForce3 Ti 500", 202, 7345,
          {150.2f, 79.8f, 118.6f, 52.4f, 140.1f, 46.9f, 55.0f, 950.3f, 1870.7f, 27.9f, 6.8f, 101.4f, 86.2f, 171.5f,
           118.0f, 64.3f, 12.2f}},
-        {"old-layout.prp", "Celeron 800 (older benchmark)", "Saved by an earlier benchmark version", 800,
-         "RIVA TNT2", 201, 1450,
+        {"old-layout.prp", "Celeron 800 (older benchmark)", "Saved by an earlier benchmark version",
+         sample::SampleRig::Celeron800RivaTnt2, "RIVA TNT2", 201, 1450,
          {44.1f, 17.9f, 30.2f, 11.5f, 35.0f, 9.2f, -2.0f, 230.4f, 301.9f, 6.1f, 1.4f, -2.0f, -2.0f, -2.0f, -2.0f,
           -2.0f, -1.0f}},
     };

@@ -1,5 +1,9 @@
 #include "samplemachine.h"
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "kvs_streammemory.h"
 
 using namespace KV_Rigscan;
@@ -55,21 +59,33 @@ CpuCache cache(short level, unsigned kb, unsigned type, unsigned assoc)
     return c;
 }
 
-MemorySlot module(const char *slot, unsigned mb)
+// What the modules of one machine are.
+struct MemoryKind {
+    const char *manufacturer;
+    unsigned type;        // 13 SDRAM, 15 RDRAM, 16 DDR
+    unsigned typeDetails; // bit 6 RAMBUS, bit 7 synchronous
+    unsigned mhz;
+    unsigned formFactor;  // 7 DIMM, 10 RIMM
+    unsigned bitWidth;
+};
+
+const MemoryKind pc133Sdram{"Kingmax", 13, 1u << 7, 133, 7, 64};
+
+MemorySlot module(const char *slot, unsigned mb, const MemoryKind &kind = pc133Sdram)
 {
     MemorySlot m;
     m.setSlot(slot);
-    m.setManufacturer("Kingmax");
-    m.setType(13);                       // SDRAM
-    m.setTypeDetails(1u << 7);           // synchronous
+    m.setManufacturer(kind.manufacturer);
+    m.setType(kind.type);
+    m.setTypeDetails(kind.typeDetails);
     Frequency f;
-    f.set64(133ull << 20);
+    f.set64(std::uint64_t(kind.mhz) << 20);
     m.setFrequency(f);
     m.setInstalledSize(mb << 20, 0);
     m.setEnabledSize(mb << 20, 0);
-    m.setFormFactor(7);                  // DIMM
-    m.setTotalBitWidth(64);
-    m.setDataBitWidth(64);
+    m.setFormFactor(kind.formFactor);
+    m.setTotalBitWidth(kind.bitWidth);
+    m.setDataBitWidth(kind.bitWidth);
     return m;
 }
 
@@ -95,13 +111,14 @@ CardSlot cardSlot(unsigned number, const char *designation, unsigned type, const
     return s;
 }
 
-MotherboardDevice device(const char *description, short vendor, short id, unsigned char revision)
+MotherboardDevice device(const char *description, unsigned short vendor, unsigned short id, unsigned char revision,
+                         const char *manufacturer = "VIA Technologies, Inc.")
 {
     MotherboardDevice d;
     d.description.set(description);
-    d.manufacturer.set("VIA Technologies, Inc.");
-    d.vendorID.set(vendor);
-    d.deviceID.set(id);
+    d.manufacturer.set(manufacturer);
+    d.vendorID.set(static_cast<short>(vendor));
+    d.deviceID.set(static_cast<short>(id));
     d.subsystemID.set(0);
     d.revision.set(revision);
     d.revision2.set(static_cast<unsigned char>(revision + 1));
@@ -236,6 +253,183 @@ void fillMachine(SystemInfoTree &t)
     disk.model.set("IC35L040AVER07-0");
     disk.interfaceType.set("IDE");
     t.hdd.disks.append(disk);
+}
+
+namespace {
+
+struct ProcessorKind {
+    const char *manufacturer;
+    unsigned familyCode;     // the decoders' list: 13 Celeron, 15 Pentium III, 23 Athlon, 42 Pentium 4
+    const char *familyText;  // empty: the decoded code stands
+    unsigned mhz;
+    unsigned busMhz;
+    const char *socket;
+    unsigned upgrade;        // 5 ZIF socket, 8 370 pin socket, 12 Socket A
+    unsigned capabilities;   // from bit 0: MMX, CMov, RDTSC, 3DNow!, Extended 3DNow!, SSE, SSE2
+    int family;
+    int model;
+    const char *stepping;
+    unsigned cpuid;
+    unsigned l1KB;
+    unsigned l1Type;         // bit 0 instruction, bit 1 data
+    unsigned l1Associativity;
+    unsigned l2KB;
+    unsigned l2Associativity;
+};
+
+void setProcessor(CpuSlot &cpu, const ProcessorKind &p)
+{
+    cpu.manufacturer.set(p.manufacturer);
+    cpu.family.set(p.familyCode, p.familyText);
+    cpu.internalClock.set64(std::uint64_t(p.mhz) << 20);
+    cpu.internalClockMax.set64(std::uint64_t(p.mhz) << 20);
+    cpu.externalClock.set64(std::uint64_t(p.busMhz) << 20);
+    cpu.socketDesignation.set(p.socket);
+    cpu.upgrade.set(p.upgrade);
+    cpu.capabilities.set(p.capabilities);
+    cpu.version.set(p.family, p.model, p.stepping);
+    cpu.cpuid.set(p.cpuid);
+    cpu.caches.clear();
+    cpu.caches.append(cache(1, p.l1KB, p.l1Type, p.l1Associativity));
+    cpu.caches.append(cache(2, p.l2KB, 0x3, p.l2Associativity));
+}
+
+struct CardKind {
+    const char *name; // also the rendering platform of the project
+    unsigned videoMB;
+    unsigned textureMB;
+    unsigned short deviceID;
+    unsigned char revision;
+    unsigned maxTexture;
+    unsigned texturesPerPass;
+    int shaderMajor; // 0: fixed function only
+    int shaderMinor;
+    const char *driver;
+    const char *driverVersion;
+};
+
+void setCard(DisplayDevice &d, const CardKind &c)
+{
+    d.description.set(std::string("NVIDIA ") + c.name);
+    d.name.set(c.name);
+    d.videoMemory.set(c.videoMB << 20, 0);
+    d.textureMemory.set(c.textureMB << 20, 0);
+    d.driver.set(c.driver);
+    d.driverVersion.set(c.driverVersion);
+    d.maxTextureWidth.set(c.maxTexture);
+    d.maxTextureHeight.set(c.maxTexture);
+    d.texturesPerPass.set(c.texturesPerPass);
+    d.vertexShader.set(c.shaderMajor, c.shaderMinor, nullptr);
+    d.pixelShader.set(c.shaderMajor, c.shaderMinor, nullptr);
+    d.deviceID.set(c.deviceID);
+    d.revision.set(c.revision);
+}
+
+struct MemoryKit {
+    MemoryKind kind;
+    const char *slotName;
+    std::vector<unsigned> modulesMB; // 0: an empty slot
+    unsigned freeMB;
+    unsigned supportedTypes;         // bit 6 RAMBUS, bit 19 DIMM
+    unsigned maxModuleMB;
+};
+
+void setMemory(MemoryComponent &memory, const MemoryKit &kit)
+{
+    MemoryArray &array = *memory.arrays.begin();
+    array.slots.clear();
+    unsigned totalMB = 0;
+    for (std::size_t i = 0; i < kit.modulesMB.size(); ++i) {
+        const std::string slot = std::string(kit.slotName) + " " + std::to_string(i + 1);
+        MemorySlot empty;
+        empty.setSlot(slot.c_str());
+        array.slots.append(kit.modulesMB[i] ? module(slot.c_str(), kit.modulesMB[i], kit.kind) : empty);
+        totalMB += kit.modulesMB[i];
+    }
+    array.types.set(kit.supportedTypes);
+    array.maxModuleCapacity.set(kit.maxModuleMB << 20, 0);
+    memory.totalPhysical.set(totalMB << 20, 0);
+    memory.freePhysical.set(kit.freeMB << 20, 0);
+}
+
+struct Chip {
+    const char *description;
+    const char *manufacturer;
+    unsigned short vendor;
+    unsigned short id;
+    unsigned char revision;
+};
+
+struct BoardKind {
+    const char *model;
+    const char *bios;
+    const char *biosDate;
+    std::vector<Chip> chips;
+};
+
+void setBoard(MotherboardComponent &board, const BoardKind &k)
+{
+    board.model.set(k.model);
+    board.biosVersion.set(0, 0, k.bios);
+    board.biosReleaseDate.set(k.biosDate);
+    board.devices.clear();
+    for (const Chip &c : k.chips)
+        board.devices.append(device(c.description, c.vendor, c.id, c.revision, c.manufacturer));
+}
+
+const char amd[] = "Advanced Micro Devices, Inc.";
+const char intel[] = "Intel Corporation";
+const char via[] = "VIA Technologies, Inc.";
+
+} // namespace
+
+void fillSampleRig(SystemInfoTree &t, SampleRig rig_)
+{
+    fillMachine(t);
+    CpuSlot &cpu = *t.cpu.slots.begin();
+    DisplayDevice &card = *t.directDraw.displayDevices.begin();
+    switch (rig_) {
+    case SampleRig::Athlon1400GeForce3:
+        t.root.installationID.set(0x5A3C9F03u);
+        t.root.oemID.set("Scorvista Lab Rig 3");
+        setProcessor(cpu, {"AuthenticAMD", 23, "AMD Athlon(tm) Processor", 1400, 133, "Socket A", 12, 0x1F, 6, 4,
+                           "Model 4, Stepping 4", 0x00000644u, 128, 0x3, 2, 256, 6});
+        // fillMachine's card is this GeForce3.
+        setMemory(t.memory,
+                  {{"Crucial Technology", 16, 1u << 7, 133, 7, 64}, "DIMM", {256, 256, 0}, 322, 1u << 19, 1024});
+        setBoard(t.motherboard, {"A7M266", "ASUS A7M266 ACPI BIOS Revision 1005", "07/24/2001",
+                                 {{"AMD-761 System Controller", amd, 0x1022, 0x700E, 0x13},
+                                  {"AMD-761 AGP Bridge", amd, 0x1022, 0x700F, 0x00},
+                                  {"VT82C686B PCI to ISA Bridge", via, 0x1106, 0x0686, 0x40}}});
+        break;
+    case SampleRig::PentiumIII1000GeForce2:
+        setCard(card, {"GeForce2 GTS", 32, 26, 0x0150, 0xA4, 2048, 2, 0, 0, "nv4_disp.dll", "6.13.10.2311"});
+        break;
+    case SampleRig::Pentium4_2000GeForce3Ti:
+        t.root.installationID.set(0x5A3C9F04u);
+        t.root.oemID.set("Scorvista Lab Rig 4");
+        setProcessor(cpu, {"GenuineIntel", 42, "Intel\xAE Pentium\xAE 4 processor", 2000, 100, "Socket 478", 5, 0x67,
+                           15, 1, "Model 1, Stepping 2", 0x00000F12u, 8, 0x2, 3, 256, 5});
+        setCard(card, {"GeForce3 Ti 500", 64, 56, 0x0202, 0xA3, 4096, 4, 1, 1, "nv4_disp.dll", "6.13.10.2311"});
+        setMemory(t.memory, {{"Samsung", 15, 1u << 6, 400, 10, 16}, "RIMM", {256, 256, 256, 256}, 790, 1u << 6, 512});
+        setBoard(t.motherboard, {"P4T-E", "ASUS P4T-E ACPI BIOS Revision 1004", "08/03/2001",
+                                 {{"82850 Processor to I/O Controller", intel, 0x8086, 0x2530, 0x04},
+                                  {"82801BA LPC Interface Controller", intel, 0x8086, 0x2440, 0x05}}});
+        break;
+    case SampleRig::Celeron800RivaTnt2:
+        t.root.installationID.set(0x5A3C9F02u);
+        t.root.oemID.set("Scorvista Lab Rig 2");
+        setProcessor(cpu, {"GenuineIntel", 13, "", 800, 100, "Socket 370", 8, 0x27, 6, 8, "Model 8, Stepping 10",
+                           0x0000068Au, 32, 0x3, 3, 128, 3});
+        setCard(card, {"RIVA TNT2", 32, 28, 0x0028, 0x15, 2048, 2, 0, 0, "nvdisp.drv", "4.12.01.1241"});
+        setMemory(t.memory, {{"Kingmax", 13, 1u << 7, 100, 7, 64}, "DIMM", {128, 0, 0}, 61, 1u << 19, 512});
+        setBoard(t.motherboard, {"CUSL2-C", "ASUS CUSL2-C ACPI BIOS Revision 1007", "04/20/2001",
+                                 {{"82815 Processor to I/O Controller", intel, 0x8086, 0x1130, 0x04},
+                                  {"82801BA LPC Interface Controller", intel, 0x8086, 0x2440, 0x05}}});
+        t.windows.operatingSystem.set("Microsoft Windows 98 Second Edition");
+        t.windows.version.set(4, 10, nullptr);
+        break;
+    }
 }
 
 std::vector<unsigned char> blockOf(const SystemInfoTree &tree_)

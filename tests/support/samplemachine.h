@@ -15,6 +15,17 @@ void fillMachine(KV_Rigscan::SystemInfoTree &tree_);
 // The block of that machine in the tree's layout.
 std::vector<unsigned char> machineBlock(bool legacy_ = false);
 
+// The machines of the sample result files, each the one its name tells:
+// processor, graphics card, memory and the board that takes them. The
+// Pentium III is fillMachine's machine with a card of its own.
+enum class SampleRig {
+    Athlon1400GeForce3,
+    PentiumIII1000GeForce2,
+    Pentium4_2000GeForce3Ti,
+    Celeron800RivaTnt2,
+};
+void fillSampleRig(KV_Rigscan::SystemInfoTree &tree_, SampleRig rig_);
+
 // The block of any tree.
 std::vector<unsigned char> blockOf(const KV_Rigscan::SystemInfoTree &tree_);
 
