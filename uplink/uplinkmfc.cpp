@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -47,22 +48,103 @@ bool readFile(const char *path_, QByteArray &bytes_)
     return file.error() == QFileDevice::NoError;
 }
 
+// Where the address's host, port and user name stand: from just after
+// "://" up to the path. from == end when there is no "://".
+struct Authority {
+    qsizetype from = 0;
+    qsizetype end = 0;
+};
+
+Authority authorityOf(const QString &address_)
+{
+    const qsizetype scheme = address_.indexOf(QLatin1String("://"));
+    if (scheme < 0)
+        return {};
+    Authority authority{scheme + 3, scheme + 3};
+    while (authority.end < address_.size() && !QStringView(u"/?#").contains(address_[authority.end]))
+        ++authority.end;
+    return authority;
+}
+
+// The address as the user is shown it: as written, but for a password.
+QString shownAddress(const QString &address_)
+{
+    const Authority authority = authorityOf(address_);
+    const qsizetype at = address_.left(authority.end).lastIndexOf(QLatin1Char('@'));
+    return at >= authority.from && authority.end > authority.from ? address_.left(authority.from) + address_.mid(at + 1)
+                                                                  : address_;
+}
+
+// Longer than DNS allows: 63 characters between dots, 253 in all. Qt lets
+// the second pass, and fails the first as if the name held a wrong character.
+bool hostTooLong(const QString &address_)
+{
+    const Authority authority = authorityOf(address_);
+    QString host = address_.mid(authority.from, authority.end - authority.from);
+    host = host.mid(host.lastIndexOf(QLatin1Char('@')) + 1);
+    if (host.startsWith(QLatin1Char('[')))
+        return false;
+    if (const qsizetype colon = host.lastIndexOf(QLatin1Char(':')); colon >= 0)
+        host.truncate(colon);
+    if (host.endsWith(QLatin1Char('.')))
+        host.chop(1);
+    qsizetype total = 0;
+    const QStringList labels = host.split(QLatin1Char('.'));
+    for (const QString &label : labels) {
+        // A name of other letters goes out in its ASCII form, which is longer.
+        const qsizetype length = std::max(label.size(), QUrl::toAce(label).size());
+        if (length > 63)
+            return true;
+        total += length;
+    }
+    return total + labels.size() - 1 > 253;
+}
+
+// Why the address cannot be used for an upload; empty when it can.
+QString unusableBecause(const QString &text_, const QUrl &address_)
+{
+    const QString scheme = address_.scheme().toLower();
+    if (scheme.isEmpty())
+        return QStringLiteral("it does not begin with http:// or https://");
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        return QStringLiteral("it is not an http or https address");
+    if (hostTooLong(text_))
+        return QStringLiteral("its host name is longer than a host name can be (63 characters between dots, 253 in "
+                              "all)");
+    if (!address_.isValid()) {
+        // Qt's first clause is the reason; the rest repeats the address, password and all.
+        QString reason = address_.errorString().section(QLatin1Char(';'), 0, 0).trimmed();
+        if (!reason.isEmpty())
+            reason[0] = reason[0].toLower();
+        return reason.isEmpty() ? QStringLiteral("it is not a valid address") : reason;
+    }
+    if (address_.host().isEmpty())
+        return QStringLiteral("it names no host");
+    return {};
+}
+
+QString whereToSetTheHost(const QString &verb_)
+{
+    return QStringLiteral("%1 the upload host in the network settings (the \"Settings\" button of the \"Submit "
+                          "Project\" dialog), or as the value \"%2\" in %3.")
+        .arg(verb_, QString::fromLatin1(uplinkHostValue), uplinkSettingsLocation());
+}
+
 int submit(const char *address_, const char *projectFile_, int kind_, const char *textFile_)
 {
-    const QUrl address(QString::fromUtf8(address_ ? address_ : ""), QUrl::StrictMode);
-    if (address.host().isEmpty()) {
-        uplinkMessage(QStringLiteral("No upload host is set, so nothing was uploaded.\n\nSet the upload host in the "
-                                     "network settings (the \"Settings\" button of the \"Submit Project\" dialog), "
-                                     "or as the value \"%1\" in %2.")
-                          .arg(QString::fromLatin1(uplinkHostValue), uplinkSettingsLocation()),
+    const QString text = QString::fromUtf8(address_ ? address_ : "").trimmed();
+    // The program hands over the service's path alone when no host is set.
+    if (text.isEmpty() || (text.startsWith(QLatin1Char('/')) && !text.startsWith(QLatin1String("//")))) {
+        uplinkMessage(QStringLiteral("No upload host is set, so nothing was uploaded.\n\n")
+                          + whereToSetTheHost(QStringLiteral("Set")),
                       true);
         return UplinkNoHost;
     }
-    const QString scheme = address.scheme().toLower();
-    if (!address.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        uplinkMessage(QStringLiteral("The upload address \"%1\" is not an http or https address, so nothing was "
-                                     "uploaded.")
-                          .arg(address.toDisplayString(QUrl::RemoveUserInfo)),
+    const QUrl address(text, QUrl::StrictMode);
+    if (const QString why = unusableBecause(text, address); !why.isEmpty()) {
+        uplinkMessage(QStringLiteral("The upload address \"%1\" cannot be used: %2. Nothing was uploaded.\n\n")
+                              .arg(shownAddress(text), why)
+                          + whereToSetTheHost(QStringLiteral("Correct")),
                       true);
         return UplinkRefused;
     }
@@ -86,17 +168,26 @@ int submit(const char *address_, const char *projectFile_, int kind_, const char
     }
 
     const int timeoutMs = uplinkTimeoutMs();
-    const UploadOutcome outcome = runUpload(request, readUplinkSettings(), timeoutMs);
+    const int deadlineMs = uplinkDeadlineMs();
+    const UploadOutcome outcome = runUpload(request, readUplinkSettings(), timeoutMs, deadlineMs);
     const QString failed = QStringLiteral("The upload to %1 failed: ").arg(where(address));
     switch (outcome.result) {
     case UploadResult::Submitted:
         uplinkMessage(QStringLiteral("The project was submitted to %1.").arg(where(address)), false);
         return UplinkSubmitted;
     case UploadResult::Cancelled:
-        uplinkMessage(QStringLiteral("The upload was cancelled; the project was not submitted."), false);
+        // The form may be all out and the answer on its way: only the
+        // waiting for it has stopped.
+        uplinkMessage(QStringLiteral("The submission to %1 was cancelled. The server may have received the project "
+                                     "all the same.")
+                          .arg(where(address)),
+                      false);
         return UplinkCancelled;
     case UploadResult::TimedOut:
         uplinkMessage(failed + QStringLiteral("nothing moved for %1 seconds.").arg(seconds(timeoutMs)), true);
+        break;
+    case UploadResult::TookTooLong:
+        uplinkMessage(failed + QStringLiteral("it did not end within %1 seconds.").arg(seconds(deadlineMs)), true);
         break;
     case UploadResult::ServerSaidNo:
         uplinkMessage(failed + QStringLiteral("the server answered %1 %2.").arg(outcome.status).arg(outcome.reason),

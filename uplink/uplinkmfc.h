@@ -25,9 +25,9 @@ int IC_showDetailsData(const char *text_, int length_);
 enum UplinkResult {
     UplinkSubmitted = 0,
     UplinkNoHost = 1,      // the address names no host; nothing was sent
-    UplinkRefused = 2,     // a bad address or an unreadable file; nothing was sent
+    UplinkRefused = 2,     // an unusable address or an unreadable file; nothing was sent
     UplinkFailed = 3,      // the transfer failed, timed out or the server said no
-    UplinkCancelled = 4,   // the user stopped it
+    UplinkCancelled = 4,   // the user stopped it; the server may have the form all the same
     UplinkNotRunning = -1, // no application, a call already running, or an internal error
 };
 
@@ -42,7 +42,8 @@ inline constexpr int uplinkDefaultProxyPort = 8080;
 // Test seams, read at each call. UPLINKMFC_NO_WAIT set to 1: boxes and
 // dialogs are shown and left open, and the call returns without waiting for
 // a person (an upload still waits for its transfer). UPLINKMFC_TIMEOUT_MS: a
-// transfer that makes no progress for this long is given up (default 60 s).
+// transfer that makes no progress for this long is given up (default 60 s),
+// and so is one that has not ended after twice this long.
 inline constexpr const char *uplinkNoWaitVariable = "UPLINKMFC_NO_WAIT";
 inline constexpr const char *uplinkTimeoutVariable = "UPLINKMFC_TIMEOUT_MS";
 #endif

@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
 
 #include "RegistryStore.h"
 #include "uplinkmfc.h"
@@ -44,6 +46,11 @@ int uplinkTimeoutMs()
     bool ok = false;
     const int ms = qEnvironmentVariable(uplinkTimeoutVariable).toInt(&ok);
     return ok && ms > 0 ? ms : defaultTimeoutMs;
+}
+
+int uplinkDeadlineMs()
+{
+    return int(std::min<qint64>(2 * qint64(uplinkTimeoutMs()), std::numeric_limits<int>::max()));
 }
 
 QWidget *uplinkHostWindow()

@@ -12,8 +12,10 @@ class QWidget;
 
 // The test seam: true when nothing may wait for a person.
 bool uplinkNoWait();
-// The transfer time-out in milliseconds.
+// The transfer's idle time-out in milliseconds, and the time it may take
+// in all: twice that.
 int uplinkTimeoutMs();
+int uplinkDeadlineMs();
 // The window the library's boxes and dialogs belong to: the host's modal
 // window or its active one, or none.
 QWidget *uplinkHostWindow();

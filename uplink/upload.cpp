@@ -96,7 +96,7 @@ QString uploadFileName(const QString &path_)
     return name.isEmpty() ? QStringLiteral("file") : name;
 }
 
-UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int timeoutMs_)
+UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int idleMs_, int deadlineMs_)
 {
     QNetworkAccessManager manager;
     // Only the proxy of the settings, never one from the environment.
@@ -104,7 +104,13 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
                          ? QNetworkProxy(QNetworkProxy::NoProxy)
                          : QNetworkProxy(QNetworkProxy::HttpProxy, settings_.proxyHost, quint16(settings_.proxyPort)));
 
-    QNetworkRequest request(request_.address);
+    // Qt sends a user name and password only in answer to the server's
+    // challenge, and that answer would post the form a second time. So they
+    // go nowhere, and a 401 is told as the server's answer.
+    QUrl target = request_.address;
+    target.setUserInfo(QString());
+    QNetworkRequest request(target);
+    request.setAttribute(QNetworkRequest::AuthenticationReuseAttribute, QNetworkRequest::Manual);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Uplinkmfc/1.0"));
     // A form is posted to the address given, not wherever a redirect points.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
@@ -142,23 +148,30 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     progress.setMinimumDuration(0);
     progress.show();
 
-    bool timedOut = false;
-    bool cancelled = false;
-    bool tooLong = false;
-    QTimer idle;
-    idle.setSingleShot(true);
-    idle.setInterval(timeoutMs_);
-    QEventLoop loop;
-    QObject::connect(&idle, &QTimer::timeout, reply, [&] {
-        timedOut = true;
-        reply->abort();
-    });
-    QObject::connect(&progress, &QProgressDialog::canceled, reply, [&] {
-        if (!reply->isFinished()) {
-            cancelled = true;
+    // The first reason to stop is the one told; anything after the answer
+    // is in changes nothing.
+    enum class Stop { No, Idle, Deadline, TooLong, Cancelled } stopped = Stop::No;
+    auto stop = [&](Stop why_) {
+        if (stopped == Stop::No && !reply->isFinished()) {
+            stopped = why_;
             reply->abort();
         }
-    });
+    };
+    // Precise, so that a box saying how long it waited tells the truth.
+    QTimer idle;
+    idle.setSingleShot(true);
+    idle.setTimerType(Qt::PreciseTimer);
+    idle.setInterval(idleMs_);
+    // Each byte restarts the idle time, so an answer that trickles in is
+    // ended only by the deadline of the whole transfer.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    deadline.setInterval(deadlineMs_);
+    QEventLoop loop;
+    QObject::connect(&idle, &QTimer::timeout, reply, [&] { stop(Stop::Idle); });
+    QObject::connect(&deadline, &QTimer::timeout, reply, [&] { stop(Stop::Deadline); });
+    QObject::connect(&progress, &QProgressDialog::canceled, reply, [&] { stop(Stop::Cancelled); });
     // Qt knows no total of a body it reads once; the form's size is known here.
     QObject::connect(reply, &QNetworkReply::uploadProgress, &progress, [&](qint64 sent_, qint64) {
         idle.start();
@@ -172,26 +185,28 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
         idle.start();
         const qint64 skipped = reply->skip(reply->bytesAvailable());
         received += std::max<qint64>(skipped, 0);
-        if (received > answerLimit && !reply->isFinished()) {
-            tooLong = true;
-            reply->abort();
-        }
+        if (received > answerLimit)
+            stop(Stop::TooLong);
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     idle.start();
+    deadline.start();
     if (!reply->isFinished())
         loop.exec();
     idle.stop();
+    deadline.stop();
     progress.hide();
 
     UploadOutcome outcome;
     outcome.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     outcome.reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    if (cancelled)
+    if (stopped == Stop::Cancelled)
         outcome.result = UploadResult::Cancelled;
-    else if (timedOut)
+    else if (stopped == Stop::Idle)
         outcome.result = UploadResult::TimedOut;
-    else if (tooLong)
+    else if (stopped == Stop::Deadline)
+        outcome.result = UploadResult::TookTooLong;
+    else if (stopped == Stop::TooLong)
         outcome.result = UploadResult::AnswerTooLong;
     else if (outcome.status != 0 && (outcome.status < 200 || outcome.status > 299))
         outcome.result = UploadResult::ServerSaidNo;
@@ -207,7 +222,7 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
         outcome.reason = QStringLiteral("no answer came");
     } else
         outcome.result = UploadResult::Submitted;
-    // Gone before the dialog and the timer its connections reach.
+    // Gone before the dialog and the timers its connections reach.
     delete reply;
     return outcome;
 }

@@ -22,7 +22,7 @@ struct UploadRequest {
     UploadFile text;
 };
 
-enum class UploadResult { Submitted, Failed, TimedOut, ServerSaidNo, AnswerTooLong, Cancelled };
+enum class UploadResult { Submitted, Failed, TimedOut, TookTooLong, ServerSaidNo, AnswerTooLong, Cancelled };
 
 struct UploadOutcome {
     UploadResult result = UploadResult::Failed;
@@ -36,5 +36,6 @@ QString uploadFileName(const QString &path_);
 
 // Posts the request as a multipart form under a modal progress dialog and
 // returns when the server has answered, the transfer failed, made no
-// progress for timeoutMs_, or the user cancelled it.
-UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int timeoutMs_);
+// progress for idleMs_, had not ended after deadlineMs_, or the user
+// cancelled it. The address's user name and password are never sent.
+UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int idleMs_, int deadlineMs_);

@@ -1,9 +1,10 @@
 // upload_probe ADDRESS PROJECT
 // Submits the project file to the address through the submission library
 // alone, and prints "result CODE", "message TEXT" for each of the library's
-// boxes (left open) and "peak KIB": the process's peak resident memory, so
-// that of one upload and little else.
+// boxes (left open), "elapsed MS": how long the call took, and "peak KIB":
+// the process's peak resident memory, so that of one upload and little else.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <cstdio>
 #include <sys/resource.h>
@@ -18,7 +19,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: upload_probe ADDRESS PROJECT\n");
         return 2;
     }
-    std::printf("result %d\n", IC_submitFile(argv[1], argv[2], 2, nullptr));
+    QElapsedTimer clock;
+    clock.start();
+    const int result = IC_submitFile(argv[1], argv[2], 2, nullptr);
+    const qint64 elapsedMs = clock.elapsed();
+    std::printf("result %d\n", result);
+    std::printf("elapsed %lld\n", static_cast<long long>(elapsedMs));
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *box = qobject_cast<QMessageBox *>(w); box && box->objectName() == QLatin1String("UplinkMessage"))
             std::printf("message %s\n", qPrintable(box->text().replace(QLatin1Char('\n'), QLatin1String("\\n"))));
