@@ -6,8 +6,11 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCORVISTA_TESTS=OFF
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No desktop session found (DISPLAY is not set): start the program from a desktop," >&2
-  echo "or run it under Xvfb: xvfb-run build/release/app/Scorvista2001" >&2
+  # Under Xvfb nobody could see the program, answer its boxes or close it.
+  echo "No desktop session found (DISPLAY is not set), so the program was built but not started." >&2
+  printf 'To see its windows on this machine, as pictures taken under Xvfb: %q\n' "$PWD/scripts/screenshots.sh" >&2
+  printf 'From a desktop session, with the sample database: %q %q\n' \
+    "$PWD/build/release/app/Scorvista2001" "$PWD/samples/sample-machines.prb" >&2
   exit 1
 fi
 if [ $# -eq 0 ]; then

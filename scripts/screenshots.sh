@@ -53,6 +53,7 @@ export DISPLAY=:$(cat "$work/display")
 # images (pictures drawn here), so that the image views have something to show.
 mkdir -p "$work/program/Quality/Reference"
 cp "$built/Scorvista2001" "$built"/lib*.so "$work/program/"
+cp -r "$built/Help" "$work/program/"
 program=$work/program/Scorvista2001
 for n in 1 2 3 4; do
   base=$work/program/Quality/Reference/IQ0$n
