@@ -1100,6 +1100,22 @@ QString encodeBmp(const QImage &image_, QByteArray &bytes_)
 }
 
 
+// The file opened and the decoder it goes to, or why it cannot be read.
+struct PictureSource {
+    explicit PictureSource(const QString &fileName_) : file(fileName_)
+    {
+        if (!QFileInfo(fileName_).isFile())
+            why = QStringLiteral("The file does not exist.");
+        else if (!file.file)
+            why = QStringLiteral("The file could not be opened.");
+        else
+            decoder = decoderFor(fileName_, file.file);
+    }
+    OpenFile file;
+    Decoder decoder = Decoder::Qt;
+    QString why;
+};
+
 } // namespace
 
 qint64 PictureBytesHeld()
@@ -1128,19 +1144,16 @@ void SetPictureHolders(PictureHoldersText holders_)
 
 PictureRead ReadPictureFile(const QString &fileName_, const PictureRequest &request_)
 {
-    if (!QFileInfo(fileName_).isFile())
-        return {QImage(), QStringLiteral("The file does not exist.")};
-    OpenFile file(fileName_);
-    if (!file.file)
-        return {QImage(), QStringLiteral("The file could not be opened.")};
-    const Decoder decoder = decoderFor(fileName_, file.file);
-    if (decoder == Decoder::Qt)
+    const PictureSource source(fileName_);
+    if (!source.why.isEmpty())
+        return {QImage(), source.why};
+    if (source.decoder == Decoder::Qt)
         return readOther(fileName_, request_);
-    const bool png = decoder == Decoder::Png;
     WholePicture whole(request_.opaque);
     FittedPicture fitted(request_.fitInto, request_.opaque);
     RowTarget &target = request_.fitInto.isEmpty() ? static_cast<RowTarget &>(whole) : fitted;
-    const QString why = png ? readPng(file.file, target) : readBmp(file.file, target);
+    const QString why =
+        source.decoder == Decoder::Png ? readPng(source.file.file, target) : readBmp(source.file.file, target);
     if (!why.isEmpty()) {
         if (target.refusedForBudget)
             return overBudget(why);
@@ -1151,16 +1164,13 @@ PictureRead ReadPictureFile(const QString &fileName_, const PictureRequest &requ
 
 PictureHeader ReadPictureHeader(const QString &fileName_)
 {
-    if (!QFileInfo(fileName_).isFile())
-        return {QSize(), QStringLiteral("The file does not exist.")};
-    OpenFile file(fileName_);
-    if (!file.file)
-        return {QSize(), QStringLiteral("The file could not be opened.")};
-    const Decoder decoder = decoderFor(fileName_, file.file);
-    if (decoder == Decoder::Png)
-        return pngHeader(file.file);
-    if (decoder == Decoder::Bmp)
-        return bmpHeader(file.file);
+    const PictureSource source(fileName_);
+    if (!source.why.isEmpty())
+        return {QSize(), source.why};
+    if (source.decoder == Decoder::Png)
+        return pngHeader(source.file.file);
+    if (source.decoder == Decoder::Bmp)
+        return bmpHeader(source.file.file);
     QImageReader reader(fileName_);
     const QSize size = reader.size();
     if (!size.isValid()) {
@@ -1176,15 +1186,11 @@ QString CombinePictureFile(QImage &image_, const QString &fileName_, int operati
 {
     if (image_.isNull())
         return QStringLiteral("There is no picture.");
-    if (!QFileInfo(fileName_).isFile())
-        return QStringLiteral("The file does not exist.");
+    const PictureSource source(fileName_);
+    if (!source.why.isEmpty())
+        return source.why;
     image_ = image_.convertToFormat(QImage::Format_RGB32);
-    OpenFile file(fileName_);
-    if (!file.file)
-        return QStringLiteral("The file could not be opened.");
-    const Decoder decoder = decoderFor(fileName_, file.file);
-    const bool png = decoder == Decoder::Png;
-    if (decoder == Decoder::Qt) {
+    if (source.decoder == Decoder::Qt) {
         const PictureRead other = readOther(fileName_, {QSize(), true});
         if (!other.ok())
             return other.error;
@@ -1192,7 +1198,7 @@ QString CombinePictureFile(QImage &image_, const QString &fileName_, int operati
         return QString();
     }
     CombinedPicture target(image_, operation_);
-    return png ? readPng(file.file, target) : readBmp(file.file, target);
+    return source.decoder == Decoder::Png ? readPng(source.file.file, target) : readBmp(source.file.file, target);
 }
 
 PictureRead CopyPicture(const QImage &image_)
