@@ -447,15 +447,14 @@ bool readPngHeader(png_structp png_, png_infop info_, QSize &size_, QString &why
 
 bool decodePngRows(png_structp png_, png_infop info_, RowTarget &target_)
 {
+    QSize size;
+    if (!readPngHeader(png_, info_, size, target_.why))
+        return false;
+    // From here libpng's failures come back to this frame.
     if (setjmp(png_jmpbuf(png_)))
         return false;
-    png_read_info(png_, info_);
-    const png_uint_32 width = png_get_image_width(png_, info_);
-    const png_uint_32 height = png_get_image_height(png_, info_);
-    if (!sizeAccepted(width, height)) {
-        target_.why = tooLarge(width, height);
-        return false;
-    }
+    const png_uint_32 width = png_uint_32(size.width());
+    const png_uint_32 height = png_uint_32(size.height());
     const bool alpha = (png_get_color_type(png_, info_) & PNG_COLOR_MASK_ALPHA) != 0 ||
                        png_get_valid(png_, info_, PNG_INFO_tRNS) != 0;
     const bool interlaced = png_get_interlace_type(png_, info_) != PNG_INTERLACE_NONE;
