@@ -74,39 +74,24 @@ QString programDirectoryOverride;
 // those are taken here; dropped files go on to the main window.
 class TResultTree : public QTreeWidget {
 public:
-    TResultTree(TFMainForm *owner_, QWidget *parent_) : QTreeWidget(parent_), owner(owner_) { showCommandFocus(false); }
+    TResultTree(TFMainForm *owner_, QWidget *parent_) : QTreeWidget(parent_), owner(owner_) { showLook(); }
 
     // The commands see the tree's selection only while the tree is the
     // control they act from; otherwise it is drawn as an unfocused list
     // draws its selection, so what looks selected is what they use.
     void showCommandFocus(bool has_)
     {
-        commandFocus = has_;
-        if (has_) {
-            setPalette(QPalette());
+        if (has_ == commandFocus)
             return;
-        }
-        const QPalette inherited = QApplication::palette(this);
-        QColor background = inherited.color(QPalette::Inactive, QPalette::Highlight);
-        QColor text = inherited.color(QPalette::Inactive, QPalette::HighlightedText);
-        // Styles such as Fusion draw both alike; then the window's face, darkened.
-        if (background == inherited.color(QPalette::Active, QPalette::Highlight)) {
-            background = inherited.color(QPalette::Inactive, QPalette::Window).darker(115);
-            text = inherited.color(QPalette::Inactive, QPalette::Text);
-        }
-        QPalette own;
-        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-            own.setColor(group, QPalette::Highlight, background);
-            own.setColor(group, QPalette::HighlightedText, text);
-        }
-        setPalette(own);
+        commandFocus = has_;
+        showLook();
     }
 
 protected:
     void changeEvent(QEvent *event_) override
     {
         if (event_->type() == QEvent::ApplicationPaletteChange && !commandFocus)
-            showCommandFocus(false);
+            showLook();
         QTreeWidget::changeEvent(event_);
     }
     // The view's own Copy would put the current node's label on the
@@ -145,6 +130,28 @@ protected:
     }
 
 private:
+    void showLook()
+    {
+        if (commandFocus) {
+            setPalette(QPalette());
+            return;
+        }
+        const QPalette inherited = QApplication::palette(this);
+        QColor background = inherited.color(QPalette::Inactive, QPalette::Highlight);
+        QColor text = inherited.color(QPalette::Inactive, QPalette::HighlightedText);
+        // Styles such as Fusion draw both alike; then the window's face, darkened.
+        if (background == inherited.color(QPalette::Active, QPalette::Highlight)) {
+            background = inherited.color(QPalette::Inactive, QPalette::Window).darker(115);
+            text = inherited.color(QPalette::Inactive, QPalette::Text);
+        }
+        QPalette own;
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            own.setColor(group, QPalette::Highlight, background);
+            own.setColor(group, QPalette::HighlightedText, text);
+        }
+        setPalette(own);
+    }
+
     TFMainForm *owner;
     bool commandFocus = false;
 };

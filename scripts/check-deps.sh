@@ -21,27 +21,28 @@ toolchain=$(apt-cache depends --recurse --no-recommends --no-suggests --no-confl
 # the linker's unversioned name beside it, which the -dev package holds),
 # and the programs the build, the tests and the scripts run.
 root=$PWD
+missing=()
+programs=()
+for program in c++ cc clang++ cmake ninja ctest Xvfb xauth gio update-mime-database \
+    update-desktop-database pdftotext locale-gen; do
+  if path=$(command -v "$program"); then
+    programs+=("$path")
+  else
+    missing+=("no program $program")
+  fi
+done
 files=$(
   ninja -C "$build" -t deps 2>/dev/null | sed -n 's/^ \+\(\/.*\)$/\1/p' |
     grep -v -e "^$root/" -e "^$(cd "$build" && pwd)/" || true
   ninja -C "$build" -t commands 2>/dev/null | tr ' ' '\n' | grep -E '^/[^ ]+\.so(\.[0-9.]+)?$' |
     sed -E 's/\.so\.[0-9.]+$/.so/' || true
-  for program in c++ cc clang++ cmake ninja ctest Xvfb xauth gio update-mime-database \
-      update-desktop-database pdftotext locale-gen; do
-    command -v "$program" || echo "missing-program:$program"
-  done
+  printf '%s\n' "${programs[@]}"
 )
-files=$(printf '%s\n' "$files" | sort -u)
-
-missing=()
-if grep -q '^missing-program:' <<<"$files"; then
-  missing+=($(sed -n 's/^missing-program:/program /p' <<<"$files" | tr ' ' ':'))
-fi
 # Their packages, from dpkg's lists of the files each package installed.
 # dpkg knows a file by the path its package put there, so a path it does not
 # know is looked up again as the file its symlinks lead to.
 declare -A example=()
-paths=$(grep -v '^missing-program:' <<<"$files" | while IFS= read -r f; do [ -e "$f" ] && echo "$f"; done | sort -u)
+paths=$(while IFS= read -r f; do [ -e "$f" ] && echo "$f"; done <<<"$files" | sort -u)
 owners() { grep -Fx -f - /var/lib/dpkg/info/*.list | sed 's|^/var/lib/dpkg/info/\([^:]*\)\(:[a-z0-9]*\)\?\.list:|\1 |' || true; }
 found=$(owners <<<"$paths")
 unknown=$(comm -23 <(printf '%s\n' "$paths") <(cut -d' ' -f2- <<<"$found" | sort -u))
@@ -53,13 +54,13 @@ done <<<"$found"
 
 for package in "${!example[@]}"; do
   if ! grep -qx "$package" <<<"$named" && ! grep -qx "$package" <<<"$toolchain"; then
-    missing+=("$package:${example[$package]}")
+    missing+=("$package (for example ${example[$package]})")
   fi
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "scripts/deps.sh does not name what the build uses:" >&2
-  printf '  %s\n' "${missing[@]}" | sed 's/:/ (for example /; s/$/)/' | sort >&2
+  printf '  %s\n' "${missing[@]}" | sort >&2
   exit 1
 fi
 echo "scripts/deps.sh names every package the build in $build used (${#example[@]} packages)"

@@ -34,14 +34,18 @@ std::unordered_map<const uchar *, qint64> &heldPixels()
     return pixels;
 }
 
+// Also libpng's failures, which take plain texts.
+constexpr const char *cutShortText = "The file is cut short.";
+constexpr const char *unreadableText = "The file could not be read.";
+
 QString cutShort()
 {
-    return QStringLiteral("The file is cut short.");
+    return QString::fromLatin1(cutShortText);
 }
 
 QString unreadable()
 {
-    return QStringLiteral("The file could not be read.");
+    return QString::fromLatin1(unreadableText);
 }
 
 QString tooLarge(quint64 width_, quint64 height_)
@@ -63,7 +67,7 @@ QString noMemory()
     return QStringLiteral("Not enough memory for the picture.");
 }
 
-// In MiB, or KiB below one MiB; up_ rounds up.
+// In MiB, or KiB below one MiB; up_ rounds up, else to the nearest.
 QString sizeText(qint64 bytes_, bool up_)
 {
     const qint64 unit = bytes_ >= (qint64(1) << 20) ? qint64(1) << 20 : qint64(1) << 10;
@@ -344,18 +348,17 @@ public:
         fileHeight = height_;
         pass.resize(std::size_t(width_));
         // Column sx of the file covers the picture's columns from
-        // firstColumn[sx] to firstColumn[sx + 1].
-        firstColumn.assign(std::size_t(width_) + 1, image.width());
-        for (int x = image.width() - 1; x >= 0; --x)
-            firstColumn[std::size_t(StretchedIndex(x, image.width(), width_))] = x;
-        for (int sx = width_ - 1; sx >= 0; --sx)
-            firstColumn[std::size_t(sx)] = std::min(firstColumn[std::size_t(sx)], firstColumn[std::size_t(sx) + 1]);
+        // firstColumn[sx] to firstColumn[sx + 1]; kept, as every row needs it.
+        firstColumn.resize(std::size_t(width_) + 1);
+        for (int sx = 0; sx <= width_; ++sx)
+            firstColumn[std::size_t(sx)] = firstCovered(sx, width_, image.width());
         return true;
     }
     uchar *row(int) override { return reinterpret_cast<uchar *>(pass.data()); }
     void rowDone(int y_, int first_, int step_, int count_) override
     {
-        for (int y = coveredFrom(y_); y < coveredFrom(y_ + 1); ++y) {
+        const int to = firstCovered(y_ + 1, fileHeight, image.height());
+        for (int y = firstCovered(y_, fileHeight, image.height()); y < to; ++y) {
             auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
             for (int i = 0; i < count_; ++i) {
                 const int sx = first_ + i * step_;
@@ -368,13 +371,11 @@ public:
     PictureRead finish() override { return {}; }
 
 private:
-    // The first row of the picture that row sy_ of the file, or a later
-    // one, covers.
-    int coveredFrom(int sy_) const
+    // The first of the picture's rows (or columns) that row i_ of the
+    // file's, or a later one, covers: the inverse of StretchedIndex.
+    static int firstCovered(int i_, int file_, int picture_)
     {
-        if (sy_ >= fileHeight)
-            return image.height();
-        return int((qint64(sy_) * image.height() + fileHeight - 1) / fileHeight);
+        return i_ >= file_ ? picture_ : int((qint64(i_) * picture_ + file_ - 1) / file_);
     }
 
     QImage &image;
@@ -405,7 +406,7 @@ void pngRead(png_structp png_, png_bytep data_, png_size_t length_)
 {
     auto *file = static_cast<std::FILE *>(png_get_io_ptr(png_));
     if (std::fread(data_, 1, length_, file) != length_)
-        png_error(png_, std::ferror(file) ? "The file could not be read." : "The file is cut short.");
+        png_error(png_, std::ferror(file) ? unreadableText : cutShortText);
 }
 
 // Frees libpng's reader on every way out.
@@ -922,8 +923,6 @@ qint64 jpegDecoderBytes(const QString &fileName_)
     const QByteArray bytes = file.read(qint64(1) << 20);
     const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
     const qsizetype size = bytes.size();
-    if (size < 4 || p[0] != 0xFF || p[1] != 0xD8)
-        return 0;
     qsizetype at = 2;
     bool progressive = false;
     int components = 0;
@@ -1116,6 +1115,11 @@ struct PictureSource {
 };
 
 } // namespace
+
+QString PictureBytesText(qint64 bytes_)
+{
+    return sizeText(bytes_, false);
+}
 
 qint64 PictureBytesHeld()
 {

@@ -20,6 +20,8 @@ inline constexpr quint32 largestPictureSide = 1000000;
 inline constexpr qint64 pictureBudgetBytes = qint64(largestPicturePixels) * 4 * 2 + (qint64(128) << 20);
 // What the pictures read and still held take now.
 qint64 PictureBytesHeld();
+// A part of the budget as a message tells it: "256 MiB", or "5 KiB" below a MiB.
+QString PictureBytesText(qint64 bytes_);
 // Sets the budget in force (pictureBudgetBytes at the start); returns the
 // one before.
 qint64 SetPictureBudget(qint64 bytes_);

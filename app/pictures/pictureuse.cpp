@@ -19,13 +19,6 @@ namespace {
 // frees it when something else replaces it.
 QPointer<QMimeData> copiedPicture;
 
-QString mib(qint64 bytes_)
-{
-    const qint64 unit = qint64(1) << 20;
-    return bytes_ >= unit ? QString::number((bytes_ + unit / 2) / unit) + QStringLiteral(" MiB")
-                          : QString::number((bytes_ + 512) / 1024) + QStringLiteral(" KiB");
-}
-
 } // namespace
 
 void PutPictureOnClipboard(const QImage &picture_)
@@ -61,15 +54,15 @@ QString PictureHolders()
 
     QStringList parts;
     if (clipboard > 0)
-        parts << mib(clipboard) + QStringLiteral(" by the picture copied to the clipboard");
+        parts << PictureBytesText(clipboard) + QStringLiteral(" by the picture copied to the clipboard");
     if (showing == 1)
-        parts << mib(viewers) + QStringLiteral(" by the picture shown in a viewer");
+        parts << PictureBytesText(viewers) + QStringLiteral(" by the picture shown in a viewer");
     else if (showing > 1)
-        parts << mib(viewers) + QStringLiteral(" by the pictures shown in %1 viewers").arg(showing);
+        parts << PictureBytesText(viewers) + QStringLiteral(" by the pictures shown in %1 viewers").arg(showing);
     if (thumbnails > 0)
-        parts << mib(thumbnails) + QStringLiteral(" by thumbnails");
+        parts << PictureBytesText(thumbnails) + QStringLiteral(" by thumbnails");
     if (others > 0)
-        parts << mib(others) + QStringLiteral(" by other pictures");
+        parts << PictureBytesText(others) + QStringLiteral(" by other pictures");
     return parts.join(QStringLiteral(", "));
 }
 

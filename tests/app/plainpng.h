@@ -4,14 +4,17 @@
 // picture of the largest accepted size without holding it, and interlaced
 // files, which Qt does not write.
 
+#include <QByteArray>
 #include <QFile>
 #include <QRgb>
 #include <QString>
+#include <QtEndian>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
 #include <png.h>
+#include <zlib.h>
 
 // Fills one row (width pixels) of row y.
 using PngRowMaker = std::function<void(int y, QRgb *row)>;
@@ -71,4 +74,23 @@ inline bool writePngRows(const QString &path, int width, int height, const PngRo
 inline bool writePlainPng(const QString &path, int width, int height, QRgb colour)
 {
     return writePngRows(path, width, height, [&](int, QRgb *row) { std::fill(row, row + width, colour); });
+}
+
+// The bytes of a PNG whose header claims width x height (8-bit RGB) and
+// whose image data holds no pixels: what a header alone makes a reader do.
+inline QByteArray pngOfNoPixels(quint32 width, quint32 height)
+{
+    const auto be32 = [](quint32 v) {
+        QByteArray b(4, 0);
+        qToBigEndian(v, b.data());
+        return b;
+    };
+    const auto chunk = [&](const char *type, const QByteArray &data) {
+        const QByteArray body = QByteArray(type, 4) + data;
+        const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size())));
+        return be32(quint32(data.size())) + body + be32(crc);
+    };
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) +
+           chunk("IHDR", be32(width) + be32(height) + QByteArray("\x08\x02\x00\x00\x00", 5)) +
+           chunk("IDAT", QByteArray("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)) + chunk("IEND", QByteArray());
 }
