@@ -14,7 +14,9 @@ fi
 packages=(
   cmake g++ ninja-build pkg-config
   libgtest-dev libgmock-dev
-  zlib1g-dev libpng-dev
+  zlib1g-dev libpng-dev libjpeg62-turbo-dev
+  # the submission library's HTTP client
+  libcurl4-openssl-dev
   clang libclang-rt-14-dev
   locales
   qt6-base-dev libgl-dev libglx-dev libopengl-dev fonts-dejavu-core xvfb xauth
