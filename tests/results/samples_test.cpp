@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "recording_services.h"
 #include "uPolyraDatabase.h"
 #include "uPolyraProject.h"
 #include "uSystemInfo.h"
 #include "uTestList.h"
+#include "uTextExport.h"
 
 // The sample files shipped with the program open as a user would open them.
 TEST(SampleFiles, ProjectsAndTheDatabaseOpen)
@@ -90,6 +94,95 @@ TEST(SampleFiles, EachCarriesTheMachineItsNameTells)
         EXPECT_EQ(tree.cpu.slots.begin()->socketDesignation.get(), c.socket);
         ASSERT_FALSE(tree.motherboard.devices.empty());
         EXPECT_EQ(tree.motherboard.devices.begin()->description.get(), c.chipset);
+    }
+    EXPECT_TRUE(services.messages.empty());
+}
+
+namespace {
+
+// The lines of the paragraph (lines between blank ones) of a text export
+// that holds the line record_; none when no paragraph does.
+std::vector<std::string> paragraphWith(const std::vector<std::string> &lines_, const std::string &record_)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].empty())
+            start = i + 1;
+        else if (lines_[i] == record_) {
+            std::size_t end = i;
+            while (end < lines_.size() && !lines_[end].empty())
+                ++end;
+            return std::vector<std::string>(lines_.begin() + start, lines_.begin() + end);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+// What each sample's text export says of its machine is what that hardware
+// is and can do; the file "*" stands for every sample.
+TEST(SampleFiles, TextExportClaimsOnlyWhatTheMachineHas)
+{
+    RecordingServices services;
+    const std::vector<const char *> files = {"athlon-gf3.prp", "p3-gf2.prp", "p4-gf3ti.prp", "old-layout.prp"};
+    struct Claim {
+        const char *file;
+        const char *record; // a line of the paragraph the claim is about
+        std::vector<std::string> lines;
+        std::vector<std::string> never; // in no line of that paragraph
+    };
+    const std::vector<Claim> claims = {
+        // Memory: system memory; the speeds listed are those of asynchronous memory.
+        {"*", "Location\tSystem Board", {"Use\tSystem"}, {"Flash", "70ns", "60ns", "50ns"}},
+        {"athlon-gf3.prp", "Type\tDDR", {"Form Factor\tDIMM", "Frequency\t133 MHz"}, {}},
+        {"p4-gf3ti.prp", "Type\tRDRAM", {"Form Factor\tRIMM", "Data Bit Width\t16 "}, {}},
+        // The card sits in the AGP slot, the sound card is no display adapter.
+        {"*", "Designation\tAGP", {"Details\tIn Use", "Device Class\tDisplay Adapter", "Characteristics\t3.3V"},
+         {"Available", "5.0V"}},
+        {"athlon-gf3.prp", "Designation\tAGP", {"Device Name\tNVIDIA GeForce3"}, {}},
+        {"old-layout.prp", "Designation\tAGP", {"Device Name\tNVIDIA RIVA TNT2"}, {}},
+        {"*", "Device Name\tSound Blaster Live!", {"Device Class\tSound, Video or Game Controller"}, {}},
+        // Desktop boards.
+        {"*", "", {}, {"Lithium", "mAHr", "Chemistry"}},
+        // These cards have 24 bits of depth.
+        {"*", "DISPLAY", {"Z-Buffering\t24 bit"}, {}},
+        // Hardware transform and lighting, shaders and compressed textures as each card has them.
+        {"athlon-gf3.prp", "DISPLAY", {"CPU Optimization\tD3D Pure Hardware T&L", "Texture Format\tCompressed"}, {}},
+        {"athlon-gf3.prp", "TEXTURE FORMATS", {"\tFourCC [DXT1]"}, {}},
+        {"athlon-gf3.prp", "TEXTURE FORMATS", {}, {"Cubic Filtering", "N Patches"}},
+        {"athlon-gf3.prp", "Name\tGeForce3", {"Pixel Shader Version\t1.1", "Max Active Hardware Lights\t8 "}, {}},
+        {"p3-gf2.prp", "Name\tGeForce2 GTS", {"Pixel Shader Version\tN/A", "Max Vertex Blend Matrices\t2 "}, {}},
+        {"p3-gf2.prp", "TEXTURE FORMATS", {}, {"Environmental Bump Mapping", "Volume Textures"}},
+        {"old-layout.prp", "DISPLAY", {"CPU Optimization\tD3D Software T&L", "Texture Format\t32 bit"},
+         {"Hardware T&L", "Compressed"}},
+        {"old-layout.prp", "Name\tRIVA TNT2",
+         {"Max Active Hardware Lights\t0 ", "Max Vertex Blend Matrices\t0 ", "Max User Clipping Planes\t0 ",
+          "Pixel Shader Version\tN/A"},
+         {}},
+        {"old-layout.prp", "TEXTURE FORMATS", {"\t32-bit ARGB [8888]"},
+         {"Hardware Transform and Lighting", "Cube Mapping", "Dot3", "DXT", "Full-Screen Anti-Aliasing", "Anisotropic"}},
+        // What was out in 2001.
+        {"athlon-gf3.prp", "Operating System\tMicrosoft Windows XP Professional", {"Service Pack\t"}, {}},
+        {"p4-gf3ti.prp", "Operating System\tMicrosoft Windows XP Professional", {"Service Pack\t"}, {}},
+        {"old-layout.prp", "DIRECTX INFO", {"DirectX Version\t8.0a"}, {}},
+    };
+    for (const char *file : files) {
+        std::unique_ptr<CBasicProject> p(loadProjectFile(SCORVISTA_SAMPLES "/" + std::string(file)));
+        ASSERT_TRUE(p) << file;
+        const std::vector<std::string> lines = splitLines(projectExportText(dynamic_cast<CPolyraProject &>(*p)));
+        for (const Claim &c : claims) {
+            if (std::string(c.file) != "*" && c.file != std::string(file))
+                continue;
+            SCOPED_TRACE(std::string(file) + ", " + c.record);
+            const std::vector<std::string> paragraph = *c.record ? paragraphWith(lines, c.record) : lines;
+            ASSERT_FALSE(paragraph.empty());
+            for (const std::string &line : c.lines)
+                EXPECT_NE(std::find(paragraph.begin(), paragraph.end(), line), paragraph.end()) << line;
+            for (const std::string &word : c.never)
+                for (const std::string &line : paragraph)
+                    EXPECT_EQ(line.find(word), std::string::npos) << line;
+        }
     }
     EXPECT_TRUE(services.messages.empty());
 }

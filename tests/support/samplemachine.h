@@ -16,8 +16,10 @@ void fillMachine(KV_Rigscan::SystemInfoTree &tree_);
 std::vector<unsigned char> machineBlock(bool legacy_ = false);
 
 // The machines of the sample result files, each the one its name tells:
-// processor, graphics card, memory and the board that takes them. The
-// Pentium III is fillMachine's machine with a card of its own.
+// processor, graphics card with what that card can do, memory and the board
+// that takes them, and an operating system and drivers of their time. They
+// are desktops: no battery. The Pentium III has fillMachine's processor and
+// board.
 enum class SampleRig {
     Athlon1400GeForce3,
     PentiumIII1000GeForce2,
