@@ -93,12 +93,8 @@ struct Case {
     Kind kind = Distinct;
     std::string path;
 
-    std::string label() const
-    {
-        if (kind == File)
-            return "file";
-        return std::to_string(n) + (kind == SameName ? "=" : kind == Minimal ? "m" : "");
-    }
+    // A generated row's count and kind; a file's row shows the count it holds.
+    std::string label() const { return std::to_string(n) + (kind == SameName ? "=" : kind == Minimal ? "m" : ""); }
 };
 
 // Loads, saves and exports two small databases, of full and of minimal
@@ -153,13 +149,13 @@ void runSize(const Case &row, const std::string &path, const std::string &copy,
     struct rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     const double peakMiB = usage.ru_maxrss / 1024.0;
+    const std::string label = row.kind == Case::File ? std::to_string(db->getProjectCount()) : row.label();
     delete db;
 
     double floor = 1e300;
     for (int r = 0; r < 3; ++r)
         floor = std::min(floor, floorMs(path));
 
-    const std::string label = row.label();
     std::printf("%8s %10.1f %10.1f %10.1f %10.1f %9.2f %12.1f %12.1f %10.1f %9.2f %10.2f\n", label.c_str(), load, save,
                 exportMs, floor, load / floor, 1000.0 * load / n, 1000.0 * exportMs / n, peakMiB, fileMiB,
                 (peakMiB - startKiB / 1024.0) / fileMiB);
@@ -205,11 +201,14 @@ int main(int argc, char **argv)
                 row.kind = Case::File;
                 row.path = arg;
             } else {
+                const std::size_t digits = arg.find_first_not_of("0123456789");
+                const std::string rest = digits == std::string::npos ? "" : arg.substr(digits);
+                if (arg.empty() || digits == 0 || (rest != "" && rest != "=" && rest != "m")) {
+                    std::fprintf(stderr, "%s: neither a file nor a count (100, 100= or 100m)\n", arg.c_str());
+                    return 2;
+                }
                 row.n = std::atoi(arg.c_str());
-                if (!arg.empty() && arg.back() == '=')
-                    row.kind = Case::SameName;
-                else if (!arg.empty() && arg.back() == 'm')
-                    row.kind = Case::Minimal;
+                row.kind = rest == "=" ? Case::SameName : rest == "m" ? Case::Minimal : Case::Distinct;
             }
             cases.push_back(row);
         }
@@ -251,7 +250,7 @@ int main(int argc, char **argv)
         std::error_code error;
         const double fileMiB = static_cast<double>(fs::file_size(path, error)) / 1048576.0;
         if (!runInChild([&] { return runSize(row, path, (dir / "saved.prb").string(), warm, fileMiB), true; })) {
-            std::fprintf(stderr, "%s failed\n", row.label().c_str());
+            std::fprintf(stderr, "%s failed\n", row.kind == Case::File ? row.path.c_str() : row.label().c_str());
             status = 1;
         }
         if (row.kind != Case::File)
