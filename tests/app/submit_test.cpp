@@ -917,6 +917,8 @@ TEST(UplinkLibrary, LargeUploadsInARowAllArrive)
     const QByteArray address = ("http://" + server.host() + "/servlets/upload_pr2001").toUtf8();
     const QByteArray file = QFile::encodeName(path);
     constexpr int uploads = 6;
+    QElapsedTimer clock;
+    clock.start();
     for (int i = 0; i < uploads; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(IC_submitFile(address.constData(), file.constData(), 2, nullptr), UplinkSubmitted);
@@ -930,6 +932,7 @@ TEST(UplinkLibrary, LargeUploadsInARowAllArrive)
         ASSERT_EQ(parts.size(), 2u);
         EXPECT_TRUE(parts[1].body == bytes);
     }
+    std::printf("[          ] %d uploads of 1 MiB: %lld ms\n", uploads, static_cast<long long>(clock.elapsed()));
     server.waitForMoreThan(uploads);
     EXPECT_EQ(server.connections, uploads);
 }
