@@ -484,9 +484,13 @@ struct FailureCase {
     QByteArray raw = {};         // the server's bytes, for Answer::Raw
 };
 
-// How the box about an unusable address ends.
-const QString correctTheHost = "\n\nCorrect the upload host in the network settings (the \"Settings\" button of the "
-                               "\"Submit Project\" dialog), or as the value \"Host\" in %2.";
+// The box about an unusable address; %2 in it: where the settings are.
+QString unusable(const QString &address_, const QString &why_)
+{
+    return "The upload address \"" + address_ + "\" cannot be used: " + why_ +
+           ". Nothing was uploaded.\n\nCorrect the upload host in the network settings (the \"Settings\" button of "
+           "the \"Submit Project\" dialog), or as the value \"Host\" in %2.";
+}
 
 // A good answer's head, then a body whose one chunk has the size given.
 QByteArray chunkedAnswer(const QByteArray &size_)
@@ -590,20 +594,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "The upload to %1 failed: the server answered 302 Found and points to http://%1/elsewhere.", "%1",
                     "HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\nContent-Length: 0\r\n\r\n"},
         FailureCase{"SchemeOnly", FailureCase::Unusable, UploadServer::Answer::Ok,
-                    "The upload address \"http:///servlets/upload_pr2001\" cannot be used: it names no host. Nothing "
-                    "was uploaded." + correctTheHost,
-                    "http://"},
+                    unusable("http:///servlets/upload_pr2001", "it names no host"), "http://"},
         FailureCase{"HttpsSchemeOnly", FailureCase::Unusable, UploadServer::Answer::Ok,
-                    "The upload address \"https:///servlets/upload_pr2001\" cannot be used: it names no host. "
-                    "Nothing was uploaded." + correctTheHost,
-                    "https:// "},
+                    unusable("https:///servlets/upload_pr2001", "it names no host"), "https:// "},
         FailureCase{"OneSlash", FailureCase::Unusable, UploadServer::Answer::Ok,
-                    "The upload address \"http:/%1/servlets/upload_pr2001\" cannot be used: it names no host. "
-                    "Nothing was uploaded." + correctTheHost,
-                    "http:/%1"},
+                    unusable("http:/%1/servlets/upload_pr2001", "it names no host"), "http:/%1"},
         FailureCase{"PortZero", FailureCase::Unusable, UploadServer::Answer::Ok,
-                    "The upload address \"http://127.0.0.1:0/servlets/upload_pr2001\" cannot be used: invalid port "
-                    "or port number out of range. Nothing was uploaded." + correctTheHost,
+                    unusable("http://127.0.0.1:0/servlets/upload_pr2001", "invalid port or port number out of range"),
                     "127.0.0.1:0"}),
     [](const ::testing::TestParamInfo<FailureCase> &info_) { return std::string(info_.param.name); });
 
