@@ -30,8 +30,7 @@ bool haveApplication(const char *call_)
 
 QString where(const QUrl &address_)
 {
-    return address_.port() > 0 ? address_.host() + QLatin1Char(':') + QString::number(address_.port())
-                               : address_.host();
+    return shownHost(address_.host(), address_.port());
 }
 
 QString seconds(int ms_)
@@ -120,6 +119,8 @@ QString unusableBecause(const QString &text_, const QUrl &address_)
     }
     if (address_.host().isEmpty())
         return QStringLiteral("it names no host");
+    if (address_.port() == 0)
+        return QStringLiteral("invalid port or port number out of range");
     return {};
 }
 
@@ -189,10 +190,16 @@ int submit(const char *address_, const char *projectFile_, int kind_, const char
     case UploadResult::TookTooLong:
         uplinkMessage(failed + QStringLiteral("it did not end within %1 seconds.").arg(seconds(deadlineMs)), true);
         break;
-    case UploadResult::ServerSaidNo:
-        uplinkMessage(failed + QStringLiteral("the server answered %1 %2.").arg(outcome.status).arg(outcome.reason),
-                      true);
+    case UploadResult::ServerSaidNo: {
+        QString answer = QStringLiteral("the server answered %1").arg(outcome.status);
+        if (!outcome.reason.isEmpty())
+            answer += QLatin1Char(' ') + outcome.reason;
+        // Not followed: the form is not posted a second time.
+        if (!outcome.location.isEmpty())
+            answer += QStringLiteral(" and points to ") + outcome.location;
+        uplinkMessage(failed + answer + QLatin1Char('.'), true);
         break;
+    }
     case UploadResult::AnswerTooLong:
         uplinkMessage(failed + QStringLiteral("the server's answer is too long."), true);
         break;

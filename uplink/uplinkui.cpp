@@ -14,6 +14,7 @@
 
 #include "RegistryStore.h"
 #include "uplinkmfc.h"
+#include "uploadhost.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ constexpr int defaultTimeoutMs = 60000;
 QString settingsKey()
 {
     return QStringLiteral("Software\\CorvalinSoft\\") + QCoreApplication::applicationName();
-}
-
-QString cleanHost(QString host_)
-{
-    host_ = host_.trimmed();
-    while (host_.endsWith(QLatin1Char('/')))
-        host_.chop(1);
-    return host_;
 }
 
 } // namespace
@@ -79,7 +72,7 @@ UplinkSettings readUplinkSettings()
 {
     const RegistryStore store(settingsKey());
     UplinkSettings settings;
-    settings.host = cleanHost(store.readString(uplinkSettingsSection, uplinkHostValue));
+    settings.host = trimmedUploadHost(store.readString(uplinkSettingsSection, uplinkHostValue));
     settings.proxyHost = store.readString(uplinkSettingsSection, uplinkProxyHostValue).trimmed();
     settings.proxyPort = store.readInteger(uplinkSettingsSection, uplinkProxyPortValue, uplinkDefaultProxyPort);
     if (settings.proxyPort < 1 || settings.proxyPort > 65535)
@@ -90,7 +83,7 @@ UplinkSettings readUplinkSettings()
 bool writeUplinkSettings(const UplinkSettings &settings_)
 {
     RegistryStore store(settingsKey());
-    bool ok = store.writeString(uplinkSettingsSection, uplinkHostValue, cleanHost(settings_.host));
+    bool ok = store.writeString(uplinkSettingsSection, uplinkHostValue, trimmedUploadHost(settings_.host));
     ok = store.writeString(uplinkSettingsSection, uplinkProxyHostValue, settings_.proxyHost.trimmed()) && ok;
     ok = store.writeInteger(uplinkSettingsSection, uplinkProxyPortValue, settings_.proxyPort) && ok;
     return ok;

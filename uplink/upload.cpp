@@ -2,24 +2,37 @@
 
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QIODevice>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QMetaObject>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QRandomGenerator>
-#include <QTimer>
 #include <algorithm>
-#include <cstring>
-#include <limits>
+#include <atomic>
+#include <chrono>
+#include <curl/curl.h>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#if defined(__linux__)
+#include <linux/tcp.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#endif
 
 namespace {
 
 // The service answers with a short confirmation; anything longer is not it.
 constexpr qint64 answerLimit = 1024 * 1024;
-// What Qt may hold of the answer before it is read here.
-constexpr qint64 readBufferSize = 64 * 1024;
+// How often the transfer's thread looks at the clock and for a Cancel while
+// nothing happens.
+constexpr int pollMs = 50;
+// The dialog's bar counts tenths of a percent of the form.
+constexpr int barSteps = 1000;
+// The most of a reason phrase or a redirect's target that a box shows.
+constexpr qsizetype shownLimit = 200;
 
 QByteArray formPart(const QByteArray &disposition_, const QString &contentType_, const QByteArray &body_)
 {
@@ -51,40 +64,302 @@ QByteArray formBody(const QList<QByteArray> &parts_, const QByteArray &boundary_
     return body + "--" + boundary_ + "--\r\n";
 }
 
-// The form's bytes, readable once. On a closed or unreadable answer Qt's
-// HTTP code rewinds the body and posts it again by itself; this body cannot
-// be rewound, so the failure of the one post is reported instead.
-class OneShotBody : public QIODevice {
-public:
-    explicit OneShotBody(QByteArray bytes_, QObject *parent_) : QIODevice(parent_), bytes(std::move(bytes_))
-    {
-        open(QIODevice::ReadOnly);
-    }
-    bool isSequential() const override { return true; }
-    bool reset() override { return false; }
-    qint64 bytesAvailable() const override { return bytes.size() - at + QIODevice::bytesAvailable(); }
 
-protected:
-    qint64 readData(char *data_, qint64 max_) override
-    {
-        const qint64 n = std::min<qint64>(max_, bytes.size() - at);
-        std::memcpy(data_, bytes.constData() + at, size_t(n));
-        at += n;
-        return n;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
+using Clock = std::chrono::steady_clock;
 
-private:
-    QByteArray bytes;
-    qint64 at = 0;
+// The bytes a socket took from the other end and got through to it, as the
+// system counts them: also those of a status or header line that libcurl
+// holds until it is whole.
+quint64 socketBytes(curl_socket_t socket_)
+{
+#if defined(__linux__) && defined(TCP_INFO)
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (getsockopt(socket_, IPPROTO_TCP, TCP_INFO, &info, &size) == 0)
+        return info.tcpi_bytes_received + info.tcpi_bytes_acked;
+#else
+    (void)socket_;
+#endif
+    return 0;
+}
+
+QString shortened(QString text_)
+{
+    text_ = text_.simplified();
+    if (text_.size() > shownLimit)
+        text_ = text_.left(shownLimit) + QStringLiteral("...");
+    return text_;
+}
+
+// libcurl's handles are all void in C++.
+struct EasyFree {
+    void operator()(CURL *easy_) const { curl_easy_cleanup(easy_); }
+};
+struct MultiFree {
+    void operator()(CURLM *multi_) const { curl_multi_cleanup(multi_); }
+};
+struct ListFree {
+    void operator()(curl_slist *list_) const { curl_slist_free_all(list_); }
 };
 
-int progressValue(qint64 value_)
+enum class Stop { No, Idle, TooLong, Cancelled };
+
+// One post, run by libcurl on a thread of its own. The window thread sets
+// it up, may ask it to stop and reads the rest once the thread has ended;
+// the thread shows its progress on the bar by queued calls only. Its end
+// stops and joins the thread and frees libcurl's handles, which close the
+// connection.
+class Transfer {
+public:
+    Transfer(int idleMs_, qint64 formSize_, QProgressBar *bar_)
+        : idle(std::chrono::milliseconds(idleMs_)), formSize(formSize_), bar(bar_), multi(curl_multi_init()),
+          easy(curl_easy_init())
+    {
+        if (!ready())
+            return;
+        curl_easy_setopt(handle(), CURLOPT_ERRORBUFFER, error);
+        curl_easy_setopt(handle(), CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(handle(), CURLOPT_XFERINFOFUNCTION, &Transfer::onProgress);
+        curl_easy_setopt(handle(), CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(handle(), CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+        curl_easy_setopt(handle(), CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(handle(), CURLOPT_WRITEFUNCTION, &Transfer::onBody);
+        curl_easy_setopt(handle(), CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(handle(), CURLOPT_SOCKOPTFUNCTION, &Transfer::onSocket);
+        curl_easy_setopt(handle(), CURLOPT_SOCKOPTDATA, this);
+        curl_easy_setopt(handle(), CURLOPT_CLOSESOCKETFUNCTION, &Transfer::onClose);
+        curl_easy_setopt(handle(), CURLOPT_CLOSESOCKETDATA, this);
+    }
+    ~Transfer()
+    {
+        if (worker.joinable()) {
+            cancel();
+            worker.join();
+        }
+        if (added)
+            curl_multi_remove_handle(multi.get(), handle());
+        easy.reset();
+        multi.reset();
+    }
+    Transfer(const Transfer &) = delete;
+    Transfer &operator=(const Transfer &) = delete;
+
+    bool ready() const { return multi && easy; }
+    CURL *handle() const { return easy.get(); }
+
+    // Runs the transfer on its thread, which then queues ended_ to context_.
+    template <typename Ended>
+    void start(QObject *context_, Ended ended_)
+    {
+        added = curl_multi_add_handle(multi.get(), handle()) == CURLM_OK;
+        worker = std::thread([this, context_, ended_] {
+            if (added)
+                run();
+            QMetaObject::invokeMethod(context_, ended_, Qt::QueuedConnection);
+        });
+    }
+    // From the window thread.
+    void cancel()
+    {
+        cancelled = true;
+        curl_multi_wakeup(multi.get());
+    }
+    void wait() { worker.join(); }
+
+    // Read once the thread has ended.
+    Stop stopped = Stop::No;
+    bool done = false; // libcurl ended the transfer, with code
+    CURLcode code = CURLE_OK;
+    bool headersEnded = false; // the last header of the final answer came
+    int status = 0;
+    QByteArray reason;
+    char error[CURL_ERROR_SIZE] = {};
+
+private:
+    // On the transfer's thread: until libcurl is done or a reason to stop.
+    void run()
+    {
+        lastMoved = Clock::now();
+        int running = 1;
+        while (running > 0 && check() == Stop::No) {
+            if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
+                break;
+            if (running > 0)
+                curl_multi_poll(multi.get(), nullptr, 0, pollMs, nullptr);
+        }
+        int left = 0;
+        while (CURLMsg *message = curl_multi_info_read(multi.get(), &left))
+            if (message->msg == CURLMSG_DONE) {
+                done = true;
+                code = message->data.result;
+            }
+    }
+
+    // The first reason to stop holds. Any byte in either direction is
+    // progress, so an answer that trickles in ends only at the deadline.
+    Stop check()
+    {
+        if (stopped != Stop::No)
+            return stopped;
+        const Clock::time_point now = Clock::now();
+        if (cancelled)
+            stopped = Stop::Cancelled;
+        else if (moved())
+            lastMoved = now;
+        else if (now - lastMoved >= idle)
+            stopped = Stop::Idle;
+        return stopped;
+    }
+
+    bool moved()
+    {
+        bool moved = progressBytes + headerBytes != seenBytes;
+        seenBytes = progressBytes + headerBytes;
+        for (Socket &socket : sockets) {
+            const quint64 bytes = socketBytes(socket.handle);
+            moved = moved || bytes != socket.bytes;
+            socket.bytes = bytes;
+        }
+        return moved;
+    }
+
+    void show(curl_off_t sent_)
+    {
+        const int step = formSize > 0 ? int(std::min<qint64>(sent_, formSize) * barSteps / formSize) : barSteps;
+        if (step == shownStep.exchange(step) || posted.exchange(true))
+            return;
+        // At most one call waits at a time; it shows the latest step.
+        QMetaObject::invokeMethod(
+            bar,
+            [this] {
+                posted = false;
+                bar->setValue(shownStep);
+            },
+            Qt::QueuedConnection);
+    }
+
+    static int onProgress(void *self_, curl_off_t, curl_off_t received_, curl_off_t, curl_off_t sent_)
+    {
+        auto &self = *static_cast<Transfer *>(self_);
+        self.progressBytes = received_ + sent_;
+        self.show(sent_);
+        return self.check() == Stop::No ? 0 : 1;
+    }
+
+    static size_t onHeader(char *data_, size_t, size_t size_, void *self_)
+    {
+        auto &self = *static_cast<Transfer *>(self_);
+        self.headerBytes += qint64(size_);
+        const QByteArrayView line(data_, qsizetype(size_));
+        if (line.startsWith("HTTP/")) {
+            // "HTTP/1.1 200 OK": a new answer, an interim one (1xx) or the final one.
+            const QByteArray text = line.toByteArray().trimmed();
+            const qsizetype code = text.indexOf(' ') + 1;
+            const qsizetype phrase = code > 0 ? text.indexOf(' ', code) + 1 : 0;
+            self.status = code > 0 ? text.mid(code, phrase > 0 ? phrase - 1 - code : -1).toInt() : 0;
+            self.reason = phrase > 0 ? text.mid(phrase) : QByteArray();
+            self.headersEnded = false;
+        } else if (line == "\r\n" || line == "\n")
+            self.headersEnded = self.status >= 200;
+        return size_;
+    }
+
+    // The answer is counted and dropped.
+    static size_t onBody(char *, size_t, size_t size_, void *self_)
+    {
+        auto &self = *static_cast<Transfer *>(self_);
+        self.received += qint64(size_);
+        if (self.received <= answerLimit)
+            return size_;
+        if (self.stopped == Stop::No)
+            self.stopped = Stop::TooLong;
+        return 0;
+    }
+
+    static int onSocket(void *self_, curl_socket_t socket_, curlsocktype)
+    {
+        static_cast<Transfer *>(self_)->sockets.push_back({socket_, 0});
+        return CURL_SOCKOPT_OK;
+    }
+
+    static int onClose(void *self_, curl_socket_t socket_)
+    {
+        std::erase_if(static_cast<Transfer *>(self_)->sockets,
+                      [socket_](const Socket &s_) { return s_.handle == socket_; });
+        return close(socket_);
+    }
+
+    struct Socket {
+        curl_socket_t handle;
+        quint64 bytes;
+    };
+
+    const Clock::duration idle;
+    const qint64 formSize;
+    QProgressBar *const bar;
+    std::atomic<bool> cancelled = false;
+    std::atomic<int> shownStep = 0;
+    std::atomic<bool> posted = false;
+    // The transfer thread's own.
+    Clock::time_point lastMoved;
+    // What libcurl told of the bytes moved, and how many of it check() saw.
+    qint64 progressBytes = 0;
+    qint64 headerBytes = 0;
+    qint64 seenBytes = 0;
+    qint64 received = 0;
+    std::vector<Socket> sockets;
+    std::unique_ptr<CURLM, MultiFree> multi;
+    std::unique_ptr<CURL, EasyFree> easy;
+    bool added = false;
+    std::thread worker;
+};
+
+QString curlText(const Transfer &transfer_)
 {
-    return int(std::min<qint64>(value_, std::numeric_limits<int>::max()));
+    return QString::fromLatin1(transfer_.error[0] ? transfer_.error : curl_easy_strerror(transfer_.code));
+}
+
+// What went wrong, as the box says it after "The upload to ... failed: ".
+QString failure(const Transfer &transfer_, const QUrl &address_, const UplinkSettings &settings_)
+{
+    switch (transfer_.code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return QStringLiteral("the host %1 was not found").arg(shownHost(address_.host()));
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return QStringLiteral("the proxy host %1 was not found").arg(shownHost(settings_.proxyHost));
+    case CURLE_COULDNT_CONNECT: {
+        long systemError = 0;
+        curl_easy_getinfo(transfer_.handle(), CURLINFO_OS_ERRNO, &systemError);
+        const QString why = systemError ? QString::fromStdString(std::generic_category().message(int(systemError)))
+                                        : curlText(transfer_);
+        // Through a proxy, the proxy is all this end connects to.
+        return settings_.proxyHost.isEmpty()
+                   ? why
+                   : QStringLiteral("the proxy %1 cannot be reached: %2")
+                         .arg(shownHost(settings_.proxyHost, settings_.proxyPort), why);
+    }
+    case CURLE_GOT_NOTHING:
+        return QStringLiteral("the connection ended without a readable answer");
+    case CURLE_RECV_ERROR:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_BAD_CONTENT_ENCODING:
+        return QStringLiteral("the server's answer could not be read (%1)").arg(curlText(transfer_));
+    default:
+        return curlText(transfer_);
+    }
 }
 
 } // namespace
+
+QString shownHost(const QString &host_, int port_)
+{
+    const QString host = host_.contains(QLatin1Char(':')) && !host_.startsWith(QLatin1Char('['))
+                             ? QLatin1Char('[') + host_ + QLatin1Char(']')
+                             : host_;
+    return port_ > 0 ? host + QLatin1Char(':') + QString::number(port_) : host;
+}
 
 QString uploadFileName(const QString &path_)
 {
@@ -98,25 +373,24 @@ QString uploadFileName(const QString &path_)
 
 UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int idleMs_, int deadlineMs_)
 {
-    QNetworkAccessManager manager;
-    // Only the proxy of the settings, never one from the environment.
-    manager.setProxy(settings_.proxyHost.isEmpty()
-                         ? QNetworkProxy(QNetworkProxy::NoProxy)
-                         : QNetworkProxy(QNetworkProxy::HttpProxy, settings_.proxyHost, quint16(settings_.proxyPort)));
+    static std::once_flag curlReady;
+    std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
-    // Qt sends a user name and password only in answer to the server's
-    // challenge, and that answer would post the form a second time. So they
-    // go nowhere, and a 401 is told as the server's answer.
-    QUrl target = request_.address;
-    target.setUserInfo(QString());
-    QNetworkRequest request(target);
-    request.setAttribute(QNetworkRequest::AuthenticationReuseAttribute, QNetworkRequest::Manual);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Uplinkmfc/1.0"));
-    // A form is posted to the address given, not wherever a redirect points.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    // The answer is only counted, never unpacked: a small packed answer
-    // could unpack to any size.
-    request.setRawHeader("Accept-Encoding", "identity");
+    QProgressDialog progress(QStringLiteral("Submitting the project to %1...")
+                                 .arg(shownHost(request_.address.host(), request_.address.port())),
+                             QStringLiteral("Cancel"), 0, barSteps, uplinkHostWindow());
+    progress.setObjectName(QStringLiteral("UplinkProgress"));
+    progress.setWindowTitle(QStringLiteral("Submitting"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    // The bar is set directly: the dialog's own setValue() runs the event
+    // loop when the dialog is modal.
+    auto *bar = new QProgressBar(&progress);
+    bar->setRange(0, barSteps);
+    progress.setBar(bar);
+    // Kept up until the answer is in, also once every byte is sent.
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    progress.setMinimumDuration(0);
 
     const QByteArray boundary = newBoundary();
     QList<QByteArray> parts{formPart("form-data; name=\"kind\"", QString(), QByteArray::number(request_.kind)),
@@ -124,105 +398,109 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     if (request_.hasText)
         parts << filePart(request_.text);
     const QByteArray body = formBody(parts, boundary);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, "multipart/form-data; boundary=" + boundary);
-    // Sent as it is read, so Qt keeps no copy it could post again.
-    request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
-    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
-    auto *form = new OneShotBody(body, nullptr);
-    QNetworkReply *reply = manager.post(request, form);
-    form->setParent(reply);
-    reply->setReadBufferSize(readBufferSize);
-    // Qt hands the limit on to its HTTP thread only once the request runs
-    // there; set before, the answer would pile up there without bound.
-    QObject::connect(reply, &QNetworkReply::socketStartedConnecting, reply,
-                     [reply] { reply->setReadBufferSize(readBufferSize); });
-
-    QProgressDialog progress(QStringLiteral("Submitting the project to %1...").arg(request_.address.host()),
-                             QStringLiteral("Cancel"), 0, 0, uplinkHostWindow());
-    progress.setObjectName(QStringLiteral("UplinkProgress"));
-    progress.setWindowTitle(QStringLiteral("Submitting"));
-    progress.setWindowModality(Qt::ApplicationModal);
-    // Kept up until the answer is in, also once every byte is sent.
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
-    progress.setMinimumDuration(0);
-    progress.show();
-
-    // The first reason to stop is the one told; anything after the answer
-    // is in changes nothing.
-    enum class Stop { No, Idle, Deadline, TooLong, Cancelled } stopped = Stop::No;
-    auto stop = [&](Stop why_) {
-        if (stopped == Stop::No && !reply->isFinished()) {
-            stopped = why_;
-            reply->abort();
-        }
-    };
-    // Precise, so that a box saying how long it waited tells the truth.
-    QTimer idle;
-    idle.setSingleShot(true);
-    idle.setTimerType(Qt::PreciseTimer);
-    idle.setInterval(idleMs_);
-    // Each byte restarts the idle time, so an answer that trickles in is
-    // ended only by the deadline of the whole transfer.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    deadline.setInterval(deadlineMs_);
-    QEventLoop loop;
-    QObject::connect(&idle, &QTimer::timeout, reply, [&] { stop(Stop::Idle); });
-    QObject::connect(&deadline, &QTimer::timeout, reply, [&] { stop(Stop::Deadline); });
-    QObject::connect(&progress, &QProgressDialog::canceled, reply, [&] { stop(Stop::Cancelled); });
-    // Qt knows no total of a body it reads once; the form's size is known here.
-    QObject::connect(reply, &QNetworkReply::uploadProgress, &progress, [&](qint64 sent_, qint64) {
-        idle.start();
-        progress.setMaximum(progressValue(body.size()));
-        progress.setValue(progressValue(std::min<qint64>(sent_, body.size())));
-    });
-    // The answer is counted as it comes and dropped, so no more of it is
-    // ever held than the read buffer.
-    qint64 received = 0;
-    QObject::connect(reply, &QNetworkReply::readyRead, &progress, [&] {
-        idle.start();
-        const qint64 skipped = reply->skip(reply->bytesAvailable());
-        received += std::max<qint64>(skipped, 0);
-        if (received > answerLimit)
-            stop(Stop::TooLong);
-    });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    idle.start();
-    deadline.start();
-    if (!reply->isFinished())
-        loop.exec();
-    idle.stop();
-    deadline.stop();
-    progress.hide();
 
     UploadOutcome outcome;
-    outcome.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    outcome.reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    if (stopped == Stop::Cancelled)
+    QEventLoop loop;
+    bool finished = false;
+    Transfer transfer(idleMs_, body.size(), bar);
+    curl_slist *headerList = nullptr;
+    for (const QByteArray &header : {"Content-Type: multipart/form-data; boundary=" + boundary,
+                                     // The form goes at once, not after the server's go-ahead.
+                                     QByteArray("Expect:"),
+                                     // The answer is only counted, never unpacked: a small
+                                     // packed answer could unpack to any size.
+                                     QByteArray("Accept-Encoding: identity")}) {
+        curl_slist *longer = curl_slist_append(headerList, header.constData());
+        if (!longer) {
+            curl_slist_free_all(headerList);
+            headerList = nullptr;
+            break;
+        }
+        headerList = longer;
+    }
+    const std::unique_ptr<curl_slist, ListFree> headers(headerList);
+    if (!transfer.ready() || !headers) {
+        outcome.reason = QStringLiteral("the transfer could not be started");
+        return outcome;
+    }
+
+    // Without its user name and password, which go nowhere: answering the
+    // server's challenge would post the form a second time, so a 401 is
+    // told as the server's answer.
+    QUrl target = request_.address;
+    target.setUserInfo(QString());
+    const QByteArray url = target.toEncoded();
+    // Only the proxy of the settings, never one from the environment, and
+    // for every host.
+    const QByteArray proxy = settings_.proxyHost.isEmpty()
+                                 ? QByteArray("")
+                                 : "http://" + shownHost(settings_.proxyHost, settings_.proxyPort).toUtf8();
+    CURL *const h = transfer.handle();
+    curl_easy_setopt(h, CURLOPT_URL, url.constData());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A form is posted to the address given, not wherever a redirect points.
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    // One request on a connection of its own, so nothing is sent twice.
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(h, CURLOPT_POST, 1L);
+    curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.constData());
+    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(h, CURLOPT_USERAGENT, "Uplinkmfc/1.0");
+    curl_easy_setopt(h, CURLOPT_PROXY, proxy.constData());
+    curl_easy_setopt(h, CURLOPT_NOPROXY, "");
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(deadlineMs_));
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+
+    // Cancel stops the waiting, whatever the thread is doing meanwhile;
+    // once the end is known here it changes nothing.
+    bool cancelled = false;
+    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
+        if (!finished) {
+            cancelled = true;
+            transfer.cancel();
+        }
+    });
+    progress.show();
+    transfer.start(&progress, [&] {
+        finished = true;
+        loop.quit();
+    });
+    if (!finished)
+        loop.exec();
+    transfer.wait();
+    progress.hide();
+
+    if (transfer.headersEnded) {
+        outcome.status = transfer.status;
+        outcome.reason = shortened(QString::fromLatin1(transfer.reason));
+    }
+    if (cancelled || transfer.stopped == Stop::Cancelled)
         outcome.result = UploadResult::Cancelled;
-    else if (stopped == Stop::Idle)
+    else if (transfer.stopped == Stop::Idle)
         outcome.result = UploadResult::TimedOut;
-    else if (stopped == Stop::Deadline)
-        outcome.result = UploadResult::TookTooLong;
-    else if (stopped == Stop::TooLong)
+    else if (transfer.stopped == Stop::TooLong)
         outcome.result = UploadResult::AnswerTooLong;
-    else if (outcome.status != 0 && (outcome.status < 200 || outcome.status > 299))
+    else if (transfer.done && transfer.code == CURLE_OPERATION_TIMEDOUT)
+        outcome.result = UploadResult::TookTooLong;
+    else if (outcome.status != 0 && (outcome.status < 200 || outcome.status > 299)) {
         outcome.result = UploadResult::ServerSaidNo;
-    else if (reply->error() == QNetworkReply::ContentReSendError) {
-        // Qt wanted to post the form again after the answer failed.
-        outcome.result = UploadResult::Failed;
+        const char *location = nullptr;
+        if (curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location)
+            outcome.location = shortened(QString::fromLatin1(location));
+    } else if (!transfer.done)
+        outcome.reason = QStringLiteral("the transfer stopped");
+    else if (transfer.code != CURLE_OK)
+        outcome.reason = failure(transfer, request_.address, settings_);
+    else if (!transfer.headersEnded)
+        // A status line, or some headers, then the end of the connection.
         outcome.reason = QStringLiteral("the connection ended without a readable answer");
-    } else if (reply->error() != QNetworkReply::NoError) {
-        outcome.result = UploadResult::Failed;
-        outcome.reason = reply->errorString();
-    } else if (outcome.status == 0) {
-        outcome.result = UploadResult::Failed;
-        outcome.reason = QStringLiteral("no answer came");
-    } else
+    else
         outcome.result = UploadResult::Submitted;
-    // Gone before the dialog and the timers its connections reach.
-    delete reply;
     return outcome;
 }

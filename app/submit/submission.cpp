@@ -12,14 +12,13 @@
 #include "settingskeys.h"
 #include "uBasicProject.h"
 #include "uplinkmfc.h"
+#include "uploadhost.h"
 
 QString UploadAddress()
 {
     const RegistryStore store(programKey());
-    QString host = store.readString(uplinkSettingsSection, uplinkHostValue).trimmed();
-    while (host.endsWith(QLatin1Char('/')))
-        host.chop(1);
-    if (!host.isEmpty() && !host.contains(QStringLiteral("://")))
+    QString host = trimmedUploadHost(store.readString(uplinkSettingsSection, uplinkHostValue));
+    if (!host.isEmpty() && uploadHostSchemeLength(host) == 0)
         host.prepend(QStringLiteral("http://"));
     return host + QLatin1String(uploadServicePath);
 }

@@ -42,18 +42,8 @@
 #include <unistd.h>
 #endif
 
-// Readable failures; internal, so no other test file is bothered.
-[[maybe_unused]] static void PrintTo(const QString &text_, std::ostream *os_)
-{
-    *os_ << '"' << text_.toStdString() << '"';
-}
-[[maybe_unused]] static void PrintTo(const QStringList &texts_, std::ostream *os_)
-{
-    *os_ << '{';
-    for (qsizetype i = 0; i < texts_.size(); ++i)
-        *os_ << (i ? ", \"" : "\"") << texts_.at(i).toStdString() << '"';
-    *os_ << '}';
-}
+#include "qtprint.h"
+
 [[maybe_unused]] static void PrintTo(const TPendingFile &file_, std::ostream *os_)
 {
     *os_ << '{' << file_.path.toStdString() << (file_.submit ? " submit" : "") << (file_.hwUpgrade ? " hw" : "")

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QRegularExpression>
+#include <QString>
+
+// The Host setting as the program and the library both read it.
+
+// How long the setting's scheme is with the slashes after it ("http://" 7,
+// "http:/x" 6, "http:" 5), or 0 when it has none ("example.com",
+// "localhost:8080", "[::1]:80").
+inline qsizetype uploadHostSchemeLength(const QString &host_)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?=/|$)/{0,2}"));
+    const QRegularExpressionMatch match = scheme.match(host_);
+    return match.hasMatch() ? match.capturedLength() : 0;
+}
+
+// Without blanks and trailing slashes, but for those of its scheme: "http://"
+// stays an address that names no host rather than becoming the host "http".
+inline QString trimmedUploadHost(QString host_)
+{
+    host_ = host_.trimmed();
+    const qsizetype keep = uploadHostSchemeLength(host_);
+    while (host_.size() > keep && host_.endsWith(QLatin1Char('/')))
+        host_.chop(1);
+    return host_;
+}
