@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QGraphicsItem>
 #include <QGraphicsView>
 #include <QLabel>
 #include <QMenu>
@@ -513,6 +514,52 @@ TEST_F(Preview, ZoomChoices)
         EXPECT_EQ(window->CbZoom->currentIndex(), c.shown) << c.item;
     }
     EXPECT_DOUBLE_EQ(window->QRPreview->zoomFactor(), 1.0);
+}
+
+// Whole Page shows one whole page as large as the view allows, whatever zoom
+// the list was at before; chosen with the keys of the zoom list.
+TEST_F(Preview, WholePageFitsThePageAfterAnyZoom)
+{
+    struct Case {
+        const char *before;
+        std::vector<Qt::Key> keys; // from 100 %
+        int item;
+    };
+    const Case cases[] = {
+        {"100%", {}, 3},
+        {"10%", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}, 7},
+        {"500%", {Qt::Key_Home}, 0},
+        {"Page Width", {Qt::Key_End, Qt::Key_Up}, 8},
+    };
+    QGraphicsView *pages = window->QRPreview->findChild<QGraphicsView *>();
+    ASSERT_TRUE(pages);
+    double fitted = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.before);
+        window->ZoomTo100Click();
+        for (Qt::Key k : c.keys)
+            key(window->CbZoom, k);
+        ASSERT_EQ(window->CbZoom->currentIndex(), c.item);
+        key(window->CbZoom, Qt::Key_End);
+        ASSERT_EQ(window->CbZoom->currentText(), "Whole Page");
+        // The topmost page whose top is in the view lies wholly inside it,
+        // and fills its height or its width.
+        const QRect view = pages->viewport()->rect();
+        QRect page;
+        for (QGraphicsItem *item : pages->items()) {
+            const QRect r = pages->mapFromScene(item->sceneBoundingRect()).boundingRect();
+            if (r.top() >= -1 && r.top() < view.height() && (page.isNull() || r.top() < page.top()))
+                page = r;
+        }
+        ASSERT_FALSE(page.isNull());
+        EXPECT_TRUE(view.adjusted(-2, -2, 2, 2).contains(page))
+            << page.width() << "x" << page.height() << " in " << view.width() << "x" << view.height();
+        EXPECT_TRUE(page.height() >= view.height() * 9 / 10 || page.width() >= view.width() * 9 / 10)
+            << page.width() << "x" << page.height() << " in " << view.width() << "x" << view.height();
+        if (fitted == 0)
+            fitted = window->QRPreview->zoomFactor();
+        EXPECT_NEAR(window->QRPreview->zoomFactor(), fitted, 0.001);
+    }
 }
 
 TEST_F(Preview, PrintingFromThePreviewRunsTheReportAgain)
