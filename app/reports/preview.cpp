@@ -21,6 +21,7 @@
 #include "MessageSink.h"
 #include "basicreport.h"
 #include "modalforms.h"
+#include "printersetup.h"
 #include "programprinter.h"
 #include "toolbaricons.h"
 
@@ -184,7 +185,7 @@ void TFPreview::TLastPageClick()
 
 void TFPreview::TPrinterSetupClick()
 {
-    if (!RunPrintDialog(*printer, this))
+    if (!RunPrinterSetup(*printer, this))
         return;
     if (printer == &ProgramPrinter())
         KeepChosenPrinter();
