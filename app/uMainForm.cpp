@@ -1099,7 +1099,7 @@ void TFMainForm::Content1Click()
     const QString file = programDir + "Help" + QDir::separator() + "Scorvista2001.htm";
     const ShellResult result = shellOpenFile(file);
     if (!result.ok)
-        ShowMessage(QString("Error opening Help-file. (%1)").arg(result.errorCode));
+        ShowMessage(QString("Error opening Help-file. (%1)").arg(result.errorText));
 }
 
 void TFMainForm::About1Click()
