@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QProcessEnvironment>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -22,6 +24,8 @@
 #include "imagebuilder.h"
 #include "openimage.h"
 #include "qtappservices.h"
+#include "databasewindow.h"
+#include "printersetup.h"
 #include "recordingdesktop.h"
 #include "uMainForm.h"
 #include "uPolyraDatabase.h"
@@ -448,6 +452,46 @@ TEST(HelpThroughTheDesktop, F1UsesTheDesktopsApplicationOrSaysWhyNot)
             EXPECT_FALSE(QFile::exists(opened));
         }
     }
+}
+
+// The page calls the commands what the program calls them, and explains
+// what the program's texts send the user to it for.
+TEST_F(HelpCommand, ThePageNamesTheCommandsAsTheProgramDoes)
+{
+    startIn(QStringLiteral(SCORVISTA_PROGRAM_FOLDER));
+    QFile file(builtPage());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // The text a reader sees: no tags, one blank between words.
+    QString page = QString::fromLatin1(file.readAll());
+    page.remove(QRegularExpression("<[^>]*>"));
+    page.replace("&lt;", "<").replace("&gt;", ">").replace("&amp;", "&");
+    page = page.simplified();
+
+    QStringList named;
+    TFDatabase window(nullptr, nullptr);
+    for (QAction *item : window.ChartPopup->actions())
+        if (!item->isSeparator())
+            named << item->text();
+    QPrinter printer;
+    named << TFPrinterSetup(printer).windowTitle() << TFPrinterSetup::pdfEntryText();
+    named << main->action("PDetails")->text() << main->action("MPrintsettings")->text();
+    // The database's text type, as its save dialog offers it.
+    CPolyraDatabase database;
+    CSaveDialogSetup save;
+    database.setupSaveDialog(save);
+    named << QString::fromStdString(save.filter).split('|').filter(".txt").value(0);
+    for (const QString &caption : named) {
+        const QString plain = QString(caption).remove('&');
+        EXPECT_TRUE(page.contains(plain)) << plain.toStdString();
+    }
+
+    // What the exported and copied tables say the help explains.
+    QStringList notice;
+    AppendResultNotice(notice, false);
+    ASSERT_TRUE(notice.value(0).contains("help explains how to export"));
+    EXPECT_TRUE(page.contains("Exporting the description of the testing environment"));
+    // The picture viewer's Full screen as it behaves.
+    EXPECT_TRUE(page.contains("Full screen (Ctrl+U): hides the side panel and maximises the viewer's window"));
 }
 
 // The page is plain 7-bit text, so it reads the same as Windows-1252 or as
