@@ -5,31 +5,10 @@
 #include <QApplication>
 #include <QTest>
 #include <QTreeWidget>
-#include <cstdio>
 
-#include "MessageSink.h"
-#include "filetypes.h"
+#include "../printingsink.h"
 #include "qtappservices.h"
 #include "uMainForm.h"
-
-namespace {
-
-void print(const QString &line_)
-{
-    std::printf("%s\n", qPrintable(line_));
-    std::fflush(stdout);
-}
-
-class PrintingSink : public MessageSink {
-public:
-    MessageAnswer show(const MessageRequest &request_) override
-    {
-        print(QStringLiteral("message ") + QString(request_.text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-        return MessageAnswer::Ok;
-    }
-};
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -38,9 +17,7 @@ int main(int argc, char **argv)
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() < 2)
         return 2;
-    PrintingSink sink;
-    setMessageSink(&sink);
-    SetDesktopToolRunner([](const QString &, const QStringList &) { return true; });
+    const PrintedBoxes boxes;
     TFMainForm::SetProgramDirectory(arguments.at(1));
     {
         TQtAppServices services;
@@ -54,7 +31,6 @@ int main(int argc, char **argv)
         QTest::keyClick(focus ? focus : &main, Qt::Key_F1);
         QApplication::processEvents();
     }
-    print(QStringLiteral("done"));
-    setMessageSink(nullptr);
+    printLine(QStringLiteral("done"));
     return 0;
 }
