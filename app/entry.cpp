@@ -1,15 +1,21 @@
 #include "entry.h"
 
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 #include <QtEndian>
 #include <exception>
 #include <memory>
+#include <optional>
 
 #include "MessageSink.h"
 #include "uBasicDatabase.h"
@@ -18,6 +24,8 @@
 #include "uexception.h"
 
 #ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -49,14 +57,54 @@ bool SameWord(const QString &word_, const char *switch_)
     return word_.compare(QLatin1String(switch_), Qt::CaseInsensitive) == 0;
 }
 
-QString UserTag()
+#ifndef Q_OS_WIN
+// A folder only its user may change: a real folder (no link), the user's own,
+// writable by nobody else. Nobody else can then put a socket there that
+// pretends to be the running copy, or take its place.
+bool IsPrivateFolder(const QString &path_)
 {
-#ifdef Q_OS_WIN
-    return qEnvironmentVariable("USERNAME");
-#else
-    return QString::number(::getuid());
-#endif
+    struct stat info {};
+    if (path_.isEmpty() || ::lstat(QFile::encodeName(path_).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
+
+// A socket's path must fit into the socket address.
+bool FitsSocketAddress(const QString &path_)
+{
+    return QFile::encodeName(path_).size() < qsizetype(sizeof(sockaddr_un::sun_path));
+}
+
+// The folders that may hold the sockets, the better first.
+QStringList SocketFolders()
+{
+    QStringList folders;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && IsPrivateFolder(runtime))
+        folders << QDir::cleanPath(runtime);
+    // Else a folder of our own; one that someone else made first, or opened
+    // to others, is not used.
+    const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("scorvista2001se-%1").arg(::getuid()));
+    ::mkdir(QFile::encodeName(own).constData(), 0700);
+    if (IsPrivateFolder(own))
+        folders << own;
+    return folders;
+}
+
+// One display, however its name is written: ":0", ":0.0" and "unix:0".
+QString X11Display(QString display_)
+{
+    const qsizetype colon = display_.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return display_;
+    const qsizetype dot = display_.indexOf(QLatin1Char('.'), colon);
+    if (dot > colon)
+        display_.truncate(dot);
+    if (display_.startsWith(QLatin1String("unix:")))
+        display_.remove(0, 4);
+    return display_;
+}
+#endif
 
 // The arguments as the running copy must read them: its working folder is
 // not this start's, so a relative file path (also the one of a "&" list) is
@@ -139,15 +187,60 @@ QString JoinCommandLine(const QStringList &arguments_)
     return parts.join(QLatin1Char(' '));
 }
 
+QString InstanceFolder()
+{
+#ifdef Q_OS_WIN
+    return QString();
+#else
+    return SocketFolders().value(0);
+#endif
+}
+
+QString InstanceDisplay()
+{
+    QString platform;
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        platform = QGuiApplication::platformName();
+    else
+        platform = qEnvironmentVariable("QT_QPA_PLATFORM").section(QLatin1Char(':'), 0, 0);
+    const QString x11 = qEnvironmentVariable("DISPLAY");
+    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
+    const auto onWayland = [&] {
+        return QStringLiteral("wayland:") + (wayland.isEmpty() ? QStringLiteral("wayland-0") : wayland);
+    };
+    if (platform.startsWith(QLatin1String("wayland")))
+        return onWayland();
+    if (platform == QLatin1String("xcb") || (platform.isEmpty() && !x11.isEmpty()))
+        return QStringLiteral("x11:") + X11Display(x11);
+    if (platform.isEmpty())
+        return wayland.isEmpty() ? QStringLiteral("none") : onWayland();
+    return platform;
+}
+
 QString InstanceServerName(const QString &instance_)
 {
     QString name = QStringLiteral("TFMainForm");
     if (!instance_.isEmpty())
         name += QLatin1Char('-') + instance_;
-    return name + QLatin1Char('-') + UserTag();
+#ifdef Q_OS_WIN
+    return name + QLatin1Char('-') + qEnvironmentVariable("USERNAME");
+#else
+    // The user is the folder's; the display is told apart in the name,
+    // written so that no two displays share one and a long one stays short.
+    QByteArray display = QUrl::toPercentEncoding(InstanceDisplay());
+    if (display.size() > 40)
+        display = display.left(24) + '-'
+                  + QCryptographicHash::hash(display, QCryptographicHash::Sha256).toHex().left(12);
+    name += QLatin1Char('-') + QString::fromLatin1(display);
+    for (const QString &folder : SocketFolders())
+        if (FitsSocketAddress(folder + QLatin1Char('/') + name))
+            return folder + QLatin1Char('/') + name;
+    return QString();
+#endif
 }
 
-TInstanceServer::TInstanceServer(const QString &instance_, QObject *parent_) : QObject(parent_), instance(instance_)
+TInstanceServer::TInstanceServer(const QString &instance_, QObject *parent_)
+    : QObject(parent_), instance(instance_), name(InstanceServerName(instance_))
 {
     server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server, &QLocalServer::newConnection, this, &TInstanceServer::acceptConnections);
@@ -157,14 +250,19 @@ TInstanceServer::~TInstanceServer() = default;
 
 QString TInstanceServer::lockFilePath() const
 {
-    return QDir(QDir::tempPath()).filePath(serverName() + QStringLiteral(".lock"));
+#ifdef Q_OS_WIN
+    return QDir(QDir::tempPath()).filePath(name + QStringLiteral(".lock"));
+#else
+    return name.isEmpty() ? QString() : name + QStringLiteral(".lock");
+#endif
 }
 
 bool TInstanceServer::listen()
 {
     if (server.isListening())
         return true;
-    const QString name = serverName();
+    if (name.isEmpty())
+        return false;
     {
         // Listening with access options replaces an existing socket file,
         // so a live copy is asked first; a dead copy's socket refuses.
@@ -243,8 +341,11 @@ void TInstanceServer::deliver()
 
 THandOver HandOverTo(const QString &commandLine_, const QString &instance_, int timeoutMs_)
 {
+    const QString name = InstanceServerName(instance_);
+    if (name.isEmpty())
+        return THandOver::NoCopy;
     QLocalSocket socket;
-    socket.connectToServer(InstanceServerName(instance_));
+    socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs_)) {
         const auto error = socket.error();
         return error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError
@@ -278,9 +379,12 @@ TEntryStart StartEntry(const QStringList &arguments_, TInstanceServer &server_, 
     start.commandLine = JoinCommandLine(arguments_);
     start.parsed = ParseCommandLine(start.commandLine);
 
-    // Without the lock (an unwritable temporary folder) the start goes on.
-    QLockFile lock(server_.lockFilePath());
-    lock.tryLock(kLockWaitMs);
+    // Without the lock (no safe folder for it) the start goes on.
+    std::optional<QLockFile> lock;
+    if (!server_.lockFilePath().isEmpty()) {
+        lock.emplace(server_.lockFilePath());
+        lock->tryLock(kLockWaitMs);
+    }
     if (!start.parsed.debug
         && HandOverTo(JoinCommandLine(AbsolutePaths(arguments_)), server_.instanceName(), timeoutMs_)
                == THandOver::Taken) {

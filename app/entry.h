@@ -39,8 +39,17 @@ QString JoinCommandLine(const QStringList &arguments_);
 // window is first shown; empty when none (or once it was taken).
 inline QString gStartupFile;
 
-// The per-user name of the running copy's local socket, after the main
-// window's class; instance_ tells test copies apart.
+// The folder of the running copies' sockets: the user's runtime folder
+// ($XDG_RUNTIME_DIR), else a folder of the program's own in the temporary
+// folder; either only when it is the user's and nobody else may write to it.
+// Empty when there is no such folder (no hand-over then).
+QString InstanceFolder();
+// The display this start's windows go to ("x11::0", "wayland:wayland-0",
+// or the platform's name where there is no display to tell apart).
+QString InstanceDisplay();
+// The path of the running copy's local socket: one per user, login session
+// and display, named after the main window's class; instance_ tells test
+// copies apart. Empty when there is no safe folder for it.
 QString InstanceServerName(const QString &instance_ = QString());
 
 // The running copy's side of the single instance: a user-only local socket
@@ -61,8 +70,8 @@ public:
     bool listen();
     bool isListening() const { return server.isListening(); }
     QString instanceName() const { return instance; }
-    QString serverName() const { return InstanceServerName(instance); }
-    // The lock file that settles simultaneous starts.
+    QString serverName() const { return name; }
+    // The lock file that settles simultaneous starts; empty without a socket.
     QString lockFilePath() const;
 
     // The longest command line taken; a longer message drops the connection.
@@ -87,6 +96,7 @@ private:
     void deliver();
 
     QString instance;
+    QString name;
     QLocalServer server;
     std::deque<QString> queue;
     QPointer<QObject> receiverContext;

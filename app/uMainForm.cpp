@@ -24,7 +24,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
@@ -57,6 +56,7 @@
 #include "treenode.h"
 #include "uexception.h"
 #include "ufiles.h"
+#include "printersetup.h"
 #include "programprinter.h"
 #include "submission.h"
 #include "aboutbox.h"
@@ -948,11 +948,7 @@ void TFMainForm::MPrintsettingsClick()
 {
     if (!CheckPrinters())
         return;
-    // The printer set-up: the print dialog's own choice of printer, which
-    // the reports then print on.
-    QPrintDialog dialog(&ProgramPrinter(), this);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    if (dialog.exec() == QDialog::Accepted)
+    if (RunPrinterSetup(ProgramPrinter(), this))
         KeepChosenPrinter();
 }
 
@@ -1103,7 +1099,7 @@ void TFMainForm::Content1Click()
     const QString file = programDir + "Help" + QDir::separator() + "Scorvista2001.htm";
     const ShellResult result = shellOpenFile(file);
     if (!result.ok)
-        ShowMessage(QString("Error opening Help-file. (%1)").arg(result.errorCode));
+        ShowMessage(QString("Error opening Help-file. (%1)").arg(result.errorText));
 }
 
 void TFMainForm::About1Click()

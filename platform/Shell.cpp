@@ -1,3 +1,8 @@
+#ifdef SCORVISTA_HAVE_GIO
+// Before any of Qt's headers, whose keywords GLib's headers use as names.
+#include <gio/gio.h>
+#endif
+
 #include "Shell.h"
 
 #include <QDesktopServices>
@@ -8,6 +13,21 @@ namespace {
 class QtDesktopOpener : public DesktopOpener {
 public:
     bool openUrl(const QUrl &url_) override { return QDesktopServices::openUrl(url_); }
+#ifdef SCORVISTA_HAVE_GIO
+    // Qt only starts a launcher and cannot tell when no application takes
+    // the file; GIO, which keeps the desktop's associations, says why.
+    bool openFile(const QString &path_, QString &reason_) override
+    {
+        const QByteArray uri = QUrl::fromLocalFile(path_).toEncoded();
+        GError *error = nullptr;
+        if (g_app_info_launch_default_for_uri(uri.constData(), nullptr, &error))
+            return true;
+        if (error)
+            reason_ = QString::fromUtf8(error->message);
+        g_clear_error(&error);
+        return false;
+    }
+#endif
 };
 
 QtDesktopOpener realOpener;
@@ -42,9 +62,12 @@ ShellResult shellOpenFile(const QString &path_)
         return failure(ShellErrorFileNotFound, QStringLiteral("The system cannot find the file specified."));
     if (!info.isReadable())
         return failure(ShellErrorAccessDenied, QStringLiteral("Access is denied."));
-    if (!opener().openUrl(QUrl::fromLocalFile(info.absoluteFilePath())))
+    QString reason;
+    if (!opener().openFile(info.absoluteFilePath(), reason))
         return failure(ShellErrorNoAssociation,
-                       QStringLiteral("No application is associated with the specified file for this operation."));
+                       reason.isEmpty()
+                           ? QStringLiteral("No application is associated with the specified file for this operation.")
+                           : reason);
     return ShellResult{true, ShellErrorNone, QString()};
 }
 

@@ -11,6 +11,13 @@ class DesktopOpener {
 public:
     virtual ~DesktopOpener() = default;
     virtual bool openUrl(const QUrl &url_) = 0;
+    // An existing local file with the desktop's application for its type;
+    // when that fails, reason_ gets what the desktop said (may stay empty).
+    virtual bool openFile(const QString &path_, QString &reason_)
+    {
+        (void)reason_;
+        return openUrl(QUrl::fromLocalFile(path_));
+    }
 };
 
 // Installs an opener (null puts back QDesktopServices); returns the previous one.
@@ -28,6 +35,7 @@ enum ShellError : int {
 struct ShellResult {
     bool ok = false;
     int errorCode = ShellErrorNone;
+    // Why, for the user: the desktop's own words where it gave some.
     QString errorText;
 };
 

@@ -24,6 +24,9 @@ packages=(
   qt6-svg-dev libqt6svg6
   # the desktop's file associations: its tools, and GLib's client for the tests
   shared-mime-info desktop-file-utils libglib2.0-bin
+  # opening files with the desktop's application for them (GIO), which says
+  # why when there is none
+  libglib2.0-dev
   # reading printed reports back as text
   poppler-utils
   "$@"

@@ -21,6 +21,7 @@
 #include "MessageSink.h"
 #include "basicreport.h"
 #include "modalforms.h"
+#include "printersetup.h"
 #include "programprinter.h"
 #include "toolbaricons.h"
 
@@ -184,7 +185,7 @@ void TFPreview::TLastPageClick()
 
 void TFPreview::TPrinterSetupClick()
 {
-    if (!RunPrintDialog(*printer, this))
+    if (!RunPrinterSetup(*printer, this))
         return;
     if (printer == &ProgramPrinter())
         KeepChosenPrinter();
@@ -212,8 +213,13 @@ void TFPreview::chooseZoom(int index_)
         QRPreview->setZoomFactor(zoomFactors[index_]);
     else if (index_ == zoomPageWidth)
         QRPreview->fitToWidth();
-    else if (index_ == zoomWholePage)
+    else if (index_ == zoomWholePage) {
+        // Qt keeps the zoom when the page already fits into the view, as it
+        // does at 10 %: the page's width first, at which it fits only when
+        // the width is what limits the whole page too.
+        QRPreview->fitToWidth();
         QRPreview->fitInView();
+    }
     updatePageCounter();
 }
 

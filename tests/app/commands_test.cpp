@@ -10,8 +10,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -21,6 +21,8 @@
 #include <cstdlib>
 
 #include "openfixture.h"
+#include "modalforms.h"
+#include "printersetup.h"
 #include "programprinter.h"
 #include "projectload.h"
 
@@ -387,6 +389,8 @@ TEST_F(Commands, WindowMenuListsTheChildWindowsAndActivatesOne)
     EXPECT_EQ(listed, 2);
 }
 
+// Page Setup from the File menu, answered with a click on OK or Cancel: a
+// confirmed choice stays for the later prints, a cancelled one does not.
 TEST_F(Commands, ThePrinterChosenInPageSetupIsKeptForLaterPrints)
 {
     SetPrinterStateSource([] {
@@ -395,38 +399,42 @@ TEST_F(Commands, ThePrinterChosenInPageSetupIsKeptForLaterPrints)
         s.defaultPrinter = "Office";
         return s;
     });
-    QPrinter *seen = nullptr;
-    // Answers the dialog once it is up; gives up after a few seconds.
-    QTimer answer;
-    int ticks = 0;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            if (++ticks > 100) {
-                if (QWidget *other = QApplication::activeModalWidget())
-                    other->close();
-                answer.stop();
-            }
-            return;
+    struct Case {
+        const char *button;
+        QPageLayout::Orientation afterComingBack;
+    };
+    for (const Case &c : {Case{"OKButton", QPageLayout::Landscape}, Case{"CancelButton", QPageLayout::Portrait}}) {
+        SCOPED_TRACE(c.button);
+        FreeProgramPrinter();
+        // Something of the printer a release would lose.
+        ProgramPrinter().setPageOrientation(QPageLayout::Landscape);
+        StrayDialogCloser stray;
+        QStringList shown;
+        {
+            ModalFormAnswerScope answer([&](TFBasicForm &form) {
+                auto *setup = qobject_cast<TFPrinterSetup *>(&form);
+                ASSERT_TRUE(setup);
+                shown << setup->windowTitle();
+                auto *button = setup->findChild<QPushButton *>(c.button);
+                ASSERT_TRUE(button);
+                QTest::mouseClick(button, Qt::LeftButton);
+            });
+            main->activateWindow();
+            QApplication::setActiveWindow(main.get());
+            main->tree()->setFocus();
+            press(Qt::Key_F, Qt::AltModifier);
+            auto *file = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            ASSERT_EQ(file, main->menu("File1"));
+            QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(main->action("MPrintsettings")).center());
+            QApplication::processEvents();
         }
-        seen = dialog->printer();
-        seen->setPageOrientation(QPageLayout::Landscape);
-        dialog->accept();
-        answer.stop();
-    });
-    answer.start(30);
-    main->action("MPrintsettings")->trigger();
-    answer.stop();
+        EXPECT_EQ(shown, QStringList{"Print Setup"});
+        EXPECT_TRUE(stray.closed.isEmpty()) << stray.closed.join('|').toStdString();
+        main->ApplicationActivated();
+        EXPECT_EQ(ProgramPrinter().pageLayout().orientation(), c.afterComingBack);
+    }
     SetPrinterStateSource({});
-    ASSERT_EQ(seen, &ProgramPrinter());
-    // Coming back to the program keeps a chosen printer...
-    main->ApplicationActivated();
-    EXPECT_EQ(ProgramPrinter().pageLayout().orientation(), QPageLayout::Landscape);
-    // ...while one nobody chose follows the system's default.
     FreeProgramPrinter();
-    ProgramPrinter().setPageOrientation(QPageLayout::Landscape);
-    main->ApplicationActivated();
-    EXPECT_EQ(ProgramPrinter().pageLayout().orientation(), QPageLayout::Portrait);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QShowEvent>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include <QtEndian>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <future>
 #include <optional>
 #include <stdexcept>
@@ -556,15 +558,15 @@ TEST_F(InstanceServerTest, HandOverInProcessDeliversTheWholeCommandLine)
 
 TEST_F(InstanceServerTest, NamesAreTheMainWindowsClassAndPerUser)
 {
-    EXPECT_TRUE(server.serverName().startsWith("TFMainForm-" + instance + "-"));
-    EXPECT_TRUE(InstanceServerName().startsWith("TFMainForm-"));
+    EXPECT_TRUE(QFileInfo(server.serverName()).fileName().startsWith("TFMainForm-" + instance + "-"));
+    EXPECT_TRUE(QFileInfo(InstanceServerName()).fileName().startsWith("TFMainForm-"));
     EXPECT_NE(InstanceServerName(), server.serverName());
 }
 
 #ifndef Q_OS_WIN
 TEST_F(InstanceServerTest, SocketIsUserOnly)
 {
-    const QString path = QDir(QDir::tempPath()).filePath(server.serverName());
+    const QString path = server.serverName();
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & (S_IRWXG | S_IRWXO), 0u);
@@ -652,7 +654,7 @@ TEST(HandOver, ACopyThatNeverAnswersTimesOut)
 // The socket of a copy that died: a file nobody listens on.
 void leaveStaleSocket(const QString &name_)
 {
-    const QByteArray path = QFile::encodeName(QDir(QDir::tempPath()).filePath(name_));
+    const QByteArray path = QFile::encodeName(name_);
     QFile::remove(QString::fromLocal8Bit(path));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(fd, 0);
@@ -748,10 +750,13 @@ struct HelperRun {
 
 // Starts the helper as a second start of the program under instance_.
 QProcess *startHelper(const QString &instance_, int serve_, const QStringList &arguments_,
-                      const QString &workingFolder_ = QString())
+                      const QString &workingFolder_ = QString(),
+                      const QProcessEnvironment &environment_ = QProcessEnvironment())
 {
     auto *process = new QProcess;
     process->setWorkingDirectory(workingFolder_);
+    if (!environment_.isEmpty())
+        process->setProcessEnvironment(environment_);
     process->setProgram(SCORVISTA_ENTRY_HELPER);
     process->setArguments(QStringList{instance_, QString::number(serve_)} + arguments_);
     process->start();
@@ -1099,5 +1104,142 @@ TEST(EntryRace, TwoSimultaneousStartsSettleOnOneCopy)
         EXPECT_EQ(own.lines[1], "received " + JoinCommandLine({QDir::current().absoluteFilePath(otherFile)}));
     }
 }
+
+#ifndef Q_OS_WIN
+// Where a start runs: its login session's runtime folder, its display and
+// its temporary folder. %R1, %R2: two runtime folders of the user's own,
+// %OPEN: one that others may write to; %T: a temporary folder.
+struct Place {
+    QString runtime; // empty: none
+    QString platform;
+    QString display; // DISPLAY, or WAYLAND_DISPLAY on wayland
+};
+
+struct ScopeCase {
+    const char *name;
+    Place first;
+    Place second;
+    bool handedOver;
+    bool listening;       // the first copy
+    QString socketFolder; // where the first copy's socket is
+};
+
+void PrintTo(const ScopeCase &c, std::ostream *os) { *os << c.name; }
+
+class EntryScope : public ::testing::TestWithParam<ScopeCase> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(runtime1.isValid() && runtime2.isValid() && open.isValid() && temporary.isValid());
+        ASSERT_EQ(::chmod(QFile::encodeName(open.path()).constData(), 0777), 0);
+    }
+    QString fill(QString text) const
+    {
+        return text.replace("%R1", runtime1.path())
+            .replace("%R2", runtime2.path())
+            .replace("%OPEN", open.path())
+            .replace("%T", temporary.path())
+            .replace("%UID", QString::number(::getuid()));
+    }
+    QProcessEnvironment environmentOf(const Place &place_) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"XDG_RUNTIME_DIR", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(name);
+        if (!place_.runtime.isEmpty())
+            environment.insert("XDG_RUNTIME_DIR", fill(place_.runtime));
+        environment.insert("TMPDIR", temporary.path());
+        environment.insert("QT_QPA_PLATFORM", place_.platform);
+        environment.insert(place_.platform == "wayland" ? "WAYLAND_DISPLAY" : "DISPLAY", place_.display);
+        return environment;
+    }
+    static QStringList socketsIn(const QString &folder_)
+    {
+        QStringList names;
+        for (const QFileInfo &entry : QDir(folder_).entryInfoList(QDir::System | QDir::Files))
+            if (entry.fileName().startsWith("TFMainForm-") && !entry.fileName().endsWith(".lock"))
+                names << entry.fileName();
+        return names;
+    }
+
+    QTemporaryDir runtime1, runtime2, open, temporary;
+};
+
+// Two starts as two processes: the second hands its file to the first only
+// in the same login session and on the same display.
+TEST_P(EntryScope, ASecondStartHandsOverOnlyInItsOwnSessionAndDisplay)
+{
+    const ScopeCase &c = GetParam();
+    const QString instance = uniqueInstance();
+    QProcess *first = startHelper(instance, 1, {"/tmp/first.prp"}, QString(), environmentOf(c.first));
+    ASSERT_TRUE(first->waitForReadyRead(10000));
+    const QString own = QString::fromLocal8Bit(first->readLine()).trimmed();
+    EXPECT_TRUE(own.startsWith(QString("own listening=%1").arg(c.listening))) << own.toStdString();
+    EXPECT_EQ(socketsIn(fill(c.socketFolder)).size(), c.listening ? 1 : 0);
+    EXPECT_TRUE(socketsIn(open.path()).isEmpty());
+
+    const HelperRun second = finish(startHelper(instance, 0, {"/tmp/second.prp"}, QString(), environmentOf(c.second)));
+    if (c.handedOver) {
+        EXPECT_EQ(second.exitCode, 0);
+        EXPECT_EQ(second.lines, QStringList({"handed-over"}));
+        const HelperRun rest = finish(first);
+        EXPECT_EQ(rest.exitCode, 3);
+        EXPECT_EQ(rest.lines, QStringList({"received /tmp/second.prp"}));
+    } else {
+        EXPECT_EQ(second.exitCode, 3);
+        ASSERT_EQ(second.lines.size(), 1);
+        EXPECT_TRUE(second.lines[0].startsWith(QString("own listening=%1").arg(c.listening)))
+            << second.lines[0].toStdString();
+        first->kill();
+        finish(first);
+    }
+}
+
+const Place x11Session1{"%R1", "xcb", ":5"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EntryScope,
+    ::testing::Values(
+        ScopeCase{"SameSessionAndDisplay", x11Session1, {"%R1", "xcb", ":5.0"}, true, true, "%R1"},
+        ScopeCase{"OtherDisplay", x11Session1, {"%R1", "xcb", ":6"}, false, true, "%R1"},
+        ScopeCase{"OtherSession", x11Session1, {"%R2", "xcb", ":5"}, false, true, "%R1"},
+        ScopeCase{"OtherWaylandDisplay", {"%R1", "wayland", "wayland-0"}, {"%R1", "wayland", "wayland-1"}, false,
+                  true, "%R1"},
+        ScopeCase{"NoRuntimeFolder", {"", "xcb", ":5"}, {"", "xcb", ":5"}, true, true, "%T/scorvista2001se-%UID"},
+        ScopeCase{"RuntimeFolderOthersMayWrite", {"%OPEN", "xcb", ":5"}, {"%OPEN", "xcb", ":5"}, true, true,
+                  "%T/scorvista2001se-%UID"}),
+    [](const ::testing::TestParamInfo<ScopeCase> &info) { return std::string(info.param.name); });
+
+// The program's own folder in the temporary folder, when someone else made it
+// or opened it to others, is not used: no socket, no hand-over, each start
+// runs as a copy of its own.
+TEST(EntryScopeFallback, AnUnsafeFolderOfItsOwnIsNotUsed)
+{
+    QTemporaryDir temporary, elsewhere;
+    ScopedEnvironment tmp{"TMPDIR", temporary.path().toUtf8()};
+    ScopedEnvironment noRuntime{"XDG_RUNTIME_DIR", QByteArray()};
+    const QString own = QDir(temporary.path()).filePath(QString("scorvista2001se-%1").arg(::getuid()));
+    struct Case {
+        const char *name;
+        std::function<bool()> make;
+    };
+    const Case cases[] = {
+        {"OpenToOthers", [&] { return QDir().mkdir(own) && ::chmod(QFile::encodeName(own).constData(), 0777) == 0; }},
+        {"ALink", [&] { return QFile::link(elsewhere.path(), own); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.make());
+        EXPECT_EQ(InstanceFolder(), QString());
+        EXPECT_EQ(InstanceServerName(uniqueInstance()), QString());
+        TInstanceServer server(uniqueInstance());
+        EXPECT_FALSE(server.listen());
+        EXPECT_EQ(HandOverTo("a.prp", server.instanceName(), 1000), THandOver::NoCopy);
+        EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+        QFile::remove(own);
+        QDir().rmdir(own);
+    }
+}
+#endif
 
 } // namespace

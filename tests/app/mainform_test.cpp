@@ -3,8 +3,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QProcessEnvironment>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,11 +24,14 @@
 #include "imagebuilder.h"
 #include "openimage.h"
 #include "qtappservices.h"
+#include "databasewindow.h"
+#include "printersetup.h"
 #include "recordingdesktop.h"
 #include "uMainForm.h"
 #include "uPolyraDatabase.h"
 #include "uPolyraProject.h"
 #include "settingskeys.h"
+#include "spinuntil.h"
 #include "treenode.h"
 
 namespace {
@@ -339,18 +347,26 @@ TEST_F(HelpCommand, F1AndTheMenuHandTheBuiltPageToTheDesktop)
         const char *road;
         bool fromMenu;
         QString folder;
+        bool desktopOpens;
         std::vector<QUrl> opened;
         QStringList messages;
     };
+    const QString built = QStringLiteral(SCORVISTA_PROGRAM_FOLDER);
+    // The reason is the desktop's, not a number.
     const Case cases[] = {
-        {"F1", false, QStringLiteral(SCORVISTA_PROGRAM_FOLDER), {page}, {}},
-        {"Help menu", true, QStringLiteral(SCORVISTA_PROGRAM_FOLDER), {page}, {}},
-        {"F1 without the page", false, withoutPage.path(), {}, {"Error opening Help-file. (2)"}},
+        {"F1", false, built, true, {page}, {}},
+        {"Help menu", true, built, true, {page}, {}},
+        {"F1 without the page", false, withoutPage.path(), true, {},
+         {"Error opening Help-file. (The system cannot find the file specified.)"}},
+        {"F1 with nothing to open the page", false, built, false, {page},
+         {"Error opening Help-file. (No application opens HTML documents)"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.road);
         startIn(c.folder);
         RecordingDesktop desktop;
+        desktop.result = c.desktopOpens;
+        desktop.reason = "No application opens HTML documents";
         if (c.fromMenu)
             chooseHelpTopicsFromTheMenu();
         else
@@ -362,6 +378,120 @@ TEST_F(HelpCommand, F1AndTheMenuHandTheBuiltPageToTheDesktop)
         EXPECT_EQ(texts, c.messages);
         MainWindow::TearDown();
     }
+}
+
+// F1 in a main window of its own process, whose desktop is a private one:
+// with no application for HTML the box gives the desktop's reason; with one,
+// the desktop starts it on the built page.
+TEST(HelpThroughTheDesktop, F1UsesTheDesktopsApplicationOrSaysWhyNot)
+{
+    const QString page = QFileInfo(QStringLiteral(SCORVISTA_PROGRAM_FOLDER "/Help/Scorvista2001.htm")).absoluteFilePath();
+    struct Case {
+        const char *name;
+        bool withViewer;
+    };
+    for (const Case &c : {Case{"NoApplicationForHtml", false}, Case{"AnApplicationForHtml", true}}) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir home;
+        const QString data = home.filePath("data");
+        const QString opened = home.filePath("opened");
+        ASSERT_TRUE(QDir().mkpath(data + "/applications"));
+        ASSERT_TRUE(QDir().mkpath(home.filePath("config")));
+        // The system's file types, read only, and none of its applications.
+        const QString system = home.filePath("system");
+        ASSERT_TRUE(QDir().mkpath(system));
+        ASSERT_TRUE(QFile::link("/usr/share/mime", system + "/mime"));
+        if (c.withViewer) {
+            const QString viewer = home.filePath("viewer.sh");
+            QFile script(viewer);
+            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+            script.write(QString("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part' && mv '%1.part' '%1'\n").arg(opened).toUtf8());
+            script.close();
+            ASSERT_TRUE(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            QFile entry(data + "/applications/htmlviewer.desktop");
+            ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+            entry.write(QString("[Desktop Entry]\nType=Application\nName=HTML Viewer\nExec=\"%1\" %f\nMimeType=text/html;\n")
+                            .arg(viewer)
+                            .toUtf8());
+            entry.close();
+            QFile cache(data + "/applications/mimeinfo.cache");
+            ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
+            cache.write("[MIME Cache]\ntext/html=htmlviewer.desktop;\n");
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", data);
+        environment.insert("XDG_DATA_DIRS", system);
+        environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        environment.insert("XDG_CONFIG_DIRS", home.filePath("config"));
+        environment.insert("HOME", home.path());
+        environment.insert("LANGUAGE", "C");
+        environment.insert("LC_ALL", "C.UTF-8");
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcess helper;
+        helper.setProcessEnvironment(environment);
+        helper.start(SCORVISTA_HELP_HELPER, {SCORVISTA_PROGRAM_FOLDER});
+        ASSERT_TRUE(helper.waitForFinished(60000));
+        const QStringList lines = QString::fromUtf8(helper.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        SCOPED_TRACE(QString::fromUtf8(helper.readAllStandardError()).toStdString());
+        ASSERT_EQ(lines.value(lines.size() - 1), "done");
+        const QStringList help = lines.filter("message Error opening Help-file.");
+        if (c.withViewer) {
+            EXPECT_TRUE(help.isEmpty()) << help.join('|').toStdString();
+            ASSERT_TRUE(spinUntil([&] { return QFile::exists(opened); }, 10000));
+            QFile file(opened);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(QString::fromUtf8(file.readAll()), page);
+        } else {
+            ASSERT_EQ(help.size(), 1) << lines.join('|').toStdString();
+            const QString reason = help[0].mid(QString("message Error opening Help-file. (").size());
+            EXPECT_TRUE(reason.endsWith(')')) << reason.toStdString();
+            EXPECT_TRUE(reason.contains("application", Qt::CaseInsensitive)) << reason.toStdString();
+            bool number = false;
+            reason.chopped(1).toInt(&number);
+            EXPECT_FALSE(number);
+            EXPECT_FALSE(QFile::exists(opened));
+        }
+    }
+}
+
+// The page calls the commands what the program calls them, and explains
+// what the program's texts send the user to it for.
+TEST_F(HelpCommand, ThePageNamesTheCommandsAsTheProgramDoes)
+{
+    startIn(QStringLiteral(SCORVISTA_PROGRAM_FOLDER));
+    QFile file(builtPage());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // The text a reader sees: no tags, one blank between words.
+    QString page = QString::fromLatin1(file.readAll());
+    page.remove(QRegularExpression("<[^>]*>"));
+    page.replace("&lt;", "<").replace("&gt;", ">").replace("&amp;", "&");
+    page = page.simplified();
+
+    QStringList named;
+    TFDatabase window(nullptr, nullptr);
+    for (QAction *item : window.ChartPopup->actions())
+        if (!item->isSeparator())
+            named << item->text();
+    QPrinter printer;
+    named << TFPrinterSetup(printer).windowTitle() << TFPrinterSetup::pdfEntryText();
+    named << main->action("PDetails")->text() << main->action("MPrintsettings")->text();
+    // The database's text type, as its save dialog offers it.
+    CPolyraDatabase database;
+    CSaveDialogSetup save;
+    database.setupSaveDialog(save);
+    named << QString::fromStdString(save.filter).split('|').filter(".txt").value(0);
+    for (const QString &caption : named) {
+        const QString plain = QString(caption).remove('&');
+        EXPECT_TRUE(page.contains(plain)) << plain.toStdString();
+    }
+
+    // What the exported and copied tables say the help explains.
+    QStringList notice;
+    AppendResultNotice(notice, false);
+    ASSERT_TRUE(notice.value(0).contains("help explains how to export"));
+    EXPECT_TRUE(page.contains("Exporting the description of the testing environment"));
+    // The picture viewer's Full screen as it behaves.
+    EXPECT_TRUE(page.contains("Full screen (Ctrl+U): hides the side panel and maximises the viewer's window"));
 }
 
 // The page is plain 7-bit text, so it reads the same as Windows-1252 or as

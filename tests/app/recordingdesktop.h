@@ -1,7 +1,7 @@
 #pragma once
 
 // Stands in for the desktop while it lives: answers every request with
-// `result` and keeps what was asked.
+// `result` (and `reason` when it fails) and keeps what was asked.
 
 #include <QUrl>
 #include <vector>
@@ -19,8 +19,16 @@ public:
         opened.push_back(url_);
         return result;
     }
+    bool openFile(const QString &path_, QString &reason_) override
+    {
+        if (!result)
+            reason_ = reason;
+        return openUrl(QUrl::fromLocalFile(path_));
+    }
     std::vector<QUrl> opened;
     bool result = true;
+    // What the desktop says when it fails (result false).
+    QString reason;
 
 private:
     DesktopOpener *previous = nullptr;

@@ -10,18 +10,22 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QGraphicsItem>
 #include <QGraphicsView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <functional>
 #include <QPrintPreviewWidget>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <memory>
@@ -34,6 +38,7 @@
 #include "modalforms.h"
 #include "openfixture.h"
 #include "preview.h"
+#include "printersetup.h"
 #include "programprinter.h"
 #include "projectreport.h"
 
@@ -515,6 +520,52 @@ TEST_F(Preview, ZoomChoices)
     EXPECT_DOUBLE_EQ(window->QRPreview->zoomFactor(), 1.0);
 }
 
+// Whole Page shows one whole page as large as the view allows, whatever zoom
+// the list was at before; chosen with the keys of the zoom list.
+TEST_F(Preview, WholePageFitsThePageAfterAnyZoom)
+{
+    struct Case {
+        const char *before;
+        std::vector<Qt::Key> keys; // from 100 %
+        int item;
+    };
+    const Case cases[] = {
+        {"100%", {}, 3},
+        {"10%", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}, 7},
+        {"500%", {Qt::Key_Home}, 0},
+        {"Page Width", {Qt::Key_End, Qt::Key_Up}, 8},
+    };
+    QGraphicsView *pages = window->QRPreview->findChild<QGraphicsView *>();
+    ASSERT_TRUE(pages);
+    double fitted = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.before);
+        window->ZoomTo100Click();
+        for (Qt::Key k : c.keys)
+            key(window->CbZoom, k);
+        ASSERT_EQ(window->CbZoom->currentIndex(), c.item);
+        key(window->CbZoom, Qt::Key_End);
+        ASSERT_EQ(window->CbZoom->currentText(), "Whole Page");
+        // The topmost page whose top is in the view lies wholly inside it,
+        // and fills its height or its width.
+        const QRect view = pages->viewport()->rect();
+        QRect page;
+        for (QGraphicsItem *item : pages->items()) {
+            const QRect r = pages->mapFromScene(item->sceneBoundingRect()).boundingRect();
+            if (r.top() >= -1 && r.top() < view.height() && (page.isNull() || r.top() < page.top()))
+                page = r;
+        }
+        ASSERT_FALSE(page.isNull());
+        EXPECT_TRUE(view.adjusted(-2, -2, 2, 2).contains(page))
+            << page.width() << "x" << page.height() << " in " << view.width() << "x" << view.height();
+        EXPECT_TRUE(page.height() >= view.height() * 9 / 10 || page.width() >= view.width() * 9 / 10)
+            << page.width() << "x" << page.height() << " in " << view.width() << "x" << view.height();
+        if (fitted == 0)
+            fitted = window->QRPreview->zoomFactor();
+        EXPECT_NEAR(window->QRPreview->zoomFactor(), fitted, 0.001);
+    }
+}
+
 TEST_F(Preview, PrintingFromThePreviewRunsTheReportAgain)
 {
     const QStringList lines = textsOf(report->record(), "QRLabel5");
@@ -658,6 +709,99 @@ TEST_F(PrintCommands, ADatabaseIsAcceptedAndNothingSelectedIsRefused)
     button->trigger();
     EXPECT_EQ(messages(), QStringList{"No Project or Database selected.\nPlease select a Project or Database from the "
                                       "Result Tree on the left."});
+    delete db;
+}
+
+// What Print's own dialog lists, separators left out.
+QStringList printDialogEntries()
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer);
+    // It fills its list when it is shown.
+    dialog.show();
+    QApplication::processEvents();
+    QStringList entries;
+    if (auto *list = dialog.findChild<QComboBox *>("printers"))
+        for (int i = 0; i < list->count(); ++i)
+            if (!list->itemText(i).isEmpty())
+                entries << list->itemText(i);
+    dialog.close();
+    return entries;
+}
+
+// The main window's Page Setup and the preview's Printer Settings (button
+// and menu) show one printer set-up, which offers the printers the print
+// dialog offers; the PDF file chosen there is what the reports print on.
+TEST_F(PrintCommands, PageSetupAndThePreviewsPrinterSettingsOfferWhatPrintingLists)
+{
+    const QStringList printing = printDialogEntries();
+    ASSERT_TRUE(printing.contains(TFPrinterSetup::pdfEntryText())) << printing.join('|').toStdString();
+    CPolyraDatabase *db = databaseWith({"First"});
+
+    const auto clickFileMenuItem = [](TFPreview &preview, const QString &caption) {
+        QMenu *file = preview.menuBar->actions().value(0)->menu();
+        ASSERT_TRUE(file);
+        QTest::mouseClick(preview.menuBar, Qt::LeftButton, {},
+                          preview.menuBar->actionGeometry(preview.menuBar->actions().value(0)).center());
+        ASSERT_EQ(QApplication::activePopupWidget(), file);
+        for (QAction *item : file->actions())
+            if (item->text() == caption)
+                QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(item).center());
+    };
+    struct Road {
+        const char *name;
+        const char *command;                      // of the main window
+        std::function<void(TFPreview &)> inPreview; // the click there
+    };
+    const Road roads[] = {
+        {"Page Setup", "MPrintsettings", {}},
+        {"Printer Settings", "MPrintPreview",
+         [](TFPreview &preview) {
+             QTest::mouseClick(preview.toolBar->widgetForAction(preview.TPrinterSetup), Qt::LeftButton);
+         }},
+        {"the preview's Page setup", "MPrintPreview",
+         [&](TFPreview &preview) { clickFileMenuItem(preview, "Page setup"); }},
+    };
+    for (const Road &road : roads) {
+        SCOPED_TRACE(road.name);
+        FreeProgramPrinter();
+        main->activateWindow();
+        QApplication::setActiveWindow(main.get());
+        select(db->getTreeNode()->child(0));
+        StrayDialogCloser stray;
+        QStringList titles;
+        QStringList offered;
+        QStringList buttons;
+        {
+            ModalFormAnswerScope answer([&](TFBasicForm &form) {
+                if (auto *preview = qobject_cast<TFPreview *>(&form)) {
+                    if (road.inPreview)
+                        road.inPreview(*preview);
+                    return;
+                }
+                auto *setup = qobject_cast<TFPrinterSetup *>(&form);
+                ASSERT_TRUE(setup);
+                titles << setup->windowTitle();
+                for (int i = 0; i < setup->PrinterName->count(); ++i)
+                    if (!setup->PrinterName->itemText(i).isEmpty())
+                        offered << setup->PrinterName->itemText(i);
+                for (QPushButton *b : setup->findChildren<QPushButton *>())
+                    buttons << b->text();
+                // The last entry is the PDF file.
+                setup->PrinterName->setFocus();
+                QTest::keyClick(setup->PrinterName, Qt::Key_End);
+                EXPECT_EQ(setup->PrinterName->currentText(), TFPrinterSetup::pdfEntryText());
+                QTest::mouseClick(setup->OKButton, Qt::LeftButton);
+            });
+            main->action(road.command)->trigger();
+        }
+        EXPECT_EQ(titles, QStringList{"Print Setup"});
+        EXPECT_TRUE(stray.closed.isEmpty()) << stray.closed.join('|').toStdString();
+        EXPECT_EQ(offered, printing);
+        EXPECT_EQ(buttons, (QStringList{"OK", "Cancel"}));
+        EXPECT_EQ(ProgramPrinter().outputFormat(), QPrinter::PdfFormat);
+        EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+    }
     delete db;
 }
 
