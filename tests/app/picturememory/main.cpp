@@ -31,6 +31,7 @@
 #include "Ucommoncalls.h"
 #include "databasemodels.h"
 #include "databasewindow.h"
+#include "doubleclick.h"
 #include "filetypes.h"
 #include "impstringgrid.h"
 #include "qtappservices.h"
@@ -99,8 +100,7 @@ bool openFromGrid(TFMainForm &main_, TFDatabase *window_, int test_, int column_
     paint(main_);
     const QPoint cell = grid->visualRect(index).center();
     QTest::mouseMove(grid->viewport(), cell);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    doubleClick(grid->viewport(), cell);
     paint(main_);
     return true;
 }
