@@ -1013,7 +1013,7 @@ qint64 roundUp(qint64 n_, qint64 step_)
 // What libjpeg holds beside the rows it gives: for a file of several scans
 // (progressive, or a component a scan) the coefficients of the whole
 // picture, 128 bytes for each 8 x 8 block of each component, and for every
-// file the rows of samples it decodes and upsamples at a time.
+// file the rows of samples it decodes and upsamples at a time and its tables.
 qint64 jpegDecoderBytes(const jpeg_decompress_struct &info_)
 {
     const bool severalScans = info_.progressive_mode || info_.comps_in_scan < info_.num_components;
@@ -1027,7 +1027,8 @@ qint64 jpegDecoderBytes(const jpeg_decompress_struct &info_)
         // A row of blocks and its neighbours above and below.
         bytes += columns * DCTSIZE * component.v_samp_factor * DCTSIZE * 3;
     }
-    return bytes + qint64(info_.image_width) * info_.max_v_samp_factor * DCTSIZE * info_.num_components;
+    const qint64 tables = qint64(64) << 10;
+    return bytes + qint64(info_.image_width) * info_.max_v_samp_factor * DCTSIZE * info_.num_components + tables;
 }
 
 QString tooMuchToDecode(qint64 bytes_)
@@ -1115,6 +1116,8 @@ bool decodeJpegRows(JpegReader &reader_, qint64 besides_, RowTarget &target_)
     }
     jpeg_calc_output_dimensions(&info);
     target_.besides = besides_;
+    // libjpeg's own limit on what it holds agrees with what was counted.
+    info.mem->max_memory_to_use = long(besides_);
     if (!target_.begin(int(info.output_width), int(info.output_height), false, false))
         return false;
     // A file of several scans is read whole here.

@@ -756,11 +756,12 @@ TEST_F(PictureDecode, AJpegDecoderCountsWhatItHolds)
     BudgetRoom room(300 * 1024);
     EXPECT_TRUE(ReadPictureFile(path("baseline.jpg"), {QSize(64, 64), false}).ok());
     // 768 KiB of coefficients for the whole picture, however small it is
-    // shown, beside its 16 KiB and the decoder's 60 KiB of rows.
+    // shown, beside its 16 KiB, the decoder's 60 KiB of rows and 64 KiB of
+    // its tables.
     const PictureRead progressive = ReadPictureFile(path("progressive.jpg"), {QSize(64, 64), false});
     EXPECT_FALSE(progressive.ok());
     EXPECT_TRUE(progressive.overBudget);
-    EXPECT_TRUE(progressive.error.startsWith("It needs 844 KiB;")) << progressive.error.toStdString();
+    EXPECT_TRUE(progressive.error.startsWith("It needs 908 KiB;")) << progressive.error.toStdString();
     EXPECT_TRUE(progressive.error.contains(" and " + PictureBytesText(before) + " are in use"))
         << progressive.error.toStdString();
     EXPECT_FALSE(progressive.error.contains("other pictures")) << progressive.error.toStdString();
@@ -862,6 +863,38 @@ TEST_F(ThumbnailCache, AThumbnailTheBudgetRefusesIsReportedOnceUntilThumbnailsFi
     ASSERT_EQ(sink.requests.size(), 2u);
     EXPECT_TRUE(sink.requests[1].text.startsWith("The picture " + QDir::toNativeSeparators(path("c.png"))));
     cache.release(path("b.png"), path("bl.png"));
+}
+
+// Thumbnails that are no pictures say why, once for each reason until a
+// thumbnail reads again or the cache is empty.
+TEST_F(ThumbnailCache, EachReasonAThumbnailIsRefusedForIsReportedOnce)
+{
+    const QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>";
+    for (const char *name : {"a.svg", "b.svg", "c.svg"})
+        write(path(name), svg);
+    write(path("d.bmp"), "BM not really");
+    ASSERT_TRUE(writePlainPng(path("good.png"), 20, 10, qRgb(1, 1, 1)));
+    RecordingMessageSink sink;
+    const auto refused = [&](const char *name) {
+        EXPECT_FALSE(cache.acquire(path(name), path("large.png"), 1)) << name;
+    };
+    refused("a.svg");
+    refused("b.svg");
+    refused("d.bmp");
+    const QString unsupported = "[This kind of picture file is not supported.]";
+    ASSERT_EQ(sink.requests.size(), 2u);
+    EXPECT_EQ(sink.requests[0].text, "The picture " + QDir::toNativeSeparators(path("a.svg")) + " could not be loaded. " +
+                                         unsupported);
+    EXPECT_TRUE(sink.requests[1].text.startsWith("The picture " + QDir::toNativeSeparators(path("d.bmp"))));
+    ASSERT_TRUE(cache.acquire(path("good.png"), path("large.png"), 1));
+    refused("c.svg");
+    ASSERT_EQ(sink.requests.size(), 3u);
+    EXPECT_TRUE(sink.requests[2].text.endsWith(unsupported));
+    refused("a.svg");
+    EXPECT_EQ(sink.requests.size(), 3u);
+    cache.release(path("good.png"), path("large.png"));
+    refused("a.svg");
+    EXPECT_EQ(sink.requests.size(), 4u);
 }
 
 } // namespace
