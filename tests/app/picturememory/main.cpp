@@ -167,24 +167,20 @@ int run(const QString &programFolder_, const QString &database_, const QString &
     std::printf("tab-ms %lld\n", static_cast<long long>(sinceStart.elapsed()));
     std::fflush(stdout);
 
-    if (scenario_ == QLatin1String("hostile")) {
-        if (!openFromGrid(main, window, 3, database->getProjectCount()))
-            return failed("find the project's picture of the fourth test in the Image Quality grid");
-        TFPictures *viewer = lastViewer();
-        if (!viewer || !viewer->project())
-            return failed("open the project's picture");
-        printViewer(viewer);
-    } else if (scenario_ == QLatin1String("project-xor")) {
+    if (withProject) {
         // The project is the database's last column.
-        if (!openFromGrid(main, window, 0, database->getProjectCount()))
+        const bool hostile = scenario_ == QLatin1String("hostile");
+        if (!openFromGrid(main, window, hostile ? 3 : 0, database->getProjectCount()))
             return failed("find the project's picture in the Image Quality grid");
         TFPictures *viewer = lastViewer();
         if (!viewer || !viewer->project())
             return failed("open the project's picture");
         printViewer(viewer);
-        press(viewer, Qt::Key_F6);
-        paint(main);
-        printPixel(viewer);
+        if (!hostile) {
+            press(viewer, Qt::Key_F6);
+            paint(main);
+            printPixel(viewer);
+        }
     } else {
         if (!openFromGrid(main, window, 0, 0))
             return failed("find a reference picture in the Image Quality grid");
