@@ -27,10 +27,6 @@ bool samePair(const TThumbPicture &entry_, const QString &pictureFile_, const QS
 
 std::unique_ptr<TProjectImages> referenceSets[2];
 
-// A database of thousands of projects would otherwise give a box for each
-// thumbnail the budget refuses.
-bool budgetRefusalShown = false;
-
 // Lets go of cache entries when it ends, last first.
 struct ReleaseAfter {
     std::vector<TThumbPicture *> entries;
@@ -88,11 +84,12 @@ TThumbPicture *TThumbPictureList::acquire(const QString &pictureFile_, const QSt
         } else {
             const PictureRead read = ReadPictureFile(pictureFile_, {thumbnailHeldSize, false});
             if (!read.ok()) {
-                if (read.overBudget && !std::exchange(budgetRefusalShown, true))
+                // The budget's refusals differ only in their figures.
+                if (refusalsShown.insert(read.overBudget ? QString() : read.error).second)
                     ShowPictureFailure("loaded", QDir::toNativeSeparators(pictureFile_), read.error);
                 return nullptr;
             }
-            budgetRefusalShown = false;
+            refusalsShown.clear();
             fresh->picture = read.image;
         }
         entries.push_back(std::move(fresh));
@@ -110,6 +107,8 @@ void TThumbPictureList::release(const QString &pictureFile_, const QString &larg
         return;
     if (--(*it)->useCount <= 0)
         entries.erase(it);
+    if (entries.empty())
+        refusalsShown.clear();
 }
 
 std::vector<QImage> TThumbPictureList::pictures() const

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "AppServices.h"
@@ -45,8 +46,10 @@ public:
     // The entry, loaded when new; null when the thumbnail is missing or
     // cannot be read. Raises the use count. The thumbnail is held at most
     // at thumbnailHeldSize; entries of one thumbnail file share its pixels.
-    // A thumbnail the picture budget has no room for is reported, once
-    // until thumbnails fit again.
+    // A thumbnail that cannot be read is reported with why; a database of
+    // thousands of projects would otherwise give a box for each, so each
+    // kind of refusal (the budget's, or one reason) is reported once until
+    // a thumbnail reads again or the cache is empty.
     TThumbPicture *acquire(const QString &pictureFile_, const QString &largeFile_, int tag_);
     // Lowers the use count; at 0 the entry is freed.
     void release(const QString &pictureFile_, const QString &largeFile_);
@@ -60,6 +63,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<TThumbPicture>> entries;
+    std::set<QString> refusalsShown;
 };
 
 // The program's one cache; it lives to the end of the program.

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the picture fuzz target: small PNG files of every
 colour type and bit depth, interlaced and not, small BMP files of the common
-layouts, and broken files of both kinds. Rerunning gives the same bytes."""
+layouts, broken files of both kinds, and files of kinds that are refused.
+The JPEG seeds come from tests/support/make_jpeg_corpus, which writes them
+through libjpeg. Rerunning gives the same bytes."""
+import gzip
 import os
 import struct
 import zlib
@@ -127,6 +130,10 @@ def png_shapes():
                  + chunk(b"pHYs", struct.pack(">IIB", 2835, 2835, 1)) + chunk(b"sBIT", b"\x05\x06\x05")
                  + chunk(b"tEXt", b"Comment\x00seed"))
     icc = chunk(b"iCCP", b"profile\x00\x00" + zlib.compress(bytes((i * 29) % 256 for i in range(160)), 9))
+    # Texts and a profile that inflate to megabytes, which a reader passes over.
+    bomb = zlib.compress(b" " * (8 << 20), 9)
+    texts = (chunk(b"zTXt", b"Comment\x00\x00" + bomb) * 3 + chunk(b"iTXt", b"XML\x00\x01\x00\x00\x00" + bomb)
+             + chunk(b"iCCP", b"big\x00\x00" + bomb) + chunk(b"sPLT", b"p\x00\x08" + bytes(6 * 500)))
     return {
         # Fitted pictures are scaled down: wide, tall and both.
         "png_palette_4_large_interlaced": png(450, 300, 4, PALETTE, True),
@@ -137,6 +144,7 @@ def png_shapes():
         "png_rgb_16_3x2_interlaced": png(3, 2, 16, RGB, True),
         "png_rgb_8_ancillary": png(13, 11, 8, RGB, extra=ancillary),
         "png_rgb_8_iccp_garbage": png(13, 11, 8, RGB, extra=icc),
+        "png_rgb_8_inflating_texts": png(13, 11, 8, RGB, extra=texts),
         "png_palette_8_short_plte": png(13, 11, 8, PALETTE, palette_size=3),
     }
 
@@ -342,6 +350,19 @@ def bmp_broken():
     }
 
 
+# ---------------------------------------------------------------- refused kinds
+
+def refused():
+    svg = (b'<?xml version="1.0"?>\n<svg xmlns="http://www.w3.org/2000/svg" width="8192" height="8192">'
+           + b'<rect width="100%" height="100%" fill="#336699"/>' + b" " * 4000 + b"</svg>\n")
+    return {
+        "svg": svg,
+        "svgz": gzip.compress(svg, 9, mtime=0),
+        "gif_header": b"GIF89a" + struct.pack("<HH", 8192, 8192) + b"\x80\x00\x00" + bytes(6) + b";",
+        "xbm": b"#define p_width 8192\n#define p_height 8192\nstatic char p_bits[] = { 0x00 };\n",
+    }
+
+
 def write(folder, cases):
     path = os.path.join(HERE, "corpus", folder)
     os.makedirs(path, exist_ok=True)
@@ -352,7 +373,7 @@ def write(folder, cases):
 
 if __name__ == "__main__":
     cases = {}
-    for part in (png_kinds(), png_shapes(), png_broken(), bmp_kinds(), bmp_broken()):
+    for part in (png_kinds(), png_shapes(), png_broken(), bmp_kinds(), bmp_broken(), refused()):
         assert not set(part) & set(cases)
         cases.update(part)
     write("picture", cases)

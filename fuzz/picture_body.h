@@ -1,8 +1,9 @@
 #pragma once
 
 // Body of the picture fuzz target, shared with the corpus replay of the
-// window tests: any bytes as a picture file named .png and .bmp (the name
-// picks the decoder), and again with the CRCs of its PNG chunks made right,
+// window tests: any bytes as a picture file named .png (read by libpng
+// whatever it holds) and .bmp (read by what it begins as: a PNG, a BMP or a
+// JPEG, any other kind refused), and again with the CRCs of its PNG chunks made right,
 // each read whole and fitted into two boxes, opaque and not. A read either
 // fails with a reason or gives a 32-bit picture within its box, and what the
 // pictures take of the budget is given back when they go.
@@ -175,7 +176,7 @@ inline void writePictureBytes(const std::string &path, const unsigned char *data
 
 inline void checkPictureBytes(const unsigned char *data, std::size_t size)
 {
-    // The extension chooses the decoder.
+    // ".png" chooses libpng; any other name leaves it to the bytes.
     for (const char *name : {"/input.png", "/input.bmp"}) {
         const std::string path = scratchFolder() + name;
         writePictureBytes(path, data, size);

@@ -3,12 +3,12 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -16,6 +16,9 @@
 #include <utility>
 #include <vector>
 #include <png.h>
+// jpeglib.h needs FILE and size_t before it.
+#include <jpeglib.h>
+#include <jerror.h>
 
 #include "pictureops.h"
 
@@ -84,9 +87,14 @@ public:
     Reservation(const Reservation &) = delete;
     Reservation &operator=(const Reservation &) = delete;
 
-    // All or nothing; empty when taken, else why not.
+    // All or nothing; empty when taken, else why not. A refusal gives back
+    // what the reservation held, so its message names only what others hold.
     QString take(qint64 bytes_)
     {
+        if (bytes > 0) {
+            bytes_ += bytes;
+            giveBack();
+        }
         qint64 held = heldBytes.load();
         for (;;) {
             const qint64 budget = budgetBytes.load();
@@ -104,10 +112,14 @@ public:
         return QString();
     }
     qint64 handOver() { return std::exchange(bytes, 0); }
-    void giveBack()
+    void giveBack() { giveBack(bytes); }
+    void giveBack(qint64 bytes_)
     {
-        if (bytes > 0)
-            heldBytes.fetch_sub(std::exchange(bytes, 0));
+        bytes_ = std::min(bytes_, bytes);
+        if (bytes_ > 0) {
+            bytes -= bytes_;
+            heldBytes.fetch_sub(bytes_);
+        }
     }
 
 private:
@@ -201,9 +213,32 @@ public:
     // Row y is there: count pixels, at columns first_, first_ + step_, ...
     virtual void rowDone(int y_, int first_, int step_, int count_) = 0;
     virtual PictureRead finish() = 0;
+    // Not empty: the picture is fitted into it, so a decoder that shrinks as
+    // it decodes may give rows of any size down to what fits it.
+    virtual QSize box() const { return QSize(); }
 
     QString why;
     bool refusedForBudget = false;
+    // What the decoder holds beside the rows while it works, taken with the
+    // picture's own part of the budget, so one refusal names only what is held.
+    qint64 besides = 0;
+
+protected:
+    bool reserve(qint64 bytes_)
+    {
+        why = reservation.take(bytes_ + besides);
+        refusedForBudget = !why.isEmpty();
+        return !refusedForBudget;
+    }
+    // The picture, with its part of the budget; the decoder's is given back.
+    PictureRead held(QImage image_)
+    {
+        reservation.giveBack(besides);
+        return {holdAgainstBudget(std::move(image_), reservation), QString()};
+    }
+
+private:
+    Reservation reservation;
 };
 
 // The picture at its own size.
@@ -212,11 +247,8 @@ public:
     explicit WholePicture(bool opaque_) : opaque(opaque_) {}
     bool begin(int width_, int height_, bool alpha_, bool interlaced_) override
     {
-        why = reservation.take(qint64(width_) * height_ * 4);
-        if (!why.isEmpty()) {
-            refusedForBudget = true;
+        if (!reserve(qint64(width_) * height_ * 4))
             return false;
-        }
         dropAlpha = alpha_ && opaque;
         image = QImage(width_, height_, alpha_ && !opaque ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         if (image.isNull()) {
@@ -244,12 +276,11 @@ public:
         for (int i = 0; i < count_; ++i)
             line[first_ + i * step_] = pass[std::size_t(i)] | mask;
     }
-    PictureRead finish() override { return {holdAgainstBudget(std::move(image), reservation), QString()}; }
+    PictureRead finish() override { return held(std::move(image)); }
 
 private:
     bool opaque;
     bool dropAlpha = false;
-    Reservation reservation;
     QImage image;
     std::vector<quint32> pass;
 };
@@ -258,17 +289,14 @@ private:
 // file's pixels it stands for, summed as the rows stream past.
 class FittedPicture : public RowTarget {
 public:
-    FittedPicture(const QSize &box_, bool opaque_) : box(box_), opaque(opaque_) {}
+    FittedPicture(const QSize &box_, bool opaque_) : fitBox(box_), opaque(opaque_) {}
     bool begin(int width_, int height_, bool alpha_, bool) override
     {
-        const QSize size = fittedSize(QSize(width_, height_), box);
+        const QSize size = fittedSize(QSize(width_, height_), fitBox);
         const qint64 pixels = qint64(size.width()) * size.height();
         // The sums beside it are bounded by the box, not by the file.
-        why = reservation.take(pixels * 4);
-        if (!why.isEmpty()) {
-            refusedForBudget = true;
+        if (!reserve(pixels * 4))
             return false;
-        }
         keepAlpha = alpha_ && !opaque;
         image = QImage(size, keepAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         if (image.isNull()) {
@@ -319,17 +347,17 @@ public:
                     pixels[bx] |= 0xFF000000u;
             }
         }
-        return {holdAgainstBudget(std::move(image), reservation), QString()};
+        return held(std::move(image));
     }
+    QSize box() const override { return fitBox; }
 
 private:
     int binRow(int y_) const { return int(qint64(y_) * image.height() / sourceHeight); }
 
-    QSize box;
+    QSize fitBox;
     bool opaque;
     bool keepAlpha = false;
     int sourceHeight = 1;
-    Reservation reservation;
     QImage image;
     std::vector<int> binOfColumn;
     std::vector<int> columnsOfBin;
@@ -345,6 +373,8 @@ public:
     CombinedPicture(QImage &image_, int operation_) : image(image_), operation(operation_) {}
     bool begin(int width_, int height_, bool, bool) override
     {
+        if (!reserve(0))
+            return false;
         fileHeight = height_;
         pass.resize(std::size_t(width_));
         // Column sx of the file covers the picture's columns from
@@ -395,6 +425,9 @@ struct PngFailure {
 [[noreturn]] void pngError(png_structp png_, png_const_charp message_)
 {
     auto *failure = static_cast<PngFailure *>(png_get_error_ptr(png_));
+    // The compressed pixels end before the picture does.
+    if (std::strcmp(message_, "Not enough image data") == 0)
+        message_ = cutShortText;
     qstrncpy(failure->text, message_, sizeof failure->text);
     png_longjmp(png_, 1);
 }
@@ -422,6 +455,12 @@ struct PngReader {
             png_set_read_fn(png, file_, pngRead);
             // Our own rule decides the size, with our own message.
             png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+            // Texts, profiles and the other ancillary chunks are passed over
+            // unread, however many there are: only the gamma shapes the
+            // colours of the pixels.
+            png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+            static const png_byte colourChunks[] = "gAMA\0sRGB";
+            png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, colourChunks, 2);
         }
     }
     ~PngReader() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
@@ -618,6 +657,27 @@ QString notValid()
     return QStringLiteral("The BMP file is not valid.");
 }
 
+// Red, green and blue each one run of bits inside the pixel, alpha one
+// too or none, no two sharing a bit.
+bool fieldsValid(const quint32 (&masks_)[4], int bits_)
+{
+    const quint32 inside = bits_ == 32 ? 0xFFFFFFFFu : (quint32(1) << bits_) - 1;
+    quint32 taken = 0;
+    for (int i = 0; i < 4; ++i) {
+        const quint32 mask = masks_[i];
+        if (mask == 0) {
+            if (i < 3)
+                return false;
+            continue;
+        }
+        const quint32 run = mask >> std::countr_zero(mask);
+        if ((run & (run + 1)) != 0 || (mask & ~inside) != 0 || (mask & taken) != 0)
+            return false;
+        taken |= mask;
+    }
+    return true;
+}
+
 // Empty when the headers were read into layout_ and the file stands at the
 // end of its palette, else why not.
 QString readBmpHeaders(FileBytes &in_, BmpLayout &layout_)
@@ -706,6 +766,9 @@ QString readBmpHeaders(FileBytes &in_, BmpLayout &layout_)
         masks[1] = 0x0000FF00;
         masks[2] = 0x000000FF;
     }
+    if ((layout_.compression == BmpLayout::BitFields || layout_.compression == BmpLayout::AlphaBitFields) &&
+        !fieldsValid(masks, bits))
+        return notValid();
     layout_.red = Channel(masks[0]);
     layout_.green = Channel(masks[1]);
     layout_.blue = Channel(masks[2]);
@@ -772,18 +835,19 @@ void bmpRow(const BmpLayout &layout_, const uchar *bytes_, QRgb *pixels_)
 }
 
 // Rows of palette indexes, run by run, from the bottom row up. Pixels that
-// the runs skip stay transparent.
+// the runs skip stay transparent; indexes past the row's end are dropped,
+// and a move past it is a broken file.
 QString readBmpRuns(FileBytes &in_, const BmpLayout &layout_, RowTarget &target_)
 {
     const int width = layout_.width;
     const bool four = layout_.compression == BmpLayout::Rle4;
     std::vector<QRgb> pixels(std::size_t(width), 0);
     int row = 0;
+    // Never past the row's end, so no count of runs can carry it further.
     int x = 0;
     const auto put = [&](uchar index_) {
         if (x < width)
-            pixels[std::size_t(x)] = layout_.palette[index_];
-        ++x;
+            pixels[std::size_t(x++)] = layout_.palette[index_];
     };
     const auto emitRow = [&] {
         const int y = layout_.height - 1 - row;
@@ -815,6 +879,8 @@ QString readBmpRuns(FileBytes &in_, const BmpLayout &layout_, RowTarget &target_
             uchar move[2];
             if (!in_.read(move, 2))
                 return in_.why;
+            if (move[0] > width - x)
+                return notValid();
             const int keep = x + move[0];
             for (int i = 0; i < move[1] && row < layout_.height; ++i)
                 emitRow();
@@ -873,10 +939,249 @@ PictureHeader bmpHeader(std::FILE *file_)
     return {QSize(layout.width, layout.height), QString()};
 }
 
-enum class Decoder { Png, Bmp, Qt };
+// ---------------------------------------------------------------- JPEG
+
+// More scans than any encoder writes: each one passes over the coefficients
+// of the whole picture, so a file of endless small scans would take
+// endless time.
+constexpr int largestJpegScans = 100;
+
+// libjpeg's failure or the early end of the file it warns of, and the frame
+// its failures go back to.
+struct JpegFailure {
+    jpeg_error_mgr manager; // first: libjpeg hands it back as the error manager
+    std::jmp_buf jump;
+    char text[JMSG_LENGTH_MAX] = {};
+    bool cutShort = false;
+    bool outOfMemory = false;
+};
+
+JpegFailure &jpegFailure(j_common_ptr info_)
+{
+    return *reinterpret_cast<JpegFailure *>(info_->err);
+}
+
+[[noreturn]] void jpegError(j_common_ptr info_)
+{
+    JpegFailure &failure = jpegFailure(info_);
+    failure.outOfMemory = info_->err->msg_code == JERR_OUT_OF_MEMORY;
+    info_->err->format_message(info_, failure.text);
+    std::longjmp(failure.jump, 1);
+}
+
+// Other warnings tell of damage that libjpeg decodes past, as viewers do.
+void jpegWarning(j_common_ptr info_, int level_)
+{
+    if (level_ < 0 && info_->err->msg_code == JWRN_JPEG_EOF)
+        jpegFailure(info_).cutShort = true;
+}
+
+void jpegProgress(j_common_ptr info_)
+{
+    if (reinterpret_cast<j_decompress_ptr>(info_)->input_scan_number <= largestJpegScans)
+        return;
+    JpegFailure &failure = jpegFailure(info_);
+    std::snprintf(failure.text, sizeof failure.text, "The JPEG file has more than %d scans.", largestJpegScans);
+    std::longjmp(failure.jump, 1);
+}
+
+// libjpeg's reader, freed on every way out.
+struct JpegReader {
+    jpeg_decompress_struct info;
+    JpegFailure failure;
+    jpeg_progress_mgr progress;
+    bool cmyk = false;
+    JpegReader()
+    {
+        std::memset(&info, 0, sizeof info);
+        std::memset(&progress, 0, sizeof progress);
+        info.err = jpeg_std_error(&failure.manager);
+        failure.manager.error_exit = jpegError;
+        failure.manager.emit_message = jpegWarning;
+        progress.progress_monitor = jpegProgress;
+    }
+    ~JpegReader() { jpeg_destroy_decompress(&info); }
+    JpegReader(const JpegReader &) = delete;
+    JpegReader &operator=(const JpegReader &) = delete;
+};
+
+qint64 roundUp(qint64 n_, qint64 step_)
+{
+    return (n_ + step_ - 1) / step_ * step_;
+}
+
+// What libjpeg holds beside the rows it gives: for a file of several scans
+// (progressive, or a component a scan) the coefficients of the whole
+// picture, 128 bytes for each 8 x 8 block of each component, and for every
+// file the rows of samples it decodes and upsamples at a time and its tables.
+qint64 jpegDecoderBytes(const jpeg_decompress_struct &info_)
+{
+    const bool severalScans = info_.progressive_mode || info_.comps_in_scan < info_.num_components;
+    qint64 bytes = 0;
+    for (int c = 0; c < info_.num_components; ++c) {
+        const jpeg_component_info &component = info_.comp_info[c];
+        const qint64 columns = roundUp(component.width_in_blocks, component.h_samp_factor);
+        const qint64 rows = roundUp(component.height_in_blocks, component.v_samp_factor);
+        if (severalScans)
+            bytes += columns * rows * qint64(sizeof(JBLOCK));
+        // A row of blocks and its neighbours above and below.
+        bytes += columns * DCTSIZE * component.v_samp_factor * DCTSIZE * 3;
+    }
+    const qint64 tables = qint64(64) << 10;
+    return bytes + qint64(info_.image_width) * info_.max_v_samp_factor * DCTSIZE * info_.num_components + tables;
+}
+
+QString tooMuchToDecode(qint64 bytes_)
+{
+    return QStringLiteral("The picture needs %1 to be decoded (its pixels and what the JPEG decoder holds beside "
+                          "them); a picture may need up to %2.")
+        .arg(sizeText(bytes_, true), sizeText(largestDecodingBytes, false));
+}
+
+// libjpeg leaves a failure by longjmp to here: this frame holds nothing that
+// needs a destructor, everything lives in the caller's.
+bool readJpegHeader(JpegReader &reader_, std::FILE *file_, qint64 &besides_, QString &why_)
+{
+    if (setjmp(reader_.failure.jump))
+        return false;
+    jpeg_decompress_struct &info = reader_.info;
+    jpeg_create_decompress(&info);
+    info.progress = &reader_.progress;
+    jpeg_stdio_src(&info, file_);
+    jpeg_read_header(&info, TRUE);
+    if (!sizeAccepted(info.image_width, info.image_height)) {
+        why_ = tooLarge(info.image_width, info.image_height);
+        return false;
+    }
+    switch (info.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+        // Straight into the byte order of QImage's 32-bit formats.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        info.out_color_space = JCS_EXT_BGRA;
+#else
+        info.out_color_space = JCS_EXT_ARGB;
+#endif
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        info.out_color_space = JCS_CMYK;
+        reader_.cmyk = true;
+        break;
+    default:
+        why_ = QStringLiteral("This kind of JPEG file is not supported.");
+        return false;
+    }
+    besides_ = jpegDecoderBytes(info);
+    const qint64 needed = qint64(info.image_width) * info.image_height * 4 + besides_;
+    if (needed > largestDecodingBytes) {
+        why_ = tooMuchToDecode(needed);
+        return false;
+    }
+    return true;
+}
+
+// Ink as libjpeg gives it, in place, as 32-bit pixels. Files with Adobe's
+// marker store it inverted, as Adobe's programs write it.
+void cmykRow(uchar *row_, int count_, bool inverted_)
+{
+    for (int x = 0; x < count_; ++x) {
+        uchar *p = row_ + 4 * x;
+        int ink[4] = {p[0], p[1], p[2], p[3]};
+        if (!inverted_)
+            for (int &i : ink)
+                i = 255 - i;
+        const auto channel = [&](int i_) { return (ink[i_] * ink[3] + 127) / 255; };
+        *reinterpret_cast<quint32 *>(p) = qRgb(channel(0), channel(1), channel(2));
+    }
+}
+
+bool decodeJpegRows(JpegReader &reader_, qint64 besides_, RowTarget &target_)
+{
+    if (setjmp(reader_.failure.jump))
+        return false;
+    jpeg_decompress_struct &info = reader_.info;
+    // libjpeg shrinks by up to 8 as it decodes; the rest is averaged.
+    const QSize box = target_.box();
+    if (!box.isEmpty()) {
+        const QSize fitted = fittedSize(QSize(int(info.image_width), int(info.image_height)), box);
+        for (unsigned denominator = 8; denominator > 1; denominator /= 2)
+            if (roundUp(info.image_width, denominator) / denominator >= fitted.width() &&
+                roundUp(info.image_height, denominator) / denominator >= fitted.height()) {
+                info.scale_num = 1;
+                info.scale_denom = denominator;
+                break;
+            }
+    }
+    jpeg_calc_output_dimensions(&info);
+    target_.besides = besides_;
+    // libjpeg's own limit on what it holds agrees with what was counted.
+    info.mem->max_memory_to_use = long(besides_);
+    if (!target_.begin(int(info.output_width), int(info.output_height), false, false))
+        return false;
+    // A file of several scans is read whole here.
+    jpeg_start_decompress(&info);
+    const int width = int(info.output_width);
+    while (info.output_scanline < info.output_height && !reader_.failure.cutShort) {
+        const int y = int(info.output_scanline);
+        JSAMPROW row = target_.row(y);
+        if (jpeg_read_scanlines(&info, &row, 1) != 1)
+            break;
+        if (reader_.cmyk)
+            cmykRow(row, width, info.saw_Adobe_marker);
+        target_.rowDone(y, 0, 1, width);
+    }
+    return !reader_.failure.cutShort && info.output_scanline == info.output_height;
+}
+
+QString jpegFailureText(const JpegReader &reader_, std::FILE *file_)
+{
+    if (std::ferror(file_))
+        return unreadable();
+    if (reader_.failure.cutShort)
+        return cutShort();
+    if (reader_.failure.outOfMemory)
+        return noMemory();
+    const QString text = QString::fromLatin1(reader_.failure.text);
+    return text.isEmpty() ? QStringLiteral("The JPEG file could not be read.") : text;
+}
+
+// Empty when read into the target, else why not.
+QString readJpeg(std::FILE *file_, RowTarget &target_)
+{
+    JpegReader reader;
+    qint64 besides = 0;
+    QString why;
+    if (!readJpegHeader(reader, file_, besides, why))
+        return why.isEmpty() ? jpegFailureText(reader, file_) : why;
+    if (!decodeJpegRows(reader, besides, target_))
+        return target_.why.isEmpty() ? jpegFailureText(reader, file_) : target_.why;
+    return QString();
+}
+
+PictureHeader jpegHeader(std::FILE *file_)
+{
+    JpegReader reader;
+    qint64 besides = 0;
+    PictureHeader header;
+    if (!readJpegHeader(reader, file_, besides, header.error)) {
+        if (header.error.isEmpty())
+            header.error = jpegFailureText(reader, file_);
+        return header;
+    }
+    header.size = QSize(int(reader.info.image_width), int(reader.info.image_height));
+    return header;
+}
+
+// ---------------------------------------------------------------- choosing
+
+enum class Decoder { Png, Bmp, Jpeg, None };
 
 // A name ending in .png is read as PNG; any other file by what it starts
-// with: PNG and BMP as their rows are read, the rest by Qt's readers.
+// with. Only formats whose decoding memory is known from their header are
+// read: a picture of any other kind (SVG, compressed or not, and the rest)
+// could take any amount of memory or time.
 Decoder decoderFor(const QString &fileName_, std::FILE *file_)
 {
     if (QFileInfo(fileName_).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0)
@@ -888,156 +1193,9 @@ Decoder decoderFor(const QString &fileName_, std::FILE *file_)
         return Decoder::Png;
     if (got >= 2 && magic[0] == 'B' && magic[1] == 'M')
         return Decoder::Bmp;
-    return Decoder::Qt;
-}
-
-// ---------------------------------------------------------------- Qt's readers
-
-// The reader's allocation limit, for one read.
-class AllocationLimit {
-public:
-    explicit AllocationLimit(qint64 bytes_) : before(QImageReader::allocationLimit())
-    {
-        const qint64 mib = (bytes_ + (qint64(1) << 20) - 1) >> 20;
-        QImageReader::setAllocationLimit(int(std::clamp<qint64>(mib, 1, INT_MAX)));
-    }
-    ~AllocationLimit() { QImageReader::setAllocationLimit(before); }
-    AllocationLimit(const AllocationLimit &) = delete;
-    AllocationLimit &operator=(const AllocationLimit &) = delete;
-
-private:
-    int before;
-};
-
-// What libjpeg holds beside the picture: a progressive or multi-scan JPEG
-// is decoded from the coefficients of the whole picture, two bytes for each
-// of the 64 of every 8 x 8 block of every component. 0 for anything else.
-qint64 jpegDecoderBytes(const QString &fileName_)
-{
-    QFile file(fileName_);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    if (file.peek(2) != QByteArray("\xFF\xD8", 2))
-        return 0;
-    // The frame and the first scan follow the tables and any thumbnail.
-    const QByteArray bytes = file.read(qint64(1) << 20);
-    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
-    const qsizetype size = bytes.size();
-    qsizetype at = 2;
-    bool progressive = false;
-    int components = 0;
-    quint32 width = 0, height = 0;
-    int hMax = 1, vMax = 1;
-    int sampling[4][2] = {};
-    while (at + 4 <= size) {
-        if (p[at] != 0xFF) {
-            ++at;
-            continue;
-        }
-        const uchar marker = p[at + 1];
-        if (marker == 0xFF) {
-            ++at;
-            continue;
-        }
-        const qsizetype length = qsizetype(p[at + 2]) << 8 | p[at + 3];
-        const uchar *segment = p + at + 4;
-        const qsizetype body = length - 2;
-        if (length < 2 || at + 2 + length > size)
-            break;
-        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (frame && body >= 6) {
-            progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
-            height = quint32(segment[1]) << 8 | segment[2];
-            width = quint32(segment[3]) << 8 | segment[4];
-            components = std::min<int>(segment[5], 4);
-            for (int c = 0; c < components && 6 + 3 * c + 2 < body; ++c) {
-                sampling[c][0] = std::max(1, segment[6 + 3 * c + 1] >> 4);
-                sampling[c][1] = std::max(1, segment[6 + 3 * c + 1] & 0x0F);
-                hMax = std::max(hMax, sampling[c][0]);
-                vMax = std::max(vMax, sampling[c][1]);
-            }
-        } else if (marker == 0xDA) {
-            // A first scan without every component means more scans.
-            const bool everyComponent = body >= 1 && segment[0] >= components;
-            if (!progressive && everyComponent)
-                return 0;
-            break;
-        }
-        at += 2 + length;
-    }
-    if (components == 0 || width == 0 || height == 0)
-        return 0;
-    qint64 bytesNeeded = 0;
-    for (int c = 0; c < components; ++c) {
-        const qint64 w = (qint64(width) * sampling[c][0] + hMax - 1) / hMax;
-        const qint64 h = (qint64(height) * sampling[c][1] + vMax - 1) / vMax;
-        bytesNeeded += ((w + 7) / 8) * ((h + 7) / 8) * 64 * 2;
-    }
-    return bytesNeeded;
-}
-
-qint64 bytesPerPixel(QImage::Format format_)
-{
-    if (format_ == QImage::Format_Invalid)
-        return 4;
-    return std::max<qint64>(1, (QImage::toPixelFormat(format_).bitsPerPixel() + 7) / 8);
-}
-
-PictureRead readOther(const QString &fileName_, const PictureRequest &request_)
-{
-    QImageReader reader(fileName_);
-    const QSize size = reader.size();
-    if (size.isValid() && !sizeAccepted(quint64(size.width()), quint64(size.height())))
-        return {QImage(), tooLarge(quint64(size.width()), quint64(size.height()))};
-    const bool fitted = !request_.fitInto.isEmpty();
-    const bool decodesScaled = reader.supportsOption(QImageIOHandler::ScaledSize);
-    if (size.isValid() && fitted && decodesScaled)
-        reader.setScaledSize(fittedSize(size, request_.fitInto));
-    // The reader's own picture, and whatever its decoder holds beside it,
-    // counted while it works; only the picture that is kept stays counted.
-    Reservation decoding;
-    qint64 decodeBytes = 0;
-    if (size.isValid()) {
-        const QSize decoded = reader.scaledSize().isValid() ? reader.scaledSize() : size;
-        // A decoder that scales may first decode at up to twice the size asked for.
-        const qint64 factor = reader.scaledSize().isValid() ? 4 : 1;
-        decodeBytes = qint64(decoded.width()) * decoded.height() * bytesPerPixel(reader.imageFormat()) * factor;
-        decodeBytes = std::min(decodeBytes, qint64(size.width()) * size.height() * 8);
-        decodeBytes += jpegDecoderBytes(fileName_);
-    } else {
-        // A header that tells nothing: the reader may take what room is left.
-        decodeBytes = std::max<qint64>(0, budgetBytes.load() - heldBytes.load());
-    }
-    if (const QString why = decoding.take(decodeBytes); !why.isEmpty())
-        return overBudget(why);
-    QImage image;
-    {
-        const AllocationLimit limit(std::max<qint64>(decodeBytes, 1));
-        image = reader.read();
-    }
-    if (image.isNull())
-        return {QImage(), reader.errorString()};
-    if (!sizeAccepted(quint64(image.width()), quint64(image.height())))
-        return {QImage(), tooLarge(quint64(image.width()), quint64(image.height()))};
-    // The picture kept, counted before it is made: beside the reader's when
-    // it is scaled or converted, in its place when the reader's is kept.
-    const QSize keptSize = fitted && !reader.scaledSize().isValid() ? fittedSize(image.size(), request_.fitInto)
-                                                                     : image.size();
-    const QImage::Format keptFormat =
-        request_.opaque || !image.hasAlphaChannel() ? QImage::Format_RGB32 : QImage::Format_ARGB32;
-    const bool made = keptSize != image.size() || image.format() != keptFormat;
-    if (!made)
-        decoding.giveBack();
-    Reservation kept;
-    if (const QString why = kept.take(qint64(keptSize.width()) * keptSize.height() * 4); !why.isEmpty())
-        return overBudget(why);
-    if (keptSize != image.size())
-        image = image.scaled(keptSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    image = image.convertToFormat(keptFormat);
-    if (image.isNull())
-        return {QImage(), noMemory()};
-    decoding.giveBack();
-    return {holdAgainstBudget(std::move(image), kept), QString()};
+    if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
+        return Decoder::Jpeg;
+    return Decoder::None;
 }
 
 // ---------------------------------------------------------------- writing
@@ -1106,11 +1264,41 @@ struct PictureSource {
             why = QStringLiteral("The file does not exist.");
         else if (!file.file)
             why = QStringLiteral("The file could not be opened.");
-        else
-            decoder = decoderFor(fileName_, file.file);
+        else if ((decoder = decoderFor(fileName_, file.file)) == Decoder::None)
+            why = QStringLiteral("This kind of picture file is not supported.");
     }
+    // Empty when read into the target, else why not.
+    QString read(RowTarget &target_) const
+    {
+        switch (decoder) {
+        case Decoder::Png:
+            return readPng(file.file, target_);
+        case Decoder::Bmp:
+            return readBmp(file.file, target_);
+        case Decoder::Jpeg:
+            return readJpeg(file.file, target_);
+        case Decoder::None:
+            break;
+        }
+        return why;
+    }
+    PictureHeader header() const
+    {
+        switch (decoder) {
+        case Decoder::Png:
+            return pngHeader(file.file);
+        case Decoder::Bmp:
+            return bmpHeader(file.file);
+        case Decoder::Jpeg:
+            return jpegHeader(file.file);
+        case Decoder::None:
+            break;
+        }
+        return {QSize(), why};
+    }
+
     OpenFile file;
-    Decoder decoder = Decoder::Qt;
+    Decoder decoder = Decoder::None;
     QString why;
 };
 
@@ -1150,14 +1338,10 @@ PictureRead ReadPictureFile(const QString &fileName_, const PictureRequest &requ
     const PictureSource source(fileName_);
     if (!source.why.isEmpty())
         return {QImage(), source.why};
-    if (source.decoder == Decoder::Qt)
-        return readOther(fileName_, request_);
     WholePicture whole(request_.opaque);
     FittedPicture fitted(request_.fitInto, request_.opaque);
     RowTarget &target = request_.fitInto.isEmpty() ? static_cast<RowTarget &>(whole) : fitted;
-    const QString why =
-        source.decoder == Decoder::Png ? readPng(source.file.file, target) : readBmp(source.file.file, target);
-    if (!why.isEmpty()) {
+    if (const QString why = source.read(target); !why.isEmpty()) {
         if (target.refusedForBudget)
             return overBudget(why);
         return {QImage(), why};
@@ -1170,19 +1354,7 @@ PictureHeader ReadPictureHeader(const QString &fileName_)
     const PictureSource source(fileName_);
     if (!source.why.isEmpty())
         return {QSize(), source.why};
-    if (source.decoder == Decoder::Png)
-        return pngHeader(source.file.file);
-    if (source.decoder == Decoder::Bmp)
-        return bmpHeader(source.file.file);
-    QImageReader reader(fileName_);
-    const QSize size = reader.size();
-    if (!size.isValid()) {
-        const QString why = reader.errorString();
-        return {QSize(), why.isEmpty() ? QStringLiteral("The picture's size could not be read.") : why};
-    }
-    if (!sizeAccepted(quint64(size.width()), quint64(size.height())))
-        return {QSize(), tooLarge(quint64(size.width()), quint64(size.height()))};
-    return {size, QString()};
+    return source.header();
 }
 
 QString CombinePictureFile(QImage &image_, const QString &fileName_, int operation_)
@@ -1193,15 +1365,8 @@ QString CombinePictureFile(QImage &image_, const QString &fileName_, int operati
     if (!source.why.isEmpty())
         return source.why;
     image_ = image_.convertToFormat(QImage::Format_RGB32);
-    if (source.decoder == Decoder::Qt) {
-        const PictureRead other = readOther(fileName_, {QSize(), true});
-        if (!other.ok())
-            return other.error;
-        CombinePictures(image_, other.image, operation_);
-        return QString();
-    }
     CombinedPicture target(image_, operation_);
-    return source.decoder == Decoder::Png ? readPng(source.file.file, target) : readBmp(source.file.file, target);
+    return source.read(target);
 }
 
 PictureRead CopyPicture(const QImage &image_)

@@ -12,12 +12,17 @@ inline constexpr quint64 largestPicturePixels = quint64(1) << 26;
 // ...and no side longer than this, which is also as far as libpng goes.
 inline constexpr quint32 largestPictureSide = 1000000;
 
+// A picture whose pixels and what its decoder holds beside them (a
+// progressive JPEG's coefficients) take more than this is refused at its
+// header: room for two of the largest pictures.
+inline constexpr qint64 largestDecodingBytes = qint64(largestPicturePixels) * 4 * 2;
 // Every picture read from a file is held against one budget for as long as
 // any copy of it lives, so pictures that are small on disk cannot add up to
-// gigabytes. Room for two of the largest pictures (one shown and the one it
-// is combined with, or the copy of it on the clipboard) and 128 MiB for the
-// thumbnails and smaller pictures beside them.
-inline constexpr qint64 pictureBudgetBytes = qint64(largestPicturePixels) * 4 * 2 + (qint64(128) << 20);
+// gigabytes; a decoder's memory counts while it works. Room for two of the
+// largest pictures (one shown and the one it is combined with, or the copy
+// of it on the clipboard), or for any picture accepted while it is decoded,
+// and 128 MiB for the thumbnails and smaller pictures beside them.
+inline constexpr qint64 pictureBudgetBytes = largestDecodingBytes + (qint64(128) << 20);
 // What the pictures read and still held take now.
 qint64 PictureBytesHeld();
 // A part of the budget as a message tells it: "256 MiB", or "5 KiB" below a MiB.
@@ -52,10 +57,12 @@ struct PictureRequest {
 };
 
 // A file named ".PNG" (any case), or one that begins as a PNG, through
-// libpng, and one that begins as a BMP, each row by row as it is decoded;
-// anything else through Qt's readers, whose decoding memory counts against
-// the budget while they work. A picture without alpha comes as
-// Format_RGB32, one with alpha as Format_ARGB32 (unless opaque is asked for).
+// libpng, one that begins as a JPEG through libjpeg (which shrinks it by up
+// to 8 as it decodes when it is fitted), and one that begins as a BMP by our
+// own reader, each row by row as it is decoded. Any other kind of file is
+// refused: "This kind of picture file is not supported." A picture without
+// alpha comes as Format_RGB32, one with alpha as Format_ARGB32 (unless
+// opaque is asked for).
 PictureRead ReadPictureFile(const QString &fileName_, const PictureRequest &request_ = {});
 
 // The size of the file's picture as its header tells it; empty, with the
@@ -68,7 +75,7 @@ PictureHeader ReadPictureHeader(const QString &fileName_);
 
 // Combines the file's picture into image_ (a Format_RGB32 picture nobody
 // else shares) as it is decoded, stretched over the whole of image_:
-// operation 0 XOR, 1 OR, alpha ignored, the result opaque. A PNG or BMP file
+// operation 0 XOR, 1 OR, alpha ignored, the result opaque. The file's picture
 // is never held whole. Empty when done, else why; image_ may then be
 // combined in part.
 QString CombinePictureFile(QImage &image_, const QString &fileName_, int operation_);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "MessageSink.h"
+#include "doubleclick.h"
 #include "imagebuilder.h"
 #include "openimage.h"
 #include "uPolyraDatabase.h"
@@ -512,7 +513,7 @@ TEST_F(ChartClicks, ClickSignalsCarryTheBarsProjectAndSurviveARebuild)
     EXPECT_EQ(pointOf(b)->y, 100.0);
 
     barClicks.clear();
-    QTest::mouseDClick(&chart, Qt::LeftButton, Qt::NoModifier, centreOf(c));
+    doubleClick(&chart, centreOf(c));
     ASSERT_FALSE(barClicks.empty());
     EXPECT_EQ(barClicks.back(), std::make_pair(c, true));
 

@@ -20,6 +20,7 @@
 #include "chartwidget.h"
 #include "databasemodels.h"
 #include "databasewindow.h"
+#include "doubleclick.h"
 #include "impstringgrid.h"
 #include "openfixture.h"
 #include "projectload.h"
@@ -266,10 +267,10 @@ TEST_F(DatabaseWindow, DoubleClickingARowCaptionSortsDescendingThenAscending)
     ASSERT_TRUE(w);
     QHeaderView *rows = w->DbGrid->rowHeader();
     const int row = rowOfTest(w, 1);
-    QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, sectionCentre(rows, row));
+    doubleClick(rows->viewport(), sectionCentre(rows, row));
     settle();
     EXPECT_EQ(columnNames(w), (std::vector<std::string>{"C", "A", "B"}));
-    QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, sectionCentre(rows, row));
+    doubleClick(rows->viewport(), sectionCentre(rows, row));
     settle();
     EXPECT_EQ(columnNames(w), (std::vector<std::string>{"B", "A", "C"}));
     EXPECT_EQ(listNames(w), (std::vector<std::string>{"B", "A", "C"}));
@@ -280,7 +281,7 @@ TEST_F(DatabaseWindow, DoubleClickingAProjectHeaderOpensTheProject)
     TFDatabase *w = open({{"A", 20}, {"B", 10}});
     ASSERT_TRUE(w);
     QHeaderView *columns = w->DbGrid->columnHeader();
-    QTest::mouseDClick(columns->viewport(), Qt::LeftButton, {}, sectionCentre(columns, 1));
+    doubleClick(columns->viewport(), sectionCentre(columns, 1));
     settle();
     ASSERT_TRUE(w->projectWindow());
     EXPECT_EQ(w->projectWindow()->project(), db->getProject(1));
@@ -380,7 +381,7 @@ TEST_F(DatabaseWindow, ExitAsksOnlyAfterChangesTheFileKeeps)
     };
     const auto rowSort = [](TFDatabase *w) {
         QHeaderView *rows = w->DbGrid->rowHeader();
-        QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, sectionCentre(rows, rowOfTest(w, 1)));
+        doubleClick(rows->viewport(), sectionCentre(rows, rowOfTest(w, 1)));
     };
     const auto listSort = [&](TFDatabase *w) {
         onTab(w, w->TabProjects);
@@ -688,7 +689,7 @@ TEST_F(ResultsTab, ADoubleClickOnABarOpensItsProject)
 {
     TFDatabase *w = openOnResults({{"A", 10}, {"B", 20}});
     ASSERT_TRUE(w);
-    QTest::mouseDClick(w->chart, Qt::LeftButton, Qt::NoModifier, barCentre(w, "B"));
+    doubleClick(w->chart, barCentre(w, "B"));
     settle();
     ASSERT_TRUE(w->projectWindow());
     EXPECT_EQ(w->projectWindow()->project()->getName(), "B");

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <zlib.h>
 #include <cstdio>
 #include <ostream>
 
@@ -15,6 +16,7 @@
 #include "bmpfile.h"
 #include "imagebuilder.h"
 #include "item_bytes.h"
+#include "jpegfile.h"
 #include "plainpng.h"
 
 namespace {
@@ -93,14 +95,26 @@ protected:
 
 QTemporaryDir *PictureMemory::work = nullptr;
 
-TEST_P(PictureMemory, TheLargestPicturesAreUsedWithinTheLimit)
+// What the helper printed, by kind.
+struct HelperOutput {
+    bool finished = false;
+    int exitCode = -1;
+    QString all; // every line, for a failure's message
+    QStringList messages, viewers, pixels;
+    long peakKib = -1;
+    long tabMs = -1;
+};
+
+// The helper in a home of its own: no settings or file associations of the user.
+HelperOutput runHelper(const QTemporaryDir &work_, const QString &programFolder_, const QString &database_,
+                       const QString &scenario_, const QString &project_)
 {
-    const Scenario &scenario = GetParam();
-    // A home of its own: no settings or file associations of the user.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const QString home = work->filePath("home");
-    const QString runtime = work->filePath("run");
-    ASSERT_TRUE(QDir().mkpath(home) && QDir().mkpath(runtime));
+    const QString home = work_.filePath("home");
+    const QString runtime = work_.filePath("run");
+    HelperOutput out;
+    if (!QDir().mkpath(home) || !QDir().mkpath(runtime))
+        return out;
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     environment.insert("HOME", home);
     environment.insert("XDG_CONFIG_HOME", home + "/.config");
@@ -111,35 +125,45 @@ TEST_P(PictureMemory, TheLargestPicturesAreUsedWithinTheLimit)
     QProcess helper;
     helper.setProcessEnvironment(environment);
     helper.setProcessChannelMode(QProcess::SeparateChannels);
-    helper.start(QStringLiteral(SCORVISTA_PICTURE_MEMORY_HELPER),
-                 {work->filePath("program"), work->filePath("sample-machines.prb"), scenario.name, work->filePath("big.prp")});
-    ASSERT_TRUE(helper.waitForStarted());
-    const bool finished = helper.waitForFinished(240000);
-    if (!finished)
+    helper.start(QStringLiteral(SCORVISTA_PICTURE_MEMORY_HELPER), {programFolder_, database_, scenario_, project_});
+    if (!helper.waitForStarted())
+        return out;
+    out.finished = helper.waitForFinished(240000);
+    if (!out.finished)
         helper.kill();
     const QStringList lines = QString::fromLocal8Bit(helper.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_TRUE(finished) << lines.join('\n').toStdString();
-    EXPECT_EQ(helper.exitCode(), 0) << lines.join('\n').toStdString() << helper.readAllStandardError().toStdString();
-    long peak = -1;
-    QStringList messages, viewers, pixels;
+    out.exitCode = out.finished && helper.exitStatus() == QProcess::NormalExit ? helper.exitCode() : -1;
+    out.all = lines.join('\n') + '\n' + QString::fromLocal8Bit(helper.readAllStandardError());
     for (const QString &line : lines) {
         if (line.startsWith("peak-kib "))
-            peak = line.mid(9).toLong();
+            out.peakKib = line.mid(9).toLong();
+        else if (line.startsWith("tab-ms "))
+            out.tabMs = line.mid(7).toLong();
         else if (line.startsWith("message "))
-            messages << line.mid(8);
+            out.messages << line.mid(8);
         else if (line.startsWith("viewer "))
-            viewers << line.mid(7);
+            out.viewers << line.mid(7);
         else if (line.startsWith("pixel "))
-            pixels << line.mid(6);
+            out.pixels << line.mid(6);
     }
-    EXPECT_EQ(messages, scenario.messages) << messages.join('\n').toStdString();
+    return out;
+}
+
+TEST_P(PictureMemory, TheLargestPicturesAreUsedWithinTheLimit)
+{
+    const Scenario &scenario = GetParam();
+    const HelperOutput out = runHelper(*work, work->filePath("program"), work->filePath("sample-machines.prb"),
+                                       scenario.name, work->filePath("big.prp"));
+    ASSERT_TRUE(out.finished) << out.all.toStdString();
+    EXPECT_EQ(out.exitCode, 0) << out.all.toStdString();
+    EXPECT_EQ(out.messages, scenario.messages) << out.messages.join('\n').toStdString();
     // The viewers show the full-size pictures, not the thumbnails.
-    EXPECT_EQ(viewers, scenario.viewers);
-    EXPECT_EQ(pixels, scenario.pixels);
-    ASSERT_GT(peak, 0);
-    RecordProperty("peak_kib", static_cast<int>(peak));
-    EXPECT_LT(peak, scenario.limitMib * 1024) << "peak " << peak / 1024 << " MiB";
-    std::printf("%s: peak %ld MiB\n", scenario.name, peak / 1024);
+    EXPECT_EQ(out.viewers, scenario.viewers);
+    EXPECT_EQ(out.pixels, scenario.pixels);
+    ASSERT_GT(out.peakKib, 0);
+    RecordProperty("peak_kib", static_cast<int>(out.peakKib));
+    EXPECT_LT(out.peakKib, scenario.limitMib * 1024) << "peak " << out.peakKib / 1024 << " MiB";
+    std::printf("%s: peak %ld MiB\n", scenario.name, out.peakKib / 1024);
 }
 
 const QString largest = QString("%1 %1").arg(largestSide);
@@ -154,5 +178,133 @@ INSTANTIATE_TEST_SUITE_P(
                       Scenario{"copy-xor", {largest, largest}, {"000000"}, {quarter, quarter}, 900},
                       Scenario{"project-xor", {largest}, {QString::number((projectColour ^ referenceColour) & 0xFFFFFF, 16).rightJustified(6, '0')}, {quarter}, 900}),
     [](const ::testing::TestParamInfo<Scenario> &info) { return QString(info.param.name).remove('-').toStdString(); });
+
+// Pictures a project from someone else may name: each bounded by what the
+// reader does, not by what the file claims.
+
+bool writeBytes(const QString &path_, const QByteArray &bytes_)
+{
+    QFile file(path_);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes_) == bytes_.size();
+}
+
+// A BMP of 1 x 1 pixels whose 8,421,505 moves of 255 columns (33 MB) would
+// carry a column counted in an int past 2^31, followed by indexes as they are.
+QByteArray wrappingRuns()
+{
+    QByteArray runs;
+    runs.reserve(8421505 * 4 + 8);
+    for (int i = 0; i < 8421505; ++i)
+        runs.append("\x00\x02\xff\x00", 4);
+    runs.append("\x00\x03\x01\x02\x03\x00\x00\x01", 8);
+    return bmpfile::file({40, 1, 1, 8, bmpfile::Rle8, {}, {qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9), qRgb(10, 11, 12)}},
+                         runs);
+}
+
+// An SVG drawing that gzip makes 1 MB of and that inflates to 1 GiB,
+// written as it is compressed.
+bool writeSvgz(const QString &path_)
+{
+    QFile file(path_);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    z_stream stream{};
+    if (deflateInit2(&stream, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+        return false;
+    const QByteArray head = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8192\" height=\"8192\"><!--";
+    const QByteArray blanks(1 << 20, ' ');
+    QByteArray out(1 << 20, '\0');
+    bool ok = true;
+    const auto put = [&](const QByteArray &in_, int flush_) {
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in_.constData()));
+        stream.avail_in = uInt(in_.size());
+        do {
+            stream.next_out = reinterpret_cast<Bytef *>(out.data());
+            stream.avail_out = uInt(out.size());
+            deflate(&stream, flush_);
+            ok = ok && file.write(out.constData(), out.size() - qint64(stream.avail_out)) >= 0;
+        } while (stream.avail_out == 0);
+    };
+    put(head, Z_NO_FLUSH);
+    for (int i = 0; i < 1024; ++i)
+        put(blanks, Z_NO_FLUSH);
+    put("--></svg>", Z_FINISH);
+    deflateEnd(&stream);
+    return ok;
+}
+
+// A small PNG with 3,000 zTXt chunks (24 MB), each inflating to 8 MiB.
+bool writeInflatingTexts(const QString &path_)
+{
+    if (!writePlainPng(path_, 64, 48, qRgb(0x20, 0x40, 0x60)))
+        return false;
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray plain = file.readAll();
+    file.close();
+    const QByteArray text = pngChunk("zTXt", QByteArray("Comment\0\0", 9) + qCompress(QByteArray(8 << 20, ' '), 9).mid(4));
+    QByteArray texts;
+    texts.reserve(text.size() * 3000);
+    for (int i = 0; i < 3000; ++i)
+        texts += text;
+    return writeBytes(path_, withChunksAfterHeader(plain, texts));
+}
+
+// A project whose picture of each test is one of them: a BMP whose runs
+// wrap an int, an SVGZ that inflates to 1 GiB, a PNG of 3,000 zTXt chunks,
+// a baseline JPEG of a camera's 5000 x 3750 pixels. The program stays
+// alive and within bounds, says what it refused, and the JPEG's cell opens
+// a viewer with its picture.
+TEST(HostilePictures, AProjectOfThemIsShownAndItsJpegOpens)
+{
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    const QString reference = work.filePath("program/Quality/Reference");
+    ASSERT_TRUE(QDir().mkpath(reference));
+    for (int n = 1; n <= 4; ++n)
+        for (const char *kind : {"T", "I", "A"})
+            ASSERT_TRUE(writePlainPng(reference + QString("/IQ0%1%2_Reference.PNG").arg(n).arg(kind), 40, 30, referenceColour));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(SCORVISTA_SAMPLES "/sample-machines.prb"), work.filePath("sample-machines.prb")));
+    const QString pictures = work.filePath("pictures");
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    ASSERT_TRUE(writeBytes(pictures + "/runs.bmp", wrappingRuns()));
+    ASSERT_TRUE(writeSvgz(pictures + "/drawing.svgz"));
+    ASSERT_TRUE(writeInflatingTexts(pictures + "/texts.png"));
+    const auto camera = [](int y, jpegfile::Pixel *row) {
+        for (int x = 0; x < 5000; ++x)
+            row[x] = 0xFF000000u | jpegfile::Pixel(x / 20) << 16 | jpegfile::Pixel(y / 15) << 8 | 0x80u;
+    };
+    ASSERT_TRUE(jpegfile::write(QFile::encodeName(pictures + "/camera.jpg").toStdString(), 5000, 3750, camera));
+    EXPECT_LT(QFileInfo(pictures + "/drawing.svgz").size(), 1100000);
+    EXPECT_GT(QFileInfo(pictures + "/texts.png").size(), 24000000);
+    Bytes items = image::basicItems("Hostile");
+    const char *names[] = {"runs.bmp", "drawing.svgz", "texts.png", "camera.jpg"};
+    for (std::uint16_t n = 0; n < 4; ++n)
+        items = cat({items, stringItem(std::uint16_t(240 + n), names[n]), stringItem(std::uint16_t(244 + n), names[n])});
+    const Bytes project = image::build(items);
+    ASSERT_TRUE(writeBytes(pictures + "/hostile.prp",
+                           QByteArray(reinterpret_cast<const char *>(project.data()), qsizetype(project.size()))));
+
+    const HelperOutput out = runHelper(work, work.filePath("program"), work.filePath("sample-machines.prb"), "hostile",
+                                       pictures + "/hostile.prp");
+    ASSERT_TRUE(out.finished) << out.all.toStdString();
+    EXPECT_EQ(out.exitCode, 0) << out.all.toStdString();
+    const QString native = QDir::toNativeSeparators(pictures) + QDir::separator();
+    EXPECT_EQ(out.messages, (QStringList{"The picture " + native + "runs.bmp could not be loaded. [The BMP file is not valid.]",
+                                         "The picture " + native +
+                                             "drawing.svgz could not be loaded. [This kind of picture file is not supported.]",
+                                         "Maximum zoom for this picture size is 75 %"}))
+        << out.messages.join('\n').toStdString();
+    EXPECT_EQ(out.viewers, QStringList{"5000 3750"});
+    ASSERT_GT(out.peakKib, 0);
+    ASSERT_GE(out.tabMs, 0);
+    RecordProperty("peak_kib", static_cast<int>(out.peakKib));
+    RecordProperty("tab_ms", static_cast<int>(out.tabMs));
+    EXPECT_LT(out.peakKib, 900 * 1024) << "peak " << out.peakKib / 1024 << " MiB";
+    // Generous: a start that inflates what it does not use takes minutes.
+    EXPECT_LT(out.tabMs, 20000);
+    std::printf("hostile: peak %ld MiB, Image Quality tab after %ld ms\n", out.peakKib / 1024, out.tabMs);
+}
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include "Cp1252.h"
+#include "MessageSink.h"
 #include "projectimages.h"
 #include "projectload.h"
 
@@ -23,6 +24,7 @@ protected:
     QString path(const QString &name) const { return QDir(folder.path()).filePath(name); }
     QTemporaryDir folder;
     TThumbPictureList cache;
+    RecordingMessageSink sink;
 };
 
 TEST_F(Pictures, AcquireCountsAndReleaseFrees)
@@ -85,16 +87,24 @@ TEST_F(Pictures, LoadsByTheExtension)
         QString name;
         bool loads;
         QColor colour;
+        bool reported = false; // a file there that is no picture says why
     };
     const Case cases[] = {
         {"green.png", true, Qt::green},   {"blue.PNG", true, Qt::blue},     {"yellow.bmp", true, Qt::yellow},
-        {"disguised.bmp", true, Qt::cyan}, {"broken.png", false, QColor()}, {"bmp.png", false, QColor()},
+        {"disguised.bmp", true, Qt::cyan}, {"broken.png", false, QColor(), true}, {"bmp.png", false, QColor(), true},
         {"missing.png", false, QColor()},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name.toStdString());
+        sink.requests.clear();
         TThumbPicture *entry = cache.acquire(path(c.name), path("large.png"), 1);
         EXPECT_EQ(entry != nullptr, c.loads);
+        ASSERT_EQ(sink.requests.size(), c.reported ? 1u : 0u);
+        if (c.reported) {
+            EXPECT_TRUE(sink.requests[0].text.startsWith("The picture " + QDir::toNativeSeparators(path(c.name)) +
+                                                         " could not be loaded. ["))
+                << sink.requests[0].text.toStdString();
+        }
         if (entry) {
             EXPECT_EQ(entry->picture.size(), QSize(3, 2));
             EXPECT_EQ(entry->picture.pixelColor(2, 1).rgb(), c.colour.rgb());

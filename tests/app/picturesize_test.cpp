@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QTemporaryDir>
 
+#include "MessageSink.h"
 #include "picturefile.h"
 #include "projectimages.h"
 
@@ -26,9 +27,14 @@ TEST(PictureSize, APngOfMoreThan2To26PixelsIsNotRead)
     }
     ASSERT_EQ(QImageReader(path).size(), QSize(8193, 8193));
     EXPECT_TRUE(ReadPictureFile(path).image.isNull());
+    RecordingMessageSink sink;
     TThumbPictureList cache;
     EXPECT_EQ(cache.acquire(path, path, 1), nullptr);
     EXPECT_EQ(cache.count(), 0);
+    ASSERT_EQ(sink.requests.size(), 1u);
+    EXPECT_TRUE(sink.requests[0].text.endsWith("[The picture is too large (8193 x 8193 pixels; a picture may have up to "
+                                               "67,108,864 pixels and 1,000,000 along a side).]"))
+        << sink.requests[0].text.toStdString();
 }
 
 } // namespace

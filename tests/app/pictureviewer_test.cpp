@@ -24,6 +24,7 @@
 #include "filesizelimit.h"
 #include "databasemodels.h"
 #include "databasewindow.h"
+#include "doubleclick.h"
 #include "impstringgrid.h"
 #include "picturefile.h"
 #include "pictureops.h"
@@ -1134,9 +1135,7 @@ TEST_F(PictureViewer, TheImageGridShowsPicturesAndOpensThemInTheViewer)
                                          " could not be loaded. [It needs 5 KiB; pictures may take "))
         << messages()[0].toStdString();
 
-    // A double click as the mouse makes one: a click, then the second press.
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    doubleClick(grid->viewport(), cell);
     QApplication::processEvents();
     ASSERT_EQ(TFPictures::Windows().size(), 1u);
     TFPictures *viewer = TFPictures::Windows().front();

@@ -76,21 +76,33 @@ inline bool writePlainPng(const QString &path, int width, int height, QRgb colou
     return writePngRows(path, width, height, [&](int, QRgb *row) { std::fill(row, row + width, colour); });
 }
 
+inline QByteArray pngBe32(quint32 v)
+{
+    QByteArray b(4, 0);
+    qToBigEndian(v, b.data());
+    return b;
+}
+
+// One chunk with its length and CRC.
+inline QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    const QByteArray body = QByteArray(type, 4) + data;
+    const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size())));
+    return pngBe32(quint32(data.size())) + body + pngBe32(crc);
+}
+
+// The PNG file's bytes with chunks put right after its header chunk.
+inline QByteArray withChunksAfterHeader(const QByteArray &png, const QByteArray &chunks)
+{
+    const int afterHeader = 8 + 8 + 13 + 4;
+    return png.left(afterHeader) + chunks + png.mid(afterHeader);
+}
+
 // The bytes of a PNG whose header claims width x height (8-bit RGB) and
 // whose image data holds no pixels: what a header alone makes a reader do.
 inline QByteArray pngOfNoPixels(quint32 width, quint32 height)
 {
-    const auto be32 = [](quint32 v) {
-        QByteArray b(4, 0);
-        qToBigEndian(v, b.data());
-        return b;
-    };
-    const auto chunk = [&](const char *type, const QByteArray &data) {
-        const QByteArray body = QByteArray(type, 4) + data;
-        const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size())));
-        return be32(quint32(data.size())) + body + be32(crc);
-    };
     return QByteArray("\x89PNG\r\n\x1a\n", 8) +
-           chunk("IHDR", be32(width) + be32(height) + QByteArray("\x08\x02\x00\x00\x00", 5)) +
-           chunk("IDAT", QByteArray("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)) + chunk("IEND", QByteArray());
+           pngChunk("IHDR", pngBe32(width) + pngBe32(height) + QByteArray("\x08\x02\x00\x00\x00", 5)) +
+           pngChunk("IDAT", QByteArray("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)) + pngChunk("IEND", QByteArray());
 }

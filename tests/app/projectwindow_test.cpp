@@ -10,6 +10,7 @@
 
 #include "Cp1252.h"
 #include "databasewindow.h"
+#include "doubleclick.h"
 #include "openfixture.h"
 #include "projectload.h"
 #include "projectwindow.h"
@@ -186,8 +187,7 @@ TEST_F(ProjectWindow, SwitchingProjectsShowsEachOnesOwnTexts)
     expectShows(w, a, "About the first");
     // The database's one project window follows a double click in the tree.
     const QRect row = main->tree()->visualItemRect(b->getTreeNode());
-    QTest::mouseClick(main->tree()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
-    QTest::mouseDClick(main->tree()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    doubleClick(main->tree()->viewport(), row.center());
     settle();
     EXPECT_EQ(b->getWindow(), w);
     EXPECT_FALSE(a->getWindow());

@@ -9,7 +9,12 @@
 //   project-xor the project file PROJECT opened into the database, a viewer
 //               opened on its picture of the first test, and F6 (Xor to
 //               reference)
+//   hostile     the project file PROJECT opened into the database before
+//               the tab is shown, and a viewer opened on its picture of the
+//               fourth test instead of the reference's
 // Prints, one a line:
+//   tab-ms N       milliseconds from the start until the Image Quality tab
+//                  was painted
 //   message TEXT   every message box, answered as if by OK or Cancel
 //   viewer W H     the size of the picture each viewer opened shows
 //   pixel RGB      the shown picture's first pixel after a combination (hex)
@@ -19,6 +24,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QFile>
@@ -31,6 +37,7 @@
 #include "Ucommoncalls.h"
 #include "databasemodels.h"
 #include "databasewindow.h"
+#include "doubleclick.h"
 #include "filetypes.h"
 #include "impstringgrid.h"
 #include "qtappservices.h"
@@ -99,8 +106,7 @@ bool openFromGrid(TFMainForm &main_, TFDatabase *window_, int test_, int column_
     paint(main_);
     const QPoint cell = grid->visualRect(index).center();
     QTest::mouseMove(grid->viewport(), cell);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    doubleClick(grid->viewport(), cell);
     paint(main_);
     return true;
 }
@@ -132,6 +138,9 @@ void press(TFPictures *viewer_, int key_, Qt::KeyboardModifiers modifiers_ = Qt:
     QApplication::processEvents();
 }
 
+// Since the process started, as near as its first line.
+QElapsedTimer sinceStart;
+
 int run(const QString &programFolder_, const QString &database_, const QString &scenario_, const QString &project_)
 {
     TQtAppServices services;
@@ -145,7 +154,8 @@ int run(const QString &programFolder_, const QString &database_, const QString &
     CBasicDatabase *database = OpenDatabaseFile(database_);
     if (!database)
         return failed("open the database");
-    if (scenario_ == QLatin1String("project-xor") && OpenProjectIntoDatabase(project_, database) != 1)
+    const bool withProject = scenario_ == QLatin1String("project-xor") || scenario_ == QLatin1String("hostile");
+    if (withProject && OpenProjectIntoDatabase(project_, database) != 1)
         return failed("open the project into the database");
     if (!database->getWindow())
         database->showWindow();
@@ -154,18 +164,23 @@ int run(const QString &programFolder_, const QString &database_, const QString &
         return failed("show the database window");
     window->PageControl1->setCurrentWidget(window->TabImages);
     paint(main);
+    std::printf("tab-ms %lld\n", static_cast<long long>(sinceStart.elapsed()));
+    std::fflush(stdout);
 
-    if (scenario_ == QLatin1String("project-xor")) {
+    if (withProject) {
         // The project is the database's last column.
-        if (!openFromGrid(main, window, 0, database->getProjectCount()))
+        const bool hostile = scenario_ == QLatin1String("hostile");
+        if (!openFromGrid(main, window, hostile ? 3 : 0, database->getProjectCount()))
             return failed("find the project's picture in the Image Quality grid");
         TFPictures *viewer = lastViewer();
         if (!viewer || !viewer->project())
             return failed("open the project's picture");
         printViewer(viewer);
-        press(viewer, Qt::Key_F6);
-        paint(main);
-        printPixel(viewer);
+        if (!hostile) {
+            press(viewer, Qt::Key_F6);
+            paint(main);
+            printPixel(viewer);
+        }
     } else {
         if (!openFromGrid(main, window, 0, 0))
             return failed("find a reference picture in the Image Quality grid");
@@ -206,6 +221,7 @@ int run(const QString &programFolder_, const QString &database_, const QString &
 
 int main(int argc, char **argv)
 {
+    sinceStart.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scorvista2001 SE"));
     const QStringList arguments = QApplication::arguments();
