@@ -156,12 +156,7 @@ private:
     bool commandFocus = false;
 };
 
-// Wide enough for a database node and a typical project name under it.
-int defaultTreeWidth(const QTreeWidget *tree_)
-{
-    const int text = tree_->fontMetrics().horizontalAdvance(QStringLiteral("Pentium 4 2000 GeForce3 Ti"));
-    return std::max(145, text + 4 * tree_->indentation() + 32);
-}
+constexpr int defaultTreeWidth = 145;
 
 QStringList localFiles(const QMimeData *data_)
 {
@@ -231,10 +226,18 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
     mdi = new QMdiArea(Splitter1);
     mdi->setObjectName("MDIArea");
     mdi->setBackground(palette().brush(QPalette::Dark));
+    // A child larger than the area (a maximised database window is as wide
+    // as its Results tab's buttons) is reached by scrolling, and never
+    // widens the main window.
+    mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A window that comes to the front keeps its own size; a maximised one
+    // behind it stays maximised.
+    mdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     Splitter1->addWidget(MainTree);
     Splitter1->addWidget(mdi);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({defaultTreeWidth(MainTree), 430});
+    Splitter1->setSizes({defaultTreeWidth, 430});
     layout->addWidget(Splitter1, 1);
 
     StatusBar = new QStatusBar(this);

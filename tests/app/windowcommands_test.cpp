@@ -4,7 +4,11 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolTip>
@@ -16,7 +20,10 @@
 #include "projectload.h"
 #include "openfixture.h"
 #include "projectwindow.h"
+#include "settingskeys.h"
 #include "spinuntil.h"
+#include "titlebar.h"
+#include "upictures.h"
 
 namespace {
 
@@ -135,6 +142,65 @@ TEST_F(WindowCommands, OpeningADatabaseShowsItsWindowMaximisedOnlyWhenAlone)
         if (item->isCheckable())
             listed << item->text() + (item->isChecked() ? "*" : "");
     EXPECT_EQ(listed, (QStringList{"&1 Database:First", "&2 Database:Renamed*"}));
+}
+
+// At a first start the main window has its designed size and the tree its
+// default width; the sample database's maximised window is wider than the
+// client area that leaves, and the area's scroll bar brings its title bar's
+// buttons into reach.
+TEST_F(WindowCommands, AtTheFirstStartTheDatabaseWindowsButtonsCanBeReached)
+{
+    EXPECT_EQ(main->size(), QSize(575, 524));
+    EXPECT_EQ(main->findChild<QSplitter *>("Splitter1")->sizes().value(0), 145);
+    ASSERT_TRUE(OpenFileByPath(*main, QStringLiteral(SCORVISTA_SAMPLES "/sample-machines.prb")));
+    settle();
+    QMdiSubWindow *frame = main->mdiArea()->currentSubWindow();
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(frame->isMaximized());
+    QWidget *area = main->mdiArea()->viewport();
+    QScrollBar *bar = main->mdiArea()->horizontalScrollBar();
+    // Clicks on the bar's track right of its handle, as far as it goes.
+    for (int i = 0; i < 50 && frame->geometry().right() >= area->width(); ++i) {
+        ASSERT_TRUE(bar->isVisible()) << "no way to reach the window's right edge";
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() - bar->height() - 2, bar->height() / 2));
+        settle();
+    }
+    EXPECT_LT(frame->geometry().right(), area->width());
+    EXPECT_GE(frame->geometry().left(), -bar->maximum());
+    QTest::mouseMove(frame, titleBarButton(frame, QStyle::SC_TitleBarCloseButton));
+    QTest::mouseClick(frame, Qt::LeftButton, Qt::NoModifier, titleBarButton(frame, QStyle::SC_TitleBarCloseButton));
+    settle();
+    EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(CBasicDatabase::openDatabases().empty());
+}
+
+// Tiling and cascading move the children inside the main window, whatever
+// their smallest sizes: the main window keeps its size on the screen, and
+// keeps it for the next start.
+TEST_F(WindowCommands, ArrangingTheChildrenNeverWidensTheMainWindow)
+{
+    changedDatabase("First", {"A"});
+    TFPictures *viewer = OpenPictureWindow(2, nullptr, nullptr);
+    OpenPictureWindow(3, nullptr, nullptr);
+    settle();
+    const QRect placed = main->geometry();
+    const QRect screen = main->screen()->availableGeometry();
+    ASSERT_TRUE(screen.contains(main->frameGeometry()));
+    for (QAction *command : {main->action("Tile1"), main->action("Cascade1"), main->action("ArrangeIcons1"),
+                             viewer->MTile, viewer->MCascade}) {
+        SCOPED_TRACE(command->text().toStdString());
+        command->trigger();
+        settle();
+        EXPECT_EQ(main->geometry(), placed);
+        EXPECT_TRUE(screen.contains(main->frameGeometry()));
+    }
+    main->action("Tile1")->trigger();
+    settle();
+    main.reset();
+    const QStringList saved = RegistryStore(programKey()).readString("Windows", "MainWindow").split(',');
+    ASSERT_GE(saved.size(), 4);
+    EXPECT_EQ(saved[2].toInt(), placed.width());
+    EXPECT_EQ(saved[3].toInt(), placed.height());
 }
 
 TEST_F(WindowCommands, SaveByKeyWritesTheCurrentWindowsDatabaseOnly)
@@ -341,6 +407,8 @@ TEST_F(WindowCommands, OpenAndPropertiesShowTheWindowOfTheSelectedNode)
         SCOPED_TRACE(c.command);
         for (TFProject *w : main->findChildren<TFProject *>())
             delete w;
+        // The desktop gives the main window back its activation.
+        QApplication::setActiveWindow(main.get());
         activate(b);
         QTreeWidgetItem *node = c.database ? a->getTreeNode() : a->getProject(1)->getTreeNode();
         main->tree()->setCurrentItem(node);
