@@ -986,11 +986,21 @@ QAction *TFPictures::keyCommand(const QKeyEvent *event_) const
     for (QAction *item : {MCopy, MFullScreen, MRestore, MXorReference, MAndReference})
         if (item->shortcut() == pressed)
             return item;
+    // The main window's menu bar has letters of these menus too (File,
+    // Edit, View, Window) and would take every other press.
+    if ((mods & ~Qt::KeypadModifier) == Qt::AltModifier)
+        for (QAction *item : MainMenu->actions())
+            if (item->menu() && item->isVisible() && item->isEnabled() && QKeySequence::mnemonic(item->text()) == pressed)
+                return item;
     return nullptr;
 }
 
 bool TFPictures::runKeyCommand(QAction *action_)
 {
+    if (action_->menu()) {
+        MainMenu->setActiveAction(action_);
+        return true;
+    }
     // As from the menu: its states first.
     EditMenuOpen();
     ViewMenuOpen();

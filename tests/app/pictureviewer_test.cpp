@@ -1238,3 +1238,42 @@ TEST_F(PictureViewer, AtItsFirstSizeEveryMenuAndEveryListEntryShowsWhole)
 }
 
 } // namespace
+namespace {
+
+// Inside a viewer, Alt and the letter of one of its menus opens that menu at
+// every press, also where the main window's menus have the same letter; in
+// the tree the same keys open the main window's menus.
+TEST_F(PictureViewer, AltAndAMenuLetterOpensTheMenuOfTheWindowWithTheFocus)
+{
+    TFPictures *viewer = open(2, nullptr, nullptr);
+    auto shownBy = [](Qt::Key key) {
+        press(key, Qt::AltModifier);
+        QWidget *shown = QApplication::activePopupWidget();
+        if (shown)
+            shown->close();
+        QApplication::processEvents();
+        return shown;
+    };
+    struct Case {
+        Qt::Key key;
+        QMenu *own;
+        const char *mainMenu;
+    };
+    const Case cases[] = {{Qt::Key_F, viewer->MFile, "File1"},   {Qt::Key_E, viewer->MEdit, "Edit1"},
+                          {Qt::Key_V, viewer->MView, "View1"},   {Qt::Key_W, viewer->MWindow, "MWindow"},
+                          {Qt::Key_Z, viewer->MZoom, nullptr}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QKeySequence(c.key).toString().toStdString());
+        for (int i = 1; i <= 2; ++i) {
+            focusIn(viewer);
+            EXPECT_EQ(shownBy(c.key), c.own) << "press " << i;
+        }
+        if (c.mainMenu) {
+            main->tree()->setFocus();
+            QApplication::processEvents();
+            EXPECT_EQ(shownBy(c.key), main->menu(c.mainMenu));
+        }
+    }
+}
+
+} // namespace

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
@@ -186,16 +187,44 @@ TEST_F(WindowCommands, ArrangingTheChildrenNeverWidensTheMainWindow)
     const QRect placed = main->geometry();
     const QRect screen = main->screen()->availableGeometry();
     ASSERT_TRUE(screen.contains(main->frameGeometry()));
-    for (QAction *command : {main->action("Tile1"), main->action("Cascade1"), main->action("ArrangeIcons1"),
-                             viewer->MTile, viewer->MCascade}) {
-        SCOPED_TRACE(command->text().toStdString());
-        command->trigger();
+    // Alt+W opens the Window menu of the window with the focus, the item's
+    // letter chooses it.
+    auto choose = [this](QWidget *focus, QMenu *windowMenu, Qt::Key item) {
+        // A click on the viewer's title makes it the current window.
+        if (auto *child = qobject_cast<QMdiSubWindow *>(focus->window() == main.get() ? focus->parentWidget() : nullptr)) {
+            QTest::mouseClick(child, Qt::LeftButton, Qt::NoModifier, titleBarButton(child, QStyle::SC_TitleBarLabel));
+            settle();
+        }
+        focus->setFocus();
         settle();
+        press(Qt::Key_W, Qt::AltModifier);
+
+        auto *shown = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        EXPECT_EQ(shown, windowMenu);
+        if (shown)
+            QTest::keyClick(shown, item);
+        settle();
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no item chosen";
+        if (QWidget *left = QApplication::activePopupWidget())
+            left->close();
+    };
+    struct Case {
+        const char *command;
+        bool inViewer;
+        Qt::Key item;
+    };
+    for (const Case &c : {Case{"Tile", false, Qt::Key_T}, Case{"Cascade", false, Qt::Key_C},
+                          Case{"Arrange Icons", false, Qt::Key_A}, Case{"the viewer's Tile", true, Qt::Key_T},
+                          Case{"the viewer's Cascade", true, Qt::Key_C}}) {
+        SCOPED_TRACE(c.command);
+        if (c.inViewer)
+            choose(viewer, viewer->MWindow, c.item);
+        else
+            choose(main->tree(), main->menu("MWindow"), c.item);
         EXPECT_EQ(main->geometry(), placed);
         EXPECT_TRUE(screen.contains(main->frameGeometry()));
     }
-    main->action("Tile1")->trigger();
-    settle();
+    choose(main->tree(), main->menu("MWindow"), Qt::Key_T);
     main.reset();
     const QStringList saved = RegistryStore(programKey()).readString("Windows", "MainWindow").split(',');
     ASSERT_GE(saved.size(), 4);
