@@ -232,6 +232,43 @@ TEST_F(WindowCommands, ArrangingTheChildrenNeverWidensTheMainWindow)
     EXPECT_EQ(saved[3].toInt(), placed.height());
 }
 
+// Every window carries the program's icon: the main window, the MDI
+// children in their title bars, the project window.
+TEST_F(WindowCommands, EveryWindowCarriesTheProgramsIcon)
+{
+    // The icon's two blues cover most of it.
+    auto showsIcon = [](const QImage &image) {
+        int blue = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y) & 0xFFFFFFu;
+                blue += pixel == 0x1F4E8Cu || pixel == 0x2D64ADu ? 1 : 0;
+            }
+        return blue > image.width() * image.height() / 3;
+    };
+    CPolyraDatabase *db = changedDatabase("First", {"A"});
+    OpenPictureWindow(2, nullptr, nullptr);
+    settle();
+    const QRect row = main->tree()->visualItemRect(db->getProject(0)->getTreeNode());
+    QTest::mouseClick(main->tree()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    QTest::mouseDClick(main->tree()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    settle();
+    ASSERT_TRUE(db->getProject(0)->getWindow());
+
+    EXPECT_TRUE(showsIcon(main->windowIcon().pixmap(32).toImage()));
+    EXPECT_TRUE(showsIcon(db->getProject(0)->getWindow()->windowIcon().pixmap(32).toImage()));
+    const QList<QMdiSubWindow *> children = main->mdiArea()->subWindowList();
+    ASSERT_EQ(children.size(), 2);
+    for (QMdiSubWindow *child : children) {
+        SCOPED_TRACE(child->windowTitle().toStdString());
+        child->showNormal();
+        settle();
+        const QRect icon = titleBarPart(child, QStyle::SC_TitleBarSysMenu);
+        ASSERT_FALSE(icon.isEmpty());
+        EXPECT_TRUE(showsIcon(child->grab(icon).toImage()));
+    }
+}
+
 TEST_F(WindowCommands, SaveByKeyWritesTheCurrentWindowsDatabaseOnly)
 {
     CPolyraDatabase *a = changedDatabase("First", {"A1", "A2"}, "a.prb");
