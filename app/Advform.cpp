@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "toolbaricons.h"
+
 TAdvForm::TAdvForm(QWidget *owner_) : QDialog(owner_)
 {
     extraPlacementText.clear();
@@ -17,4 +19,5 @@ TFBasicForm::TFBasicForm(QWidget *owner_) : TAdvForm(owner_)
 {
     // The program's look: the system's dialog font and colours.
     setFont(QApplication::font("QMessageBox"));
+    setWindowIcon(programIcon());
 }

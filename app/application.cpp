@@ -6,12 +6,15 @@
 #include "Cp1252.h"
 #include "Exception.h"
 #include "kvs_exception.h"
+#include "toolbaricons.h"
 #include "uMainForm.h"
 #include "uexception.h"
 
 TApplication::TApplication(int &argc_, char **argv_) : QApplication(argc_, argv_)
 {
     setApplicationName("Scorvista2001 SE");
+    // Also for the boxes and the libraries' dialogs, which are not forms.
+    setWindowIcon(programIcon());
 }
 
 bool TApplication::notify(QObject *receiver_, QEvent *event_)

@@ -179,7 +179,8 @@ bool desktopNeedsRewrite(const QString &exe_)
         return true;
     if (package.databaseIcon.isEmpty())
         return false;
-    if (package.databaseIcon != databaseIconName)
+    // A package of earlier versions names icons that were never installed.
+    if (package.databaseIcon != applicationIconName || !QFileInfo::exists(applicationIconPath()))
         return true;
 
     if (!entry.mimeTypes.contains(databaseMimeType) || defaultApplicationFor(databaseMimeType) != desktopFileId)
@@ -212,8 +213,8 @@ QByteArray mimePackageText()
         const char *glob;
     };
     const Type types[] = {
-        {databaseMimeType, "Polyra Database File", databaseIconName, "*.prb"},
-        {projectMimeType, "Polyra Project File", projectIconName, "*.prp"},
+        {databaseMimeType, "Polyra Database File", applicationIconName, "*.prb"},
+        {projectMimeType, "Polyra Project File", applicationIconName, "*.prp"},
     };
     QByteArray text;
     QXmlStreamWriter xml(&text);

@@ -45,8 +45,7 @@ QStringList splitDesktopExec(const QString &exec_);
 
 inline const QString projectMimeType = QStringLiteral("application/x-polyra-project");
 inline const QString databaseMimeType = QStringLiteral("application/x-polyra-database");
-inline const QString projectIconName = QStringLiteral("scorvista2001se-project");
-inline const QString databaseIconName = QStringLiteral("scorvista2001se-database");
+// Both types show the program's icon, the one icon installed with them.
 inline const QString applicationIconName = QStringLiteral("scorvista2001se");
 inline const QString desktopFileId = QStringLiteral("scorvista2001se.desktop");
 

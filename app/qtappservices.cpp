@@ -201,8 +201,11 @@ TFDatabase *TQtAppServices::openDatabaseWindow(CBasicDatabase &database_)
         return window;
     }
     QMdiSubWindow *child = main->mdiArea()->addSubWindow(window);
-    // A place to return to when another window takes the maximised state.
-    child->setGeometry(QRect(QPoint(0, 0), child->sizeHint().expandedTo(QSize(640, 480))));
+    // A place to return to from the maximised state, inside the client area
+    // as far as the window's smallest size allows.
+    const QSize area = main->mdiArea()->viewport()->size();
+    const QSize wanted = child->sizeHint().expandedTo(QSize(640, 480)).boundedTo(area);
+    child->setGeometry(QRect(QPoint(0, 0), wanted.expandedTo(child->minimumSizeHint())));
     if (CBasicDatabase::openDatabases().size() == 1)
         child->showMaximized();
     else

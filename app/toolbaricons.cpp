@@ -78,3 +78,8 @@ QIcon toolbarIcon(const QString &buttonName_)
     square.fill(Qt::darkGray);
     return QIcon(square);
 }
+
+QIcon programIcon()
+{
+    return QIcon(QStringLiteral(":/icons/scorvista2001se.svg"));
+}

@@ -9,4 +9,7 @@
 // the program's. Never a null icon; an unknown name gets a plain file icon.
 QIcon toolbarIcon(const QString &buttonName_);
 
+// The program's own icon, which every window carries.
+QIcon programIcon();
+
 #endif

@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QShowEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -27,6 +28,7 @@
 #include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QUrl>
@@ -156,12 +158,33 @@ private:
     bool commandFocus = false;
 };
 
-// Wide enough for a database node and a typical project name under it.
-int defaultTreeWidth(const QTreeWidget *tree_)
-{
-    const int text = tree_->fontMetrics().horizontalAdvance(QStringLiteral("Pentium 4 2000 GeForce3 Ti"));
-    return std::max(145, text + 4 * tree_->indentation() + 32);
-}
+// The editor of a rename stands out from the node it edits: framed, and as
+// tall as a framed field needs, over the node's row.
+class TLabelEditDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent_, const QStyleOptionViewItem &option_, const QModelIndex &index_) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent_, option_, index_);
+        if (auto *line = qobject_cast<QLineEdit *>(editor))
+            line->setFrame(true);
+        return editor;
+    }
+    void updateEditorGeometry(QWidget *editor_, const QStyleOptionViewItem &option_, const QModelIndex &index_) const override
+    {
+        QStyledItemDelegate::updateEditorGeometry(editor_, option_, index_);
+        QRect place = editor_->geometry();
+        const int height = editor_->sizeHint().height();
+        if (place.height() < height) {
+            place.setTop(place.center().y() - height / 2);
+            place.setHeight(height);
+            editor_->setGeometry(place);
+        }
+    }
+};
+
+constexpr int defaultTreeWidth = 145;
 
 QStringList localFiles(const QMimeData *data_)
 {
@@ -221,6 +244,7 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
     Splitter1->setObjectName("Splitter1");
     MainTree = new TResultTree(this, Splitter1);
     MainTree->setObjectName("MainTree");
+    MainTree->setItemDelegate(new TLabelEditDelegate(MainTree));
     MainTree->setHeaderHidden(true);
     MainTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MainTree->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -231,10 +255,18 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
     mdi = new QMdiArea(Splitter1);
     mdi->setObjectName("MDIArea");
     mdi->setBackground(palette().brush(QPalette::Dark));
+    // A child larger than the area (a maximised database window is as wide
+    // as its Results tab's buttons) is reached by scrolling, and never
+    // widens the main window.
+    mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A window that comes to the front keeps its own size; a maximised one
+    // behind it stays maximised.
+    mdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     Splitter1->addWidget(MainTree);
     Splitter1->addWidget(mdi);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({defaultTreeWidth(MainTree), 430});
+    Splitter1->setSizes({defaultTreeWidth, 430});
     layout->addWidget(Splitter1, 1);
 
     StatusBar = new QStatusBar(this);
@@ -274,7 +306,9 @@ TFMainForm::TFMainForm(QWidget *owner_) : TFBasicForm(owner_)
     stateSources << connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         if (now && !qobject_cast<QMenu *>(now) && !qobject_cast<QMenuBar *>(now))
             lastFocus = now;
-        static_cast<TResultTree *>(MainTree)->showCommandFocus(activeControl() == MainTree);
+        // The tree's own label editor shows its selection as a focused field does.
+        QWidget *control = activeControl();
+        static_cast<TResultTree *>(MainTree)->showCommandFocus(control == MainTree || MainTree->isAncestorOf(control));
         RefreshCommandStates();
     });
     stateSources << connect(MainTree, &QTreeWidget::currentItemChanged, this, [this] { RefreshCommandStates(); });

@@ -114,10 +114,10 @@ xdotool windowfocus "$main"
 # tabs (Details, Results, Projects, Image Quality, Properties) stand at its
 # top left; the tree's fourth row is the database's first project.
 eval "$(xdotool getwindowgeometry --shell "$main")"
-details_tab="320 91"
-images_tab="548 91"
-reference_picture="462 317"
-first_project="150 109"
+details_tab="185 91"
+images_tab="413 91"
+reference_picture="326 317"
+first_project="110 109"
 shot "$main" database-details
 
 # With the focus on the tab bar, the arrow keys step through the tabs.

@@ -151,6 +151,16 @@ TDetailsDialog::TDetailsDialog(const QString &text_, QWidget *parent_) : QDialog
     Text->setReadOnly(true);
     Text->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Each line is a label, a tab and a value: the values stand in one
+    // column two letters past the longest label, which an unusually long
+    // label may pass.
+    const QFontMetrics metrics(Text->font());
+    const int letter = metrics.horizontalAdvance(QLatin1Char('M'));
+    int widest = 0;
+    for (const QString &line : text_.split(QLatin1Char('\n')))
+        if (const qsizetype tab = line.indexOf(QLatin1Char('\t')); tab > 0)
+            widest = std::max(widest, metrics.horizontalAdvance(line.left(tab)));
+    Text->setTabStopDistance(std::min(widest, 40 * letter) + 2 * letter);
     Text->setPlainText(text_);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &TDetailsDialog::reject);

@@ -214,11 +214,16 @@ void TFPictures::buildControls()
     CbProject->setObjectName(QStringLiteral("CbProject"));
     CbSize = new QComboBox(Settings);
     CbSize->setObjectName(QStringLiteral("CbSize"));
-    // Long project names must not widen the panel.
+    // The lists take the room there is, up to their longest entry (a long
+    // project name only so far), and give it back down to a few letters.
+    const int letter = CbProject->fontMetrics().averageCharWidth();
     for (QComboBox *box : {CbTest, CbProject, CbSize}) {
-        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        box->setMinimumContentsLength(10);
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        box->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+        box->setMinimumWidth(10 * letter);
     }
+    CbProject->setMaximumWidth(40 * letter);
+    Settings->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     form->addRow(QStringLiteral("Test:"), CbTest);
     form->addRow(QStringLiteral("Project:"), CbProject);
     form->addRow(QStringLiteral("Zoom:"), CbSize);
@@ -923,12 +928,23 @@ void TFPictures::FormShow()
         own->activate();
     Image1->move(0, 0);
     setScroll(QPoint(0, 0));
+    QMdiSubWindow *child = subWindowOf(this);
+    const QSize frame = child ? child->size() - child->contentsRect().size() : QSize(0, 0);
+    // What the window's own area may take of the main window's client area.
+    QSize client = clientArea();
+    if (!client.isEmpty())
+        client = (client - frame).expandedTo(QSize(1, 1));
     const int thumbnailRight = Thumbnail->mapTo(this, QPoint(Thumbnail->width(), 0)).x();
     int width = std::max(Image1->width() + 4, thumbnailRight + 8);
-    const QSize client = clientArea();
     if (!client.isEmpty())
         width = std::min(width, client.width());
     width = std::min(width, 361);
+    // Room for every menu of the bar and the whole names of the lists,
+    // where the client area has it.
+    int needed = std::max(MainMenu->sizeHint().width(), Panel->sizeHint().width());
+    if (!client.isEmpty())
+        needed = std::min(needed, client.width());
+    width = std::max(width, needed);
     // A picture wider than the window shares its box with a scroll bar,
     // which must not cover its rows.
     const int bar = Image1->width() + 4 > width ? Scroll1->horizontalScrollBar()->sizeHint().height() : 0;
@@ -938,11 +954,10 @@ void TFPictures::FormShow()
     height = std::min(height, 429);
     // The menu bar sits inside the window here, not above its client area.
     height += MainMenu->sizeHint().height();
-    if (QMdiSubWindow *child = subWindowOf(this)) {
-        const QSize frame = child->size() - child->contentsRect().size();
+    if (child) {
         QSize outer = QSize(width, height) + frame;
         if (!client.isEmpty())
-            outer = outer.boundedTo(client);
+            outer = outer.boundedTo(client + frame);
         child->resize(outer);
     } else {
         resize(width, height);
@@ -971,11 +986,21 @@ QAction *TFPictures::keyCommand(const QKeyEvent *event_) const
     for (QAction *item : {MCopy, MFullScreen, MRestore, MXorReference, MAndReference})
         if (item->shortcut() == pressed)
             return item;
+    // The main window's menu bar has letters of these menus too (File,
+    // Edit, View, Window) and would take every other press.
+    if ((mods & ~Qt::KeypadModifier) == Qt::AltModifier)
+        for (QAction *item : MainMenu->actions())
+            if (item->menu() && item->isVisible() && item->isEnabled() && QKeySequence::mnemonic(item->text()) == pressed)
+                return item;
     return nullptr;
 }
 
 bool TFPictures::runKeyCommand(QAction *action_)
 {
+    if (action_->menu()) {
+        MainMenu->setActiveAction(action_);
+        return true;
+    }
     // As from the menu: its states first.
     EditMenuOpen();
     ViewMenuOpen();

@@ -213,6 +213,31 @@ TEST_F(Commands, F2RenamesOnlyANodeWithDataAndOnlyFromTheTree)
     EXPECT_EQ(db->getProject(0)->getName(), "New");
 }
 
+// F2's editor stands out from the node it edits: a framed field of its own
+// height, its whole text selected in the colours of a focused field rather
+// than the grey the tree gives a selection it does not act on.
+TEST_F(Commands, TheRenameEditorIsFramedAndShowsItsSelection)
+{
+    CPolyraDatabase *db = databaseWith({"Pentium III 1000 GeForce2"});
+    select(db->getTreeNode()->child(0));
+    press(Qt::Key_F2);
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    ASSERT_TRUE(main->tree()->isAncestorOf(editor));
+    EXPECT_TRUE(editor->hasFrame());
+    EXPECT_GE(editor->height(), editor->sizeHint().height());
+    EXPECT_EQ(editor->selectedText(), editor->text());
+    const QColor highlight = QApplication::palette(editor).color(QPalette::Active, QPalette::Highlight);
+    const QImage shown = editor->grab().toImage();
+    int highlighted = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            highlighted += shown.pixelColor(x, y) == highlight ? 1 : 0;
+    EXPECT_GT(highlighted, shown.width() * shown.height() / 4);
+    press(Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), main->tree());
+}
+
 TEST_F(Commands, AfterARenameDelAndCopyWorkAgain)
 {
     CPolyraDatabase *db = databaseWith({"Old", "Other"});

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -115,7 +117,12 @@ TEST(FileTypesOnDesktop, EachCheckDecidesOnARewrite)
     const QString unquotedExec = "Exec=" + program + " %f";
     const QString otherArguments = "Exec=\"" + program + "\" --open %f";
     const QString mimeTypes = "MimeType=application/x-polyra-database;application/x-polyra-project;";
-    const QString databaseIcon = "<icon name=\"scorvista2001se-database\"/>";
+    // The database type's icon element, and its change to another one.
+    const QString databaseComment = "<comment>Polyra Database File</comment>";
+    const QString databaseIcon = databaseComment + "\n        <icon name=\"scorvista2001se\"/>";
+    const auto databaseIconBecomes = [&](const QString &icon_) {
+        replaceIn(mimePackagePath(), databaseIcon, databaseComment + icon_);
+    };
     const QString projectDefault = "application/x-polyra-project=scorvista2001se.desktop;";
     const QString databaseDefault = "application/x-polyra-database=scorvista2001se.desktop;";
     struct Case {
@@ -140,21 +147,28 @@ TEST(FileTypesOnDesktop, EachCheckDecidesOnARewrite)
         {"a damaged package", [] { replaceIn(mimePackagePath(), "</mime-info>", "<mime-type"); }, true},
         {"database type missing from the package",
          [] { replaceIn(mimePackagePath(), "application/x-polyra-database", "application/x-other"); }, true},
-        {"another database icon", [&] { replaceIn(mimePackagePath(), databaseIcon, "<icon name=\"other\"/>"); }, true},
+        {"another database icon", [&] { databaseIconBecomes("<icon name=\"other\"/>"); }, true},
+        {"the never installed icon of earlier versions",
+         [&] { databaseIconBecomes("<icon name=\"scorvista2001se-database\"/>"); }, true},
+        {"the icon's file gone", [] { QFile::remove(applicationIconPath()); }, true},
         {"no database icon stops the checks",
          [&] {
-             replaceIn(mimePackagePath(), databaseIcon, "");
+             databaseIconBecomes("");
              replaceIn(desktopEntryPath(), exec, otherArguments);
          },
          false},
         {"an empty database icon stops the checks",
          [&] {
-             replaceIn(mimePackagePath(), databaseIcon, "<icon name=\"\"/>");
+             databaseIconBecomes("<icon name=\"\"/>");
              replaceIn(desktopEntryPath(), mimeTypes, "MimeType=application/x-polyra-project;");
          },
          false},
         {"only the project icon changed",
-         [] { replaceIn(mimePackagePath(), "scorvista2001se-project", "other"); }, false},
+         [] {
+             replaceIn(mimePackagePath(), "<comment>Polyra Project File</comment>\n        <icon name=\"scorvista2001se\"/>",
+                       "<comment>Polyra Project File</comment><icon name=\"other\"/>");
+         },
+         false},
         // The database type's open command.
         {"database type not handled",
          [&] { replaceIn(desktopEntryPath(), mimeTypes, "MimeType=application/x-polyra-project;"); }, true},
@@ -182,7 +196,7 @@ TEST(FileTypesOnDesktop, EachCheckDecidesOnARewrite)
          true},
         {"no database icon stops the checks before the database default",
          [&] {
-             replaceIn(mimePackagePath(), databaseIcon, "");
+             databaseIconBecomes("");
              replaceIn(mimeAppsListPath(), databaseDefault + "\n", "");
          },
          false},
@@ -273,8 +287,9 @@ TEST(FileTypesOnDesktop, ALinkedMimeappsListStaysLinked)
     EXPECT_TRUE(readText(kept).startsWith("[Default Applications]\ntext/plain=editor.desktop;\n"));
 }
 
-// GLib's own client, in a home of its own, finds the program for both types.
-TEST(FileTypesOnDesktop, GioFindsTheProgramAsTheDefault)
+// GLib's own client, in a home of its own, finds the program for both types
+// and, for a file of each, an icon that is installed.
+TEST(FileTypesOnDesktop, GioFindsTheProgramAndAnInstalledIconForBothTypes)
 {
     const QString gio = QStandardPaths::findExecutable("gio");
     if (gio.isEmpty())
@@ -299,15 +314,38 @@ TEST(FileTypesOnDesktop, GioFindsTheProgramAsTheDefault)
     };
     ASSERT_TRUE(RegisterFileTypesOnDesktop(exe, runAndWait));
 
-    for (const QString &type : {projectMimeType, databaseMimeType}) {
+    const auto runGio = [&gio](const QStringList &arguments_) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("LC_ALL", "C.UTF-8");
         environment.insert("LANGUAGE", "C");
         process.setProcessEnvironment(environment);
-        process.start(gio, {"mime", type});
-        ASSERT_TRUE(process.waitForFinished(30000)) << type.toStdString();
-        const QString output = QString::fromUtf8(process.readAllStandardOutput());
+        process.start(gio, arguments_);
+        EXPECT_TRUE(process.waitForFinished(30000)) << arguments_.join(' ').toStdString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    // Files as they begin, not empty: an empty file would be told as text.
+    const std::pair<QString, QByteArray> kinds[] = {
+        {projectMimeType, QByteArray("Polyra2001 Project File\x0A\x1A\x00", 26)},
+        {databaseMimeType, QByteArray("Scorvista2001 Database\n\x00", 24)},
+    };
+    for (const auto &[type, start] : kinds) {
+        SCOPED_TRACE(type.toStdString());
+        const QString file = root.path() + (type == projectMimeType ? "/result.prp" : "/results.prb");
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(start);
+        out.close();
+        const QString info = runGio({"info", "-a", "standard::icon,standard::content-type", file});
+        EXPECT_TRUE(info.contains("standard::content-type: " + type + "\n")) << info.toStdString();
+        const QRegularExpression iconLine("standard::icon: ([^,\n]+)");
+        const QString icon = iconLine.match(info).captured(1);
+        ASSERT_FALSE(icon.isEmpty()) << info.toStdString();
+        QDirIterator installed(home + "/.local/share/icons", {icon + ".svg", icon + ".png"}, QDir::Files,
+                               QDirIterator::Subdirectories);
+        EXPECT_TRUE(installed.hasNext()) << "no installed icon " << icon.toStdString();
+
+        const QString output = runGio({"mime", type});
         const QStringList lines = output.split('\n');
         ASSERT_FALSE(lines.isEmpty());
         EXPECT_TRUE(lines.first().startsWith("Default application for")) << output.toStdString();

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -32,6 +33,7 @@
 #include "projectimages.h"
 #include "recordingdesktop.h"
 #include "spinuntil.h"
+#include "titlebar.h"
 #include "upictures.h"
 
 namespace {
@@ -1077,10 +1079,13 @@ TEST_F(PictureViewer, ShowingFitsTheWindowToThePicture)
     TFPictures *small = open(2, nullptr, nullptr);
     TFPictures *wide = open(1, nullptr, nullptr);
     const int menu = small->MainMenu->sizeHint().height();
+    // The menus and the lists need their room, a picture up to 361 pixels.
+    const int needed = std::max(small->MainMenu->sizeHint().width(), small->Panel->sizeHint().width());
     EXPECT_EQ(small->Image1->pos(), QPoint(0, 0));
-    EXPECT_EQ(small->width(), std::min(361, small->Thumbnail->mapTo(small, QPoint(small->Thumbnail->width(), 0)).x() + 8));
+    EXPECT_EQ(small->width(),
+              std::max(needed, std::min(361, small->Thumbnail->mapTo(small, QPoint(small->Thumbnail->width(), 0)).x() + 8)));
     EXPECT_EQ(small->height(), std::min(429, std::max(105, small->Panel->sizeHint().height() + 30 + 4)) + menu);
-    EXPECT_EQ(wide->width(), 361);
+    EXPECT_EQ(wide->width(), std::max(needed, 361));
     EXPECT_EQ(wide->Scroll1->horizontalScrollBar()->value(), 0);
     // Thumbnail hides and shows the panel, with its check mark.
     wide->MThumbnail->trigger();
@@ -1146,9 +1151,10 @@ TEST_F(PictureViewer, TheImageGridShowsPicturesAndOpensThemInTheViewer)
 } // namespace
 namespace {
 
-// The viewer takes over the maximised state of the database window, which
-// then returns to a place inside the main window.
-TEST_F(PictureViewer, ADatabaseWindowLeftByTheMaximisedStateStaysInView)
+// Over a maximised database window a viewer opens at its own size inside
+// the client area and the database window stays maximised; the viewer's
+// maximise button, and Ctrl+U with the side panel, fill the area with it.
+TEST_F(PictureViewer, OverAMaximisedDatabaseWindowAViewerKeepsItsSizeUntilMaximised)
 {
     auto *db = new CPolyraDatabase;
     pictureProject(db, "Rig", projectColour, {2});
@@ -1157,14 +1163,116 @@ TEST_F(PictureViewer, ADatabaseWindowLeftByTheMaximisedStateStaysInView)
     auto *frame = qobject_cast<QMdiSubWindow *>(db->getWindow()->parentWidget());
     ASSERT_TRUE(frame);
     ASSERT_TRUE(frame->isMaximized());
-    OpenPictureWindow(2, db, db->getProject(0));
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "Ctrl+U" : "maximise button");
+        TFPictures *viewer = open(2, db, db->getProject(0));
+        auto *child = qobject_cast<QMdiSubWindow *>(viewer->parentWidget());
+        ASSERT_TRUE(child);
+        const QRect area = main->mdiArea()->viewport()->rect();
+        EXPECT_TRUE(frame->isMaximized());
+        EXPECT_FALSE(child->isMaximized());
+        EXPECT_TRUE(area.contains(child->geometry())) << child->x() << "," << child->y();
+        if (byKey) {
+            focusIn(viewer);
+            press(Qt::Key_U, Qt::ControlModifier);
+            EXPECT_FALSE(viewer->Panel->isVisible());
+            EXPECT_FALSE(viewer->MThumbnail->isChecked());
+        } else {
+            const QPoint button = titleBarButton(child, QStyle::SC_TitleBarMaxButton);
+            QTest::mouseMove(child, button);
+            QTest::mouseClick(child, Qt::LeftButton, Qt::NoModifier, button);
+            QApplication::processEvents();
+            EXPECT_TRUE(viewer->Panel->isVisible());
+        }
+        EXPECT_TRUE(child->isMaximized());
+        // The area without the scroll bar the database window needed.
+        EXPECT_EQ(child->geometry(), main->mdiArea()->viewport()->rect());
+        child->close();
+        QApplication::processEvents();
+    }
+}
+
+// At its first size, in the main window's designed size, the viewer's menu
+// bar shows every menu and its lists their whole entries; a wider window
+// gives a long project name its room.
+TEST_F(PictureViewer, AtItsFirstSizeEveryMenuAndEveryListEntryShowsWhole)
+{
+    auto *db = new CPolyraDatabase;
+    const std::string longName = "Pentium 4 2000 GeForce3 Ti 500 B";
+    pictureProject(db, "Rig", projectColour, {1});
+    pictureProject(db, longName, projectColour, {1});
+    TFPictures *viewer = open(1, db, db->getProject(0));
+    auto *child = qobject_cast<QMdiSubWindow *>(viewer->parentWidget());
+    ASSERT_TRUE(child);
+    EXPECT_TRUE(main->mdiArea()->viewport()->rect().contains(child->geometry()));
+    QMenuBar *bar = viewer->MainMenu;
+    for (QMenu *menu : {viewer->MFile, viewer->MEdit, viewer->MView, viewer->MCompare, viewer->MProject,
+                        viewer->MTest, viewer->MZoom, viewer->MWindow}) {
+        const QRect item = bar->actionGeometry(menu->menuAction());
+        EXPECT_TRUE(bar->rect().contains(item)) << menu->title().toStdString();
+    }
+    if (auto *more = bar->findChild<QWidget *>("qt_menubar_ext_button"))
+        EXPECT_FALSE(more->isVisible());
+
+    // The width a list shows its entries in.
+    auto field = [](const QComboBox *box) {
+        QStyleOptionComboBox option;
+        option.initFrom(box);
+        option.subControls = QStyle::SC_All;
+        option.frame = true;
+        return box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box).width();
+    };
+    auto fits = [&field](const QComboBox *box, const QString &text) {
+        return box->fontMetrics().horizontalAdvance(text) <= field(box);
+    };
+    for (const QString &name : items(viewer->CbTest))
+        EXPECT_TRUE(fits(viewer->CbTest, name)) << name.toStdString();
+    for (const QString &name : {QStringLiteral("FSAA Reference Images"), QStringLiteral("Rig")})
+        EXPECT_TRUE(fits(viewer->CbProject, name)) << name.toStdString();
+
+    main->resize(1024, 768);
+    child->showMaximized();
     QApplication::processEvents();
-    EXPECT_FALSE(frame->isMinimized());
-    EXPECT_TRUE(frame->isVisible());
-    const QRect area = main->mdiArea()->viewport()->rect();
-    EXPECT_TRUE(area.contains(frame->geometry().topLeft())) << frame->x() << "," << frame->y();
-    EXPECT_GE(frame->width(), 200);
-    EXPECT_GE(frame->height(), 150);
+    EXPECT_TRUE(fits(viewer->CbProject, QString::fromStdString(longName)));
+}
+
+} // namespace
+namespace {
+
+// Inside a viewer, Alt and the letter of one of its menus opens that menu at
+// every press, also where the main window's menus have the same letter; in
+// the tree the same keys open the main window's menus.
+TEST_F(PictureViewer, AltAndAMenuLetterOpensTheMenuOfTheWindowWithTheFocus)
+{
+    TFPictures *viewer = open(2, nullptr, nullptr);
+    auto shownBy = [](Qt::Key key) {
+        press(key, Qt::AltModifier);
+        QWidget *shown = QApplication::activePopupWidget();
+        if (shown)
+            shown->close();
+        QApplication::processEvents();
+        return shown;
+    };
+    struct Case {
+        Qt::Key key;
+        QMenu *own;
+        const char *mainMenu;
+    };
+    const Case cases[] = {{Qt::Key_F, viewer->MFile, "File1"},   {Qt::Key_E, viewer->MEdit, "Edit1"},
+                          {Qt::Key_V, viewer->MView, "View1"},   {Qt::Key_W, viewer->MWindow, "MWindow"},
+                          {Qt::Key_Z, viewer->MZoom, nullptr}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QKeySequence(c.key).toString().toStdString());
+        for (int i = 1; i <= 2; ++i) {
+            focusIn(viewer);
+            EXPECT_EQ(shownBy(c.key), c.own) << "press " << i;
+        }
+        if (c.mainMenu) {
+            main->tree()->setFocus();
+            QApplication::processEvents();
+            EXPECT_EQ(shownBy(c.key), main->menu(c.mainMenu));
+        }
+    }
 }
 
 } // namespace

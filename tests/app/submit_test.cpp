@@ -22,12 +22,14 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTextBlock>
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
 #include <memory>
 #include <optional>
+#include <set>
 #include <thread>
 
 #include "spinuntil.h"
@@ -816,6 +818,34 @@ TEST_F(Submission, DetailsShowTheProjectsText)
     shown.remove('\r');
     EXPECT_EQ(shown, expected.join('\n') + '\n');
     EXPECT_TRUE(shown.contains(QString::fromUtf8("Résultat")));
+}
+
+// The values of the details stand in one column, apart from their labels.
+TEST_F(Submission, DetailsSetTheValuesInAColumnPastTheLabels)
+{
+    main->action("PDetails")->trigger();
+    auto *details = libraryWindow<QDialog>("UplinkDetails");
+    ASSERT_TRUE(details);
+    auto *text = details->findChild<QPlainTextEdit *>("Text");
+    ASSERT_TRUE(text);
+    const int space = text->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    std::set<int> columns;
+    int lines = 0;
+    for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next()) {
+        const qsizetype tab = block.text().indexOf(QLatin1Char('\t'));
+        if (tab <= 0)
+            continue;
+        QTextCursor cursor(block);
+        cursor.setPosition(block.position() + int(tab));
+        const int labelEnd = text->cursorRect(cursor).left();
+        cursor.setPosition(block.position() + int(tab) + 1);
+        const int valueStart = text->cursorRect(cursor).left();
+        EXPECT_GE(valueStart - labelEnd, space) << block.text().toStdString();
+        columns.insert(valueStart);
+        ++lines;
+    }
+    EXPECT_GT(lines, 20);
+    EXPECT_EQ(columns.size(), 1u);
 }
 
 TEST(UplinkLibrary, RefusesWhatItCannotSend)

@@ -4,7 +4,12 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolTip>
@@ -16,7 +21,10 @@
 #include "projectload.h"
 #include "openfixture.h"
 #include "projectwindow.h"
+#include "settingskeys.h"
 #include "spinuntil.h"
+#include "titlebar.h"
+#include "upictures.h"
 
 namespace {
 
@@ -135,6 +143,130 @@ TEST_F(WindowCommands, OpeningADatabaseShowsItsWindowMaximisedOnlyWhenAlone)
         if (item->isCheckable())
             listed << item->text() + (item->isChecked() ? "*" : "");
     EXPECT_EQ(listed, (QStringList{"&1 Database:First", "&2 Database:Renamed*"}));
+}
+
+// At a first start the main window has its designed size and the tree its
+// default width; the sample database's maximised window is wider than the
+// client area that leaves, and the area's scroll bar brings its title bar's
+// buttons into reach.
+TEST_F(WindowCommands, AtTheFirstStartTheDatabaseWindowsButtonsCanBeReached)
+{
+    EXPECT_EQ(main->size(), QSize(575, 524));
+    EXPECT_EQ(main->findChild<QSplitter *>("Splitter1")->sizes().value(0), 145);
+    ASSERT_TRUE(OpenFileByPath(*main, QStringLiteral(SCORVISTA_SAMPLES "/sample-machines.prb")));
+    settle();
+    QMdiSubWindow *frame = main->mdiArea()->currentSubWindow();
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(frame->isMaximized());
+    QWidget *area = main->mdiArea()->viewport();
+    QScrollBar *bar = main->mdiArea()->horizontalScrollBar();
+    // Clicks on the bar's track right of its handle, as far as it goes.
+    for (int i = 0; i < 50 && frame->geometry().right() >= area->width(); ++i) {
+        ASSERT_TRUE(bar->isVisible()) << "no way to reach the window's right edge";
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() - bar->height() - 2, bar->height() / 2));
+        settle();
+    }
+    EXPECT_LT(frame->geometry().right(), area->width());
+    EXPECT_GE(frame->geometry().left(), -bar->maximum());
+    QTest::mouseMove(frame, titleBarButton(frame, QStyle::SC_TitleBarCloseButton));
+    QTest::mouseClick(frame, Qt::LeftButton, Qt::NoModifier, titleBarButton(frame, QStyle::SC_TitleBarCloseButton));
+    settle();
+    EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(CBasicDatabase::openDatabases().empty());
+}
+
+// Tiling and cascading move the children inside the main window, whatever
+// their smallest sizes: the main window keeps its size on the screen, and
+// keeps it for the next start.
+TEST_F(WindowCommands, ArrangingTheChildrenNeverWidensTheMainWindow)
+{
+    changedDatabase("First", {"A"});
+    TFPictures *viewer = OpenPictureWindow(2, nullptr, nullptr);
+    OpenPictureWindow(3, nullptr, nullptr);
+    settle();
+    const QRect placed = main->geometry();
+    const QRect screen = main->screen()->availableGeometry();
+    ASSERT_TRUE(screen.contains(main->frameGeometry()));
+    // Alt+W opens the Window menu of the window with the focus, the item's
+    // letter chooses it.
+    auto choose = [this](QWidget *focus, QMenu *windowMenu, Qt::Key item) {
+        // A click on the viewer's title makes it the current window.
+        if (auto *child = qobject_cast<QMdiSubWindow *>(focus->window() == main.get() ? focus->parentWidget() : nullptr)) {
+            QTest::mouseClick(child, Qt::LeftButton, Qt::NoModifier, titleBarButton(child, QStyle::SC_TitleBarLabel));
+            settle();
+        }
+        focus->setFocus();
+        settle();
+        press(Qt::Key_W, Qt::AltModifier);
+
+        auto *shown = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        EXPECT_EQ(shown, windowMenu);
+        if (shown)
+            QTest::keyClick(shown, item);
+        settle();
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no item chosen";
+        if (QWidget *left = QApplication::activePopupWidget())
+            left->close();
+    };
+    struct Case {
+        const char *command;
+        bool inViewer;
+        Qt::Key item;
+    };
+    for (const Case &c : {Case{"Tile", false, Qt::Key_T}, Case{"Cascade", false, Qt::Key_C},
+                          Case{"Arrange Icons", false, Qt::Key_A}, Case{"the viewer's Tile", true, Qt::Key_T},
+                          Case{"the viewer's Cascade", true, Qt::Key_C}}) {
+        SCOPED_TRACE(c.command);
+        if (c.inViewer)
+            choose(viewer, viewer->MWindow, c.item);
+        else
+            choose(main->tree(), main->menu("MWindow"), c.item);
+        EXPECT_EQ(main->geometry(), placed);
+        EXPECT_TRUE(screen.contains(main->frameGeometry()));
+    }
+    choose(main->tree(), main->menu("MWindow"), Qt::Key_T);
+    main.reset();
+    const QStringList saved = RegistryStore(programKey()).readString("Windows", "MainWindow").split(',');
+    ASSERT_GE(saved.size(), 4);
+    EXPECT_EQ(saved[2].toInt(), placed.width());
+    EXPECT_EQ(saved[3].toInt(), placed.height());
+}
+
+// Every window carries the program's icon: the main window, the MDI
+// children in their title bars, the project window.
+TEST_F(WindowCommands, EveryWindowCarriesTheProgramsIcon)
+{
+    // The icon's two blues cover most of it.
+    auto showsIcon = [](const QImage &image) {
+        int blue = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y) & 0xFFFFFFu;
+                blue += pixel == 0x1F4E8Cu || pixel == 0x2D64ADu ? 1 : 0;
+            }
+        return blue > image.width() * image.height() / 3;
+    };
+    CPolyraDatabase *db = changedDatabase("First", {"A"});
+    OpenPictureWindow(2, nullptr, nullptr);
+    settle();
+    const QRect row = main->tree()->visualItemRect(db->getProject(0)->getTreeNode());
+    QTest::mouseClick(main->tree()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    QTest::mouseDClick(main->tree()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    settle();
+    ASSERT_TRUE(db->getProject(0)->getWindow());
+
+    EXPECT_TRUE(showsIcon(main->windowIcon().pixmap(32).toImage()));
+    EXPECT_TRUE(showsIcon(db->getProject(0)->getWindow()->windowIcon().pixmap(32).toImage()));
+    const QList<QMdiSubWindow *> children = main->mdiArea()->subWindowList();
+    ASSERT_EQ(children.size(), 2);
+    for (QMdiSubWindow *child : children) {
+        SCOPED_TRACE(child->windowTitle().toStdString());
+        child->showNormal();
+        settle();
+        const QRect icon = titleBarPart(child, QStyle::SC_TitleBarSysMenu);
+        ASSERT_FALSE(icon.isEmpty());
+        EXPECT_TRUE(showsIcon(child->grab(icon).toImage()));
+    }
 }
 
 TEST_F(WindowCommands, SaveByKeyWritesTheCurrentWindowsDatabaseOnly)
@@ -341,6 +473,8 @@ TEST_F(WindowCommands, OpenAndPropertiesShowTheWindowOfTheSelectedNode)
         SCOPED_TRACE(c.command);
         for (TFProject *w : main->findChildren<TFProject *>())
             delete w;
+        // The desktop gives the main window back its activation.
+        QApplication::setActiveWindow(main.get());
         activate(b);
         QTreeWidgetItem *node = c.database ? a->getTreeNode() : a->getProject(1)->getTreeNode();
         main->tree()->setCurrentItem(node);
