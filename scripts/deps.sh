@@ -17,6 +17,8 @@ packages=(
   zlib1g-dev libpng-dev libjpeg62-turbo-dev
   # the submission library's HTTP client
   libcurl4-openssl-dev
+  # the certificates an https upload is checked against
+  ca-certificates
   clang libclang-rt-14-dev
   locales
   qt6-base-dev libgl-dev libglx-dev libopengl-dev fonts-dejavu-core xvfb xauth
