@@ -245,14 +245,15 @@ void OpenPictureInShell(const QString &largeFileName_)
     const QFileInfo info(largeFileName_);
     ShellResult result;
     if (!info.exists())
-        result.errorCode = ShellErrorFileNotFound;
+        result.errorText = shellErrorText(ShellErrorFileNotFound);
     else if (!info.isFile() || !HasPictureExtension(largeFileName_))
-        result.errorCode = ShellErrorAccessDenied;
+        result.errorText = shellErrorText(ShellErrorAccessDenied);
     else
         result = shellOpenFile(largeFileName_);
-    // One arg() call: a name holding "%2" must not take the code's place.
+    // What the desktop said, not a Windows code number, which means nothing
+    // here. One arg() call: a name holding "%2" must not take the reason's place.
     if (!result.ok)
-        ShowMessage(QStringLiteral("Error Opening File %1. (%2)").arg(largeFileName_, QString::number(result.errorCode)));
+        ShowMessage(QStringLiteral("Error Opening File %1. (%2)").arg(largeFileName_, result.errorText));
 }
 
 TFPictures *OpenPictureWindow(int test_, CBasicDatabase *database_, CBasicProject *project_)

@@ -38,15 +38,29 @@ DesktopOpener &opener()
     return current ? *current : realOpener;
 }
 
-ShellResult failure(int code_, const QString &text_)
+ShellResult failure(int code_, const QString &text_ = QString())
 {
     ShellResult r;
     r.errorCode = code_;
-    r.errorText = text_;
+    r.errorText = text_.isEmpty() ? shellErrorText(code_) : text_;
     return r;
 }
 
 } // namespace
+
+QString shellErrorText(int code_)
+{
+    switch (code_) {
+    case ShellErrorFileNotFound:
+        return QStringLiteral("The system cannot find the file specified.");
+    case ShellErrorAccessDenied:
+        return QStringLiteral("Access is denied.");
+    case ShellErrorNoAssociation:
+        return QStringLiteral("No application is associated with the specified file for this operation.");
+    default:
+        return QString();
+    }
+}
 
 DesktopOpener *setDesktopOpener(DesktopOpener *opener_)
 {
@@ -59,15 +73,12 @@ ShellResult shellOpenFile(const QString &path_)
 {
     const QFileInfo info(path_);
     if (path_.isEmpty() || !info.exists())
-        return failure(ShellErrorFileNotFound, QStringLiteral("The system cannot find the file specified."));
+        return failure(ShellErrorFileNotFound);
     if (!info.isReadable())
-        return failure(ShellErrorAccessDenied, QStringLiteral("Access is denied."));
+        return failure(ShellErrorAccessDenied);
     QString reason;
     if (!opener().openFile(info.absoluteFilePath(), reason))
-        return failure(ShellErrorNoAssociation,
-                       reason.isEmpty()
-                           ? QStringLiteral("No application is associated with the specified file for this operation.")
-                           : reason);
+        return failure(ShellErrorNoAssociation, reason);
     return ShellResult{true, ShellErrorNone, QString()};
 }
 
@@ -76,7 +87,6 @@ ShellResult shellOpenUrl(const QUrl &url_)
     if (!url_.isValid() || url_.scheme().isEmpty())
         return failure(ShellErrorFileNotFound, QStringLiteral("The address is not valid."));
     if (!opener().openUrl(url_))
-        return failure(ShellErrorNoAssociation,
-                       QStringLiteral("No application is associated with the specified file for this operation."));
+        return failure(ShellErrorNoAssociation);
     return ShellResult{true, ShellErrorNone, QString()};
 }

@@ -39,6 +39,9 @@ struct ShellResult {
     QString errorText;
 };
 
+// The words for a code, where the desktop gave none.
+QString shellErrorText(int code_);
+
 // Opens an existing local file with the desktop's application for it. The
 // name is always taken as a file, never as an address.
 ShellResult shellOpenFile(const QString &path_);

@@ -239,6 +239,10 @@ TEST(OpenPictureInShell, OpensOnlyExistingImageFiles)
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.png"));
     const QString folder = dir.filePath("folder.png");
 
+    const QString notFound = "The system cannot find the file specified.";
+    const QString denied = "Access is denied.";
+    const QString noApplication = "No application is registered as handling this file";
+    // The box says why in words, the desktop's own where it gave some.
     struct Case {
         QString name;
         bool desktopSucceeds;
@@ -248,19 +252,20 @@ TEST(OpenPictureInShell, OpensOnlyExistingImageFiles)
     const Case cases[] = {
         {picture, true, true, ""},
         {bitmap, true, true, ""},
-        {picture, false, true, "Error Opening File " + picture + ". (1155)"},
-        {dir.filePath("gone.png"), true, false, "Error Opening File " + dir.filePath("gone.png") + ". (2)"},
-        {"https://example.com/x.png", true, false, "Error Opening File https://example.com/x.png. (2)"},
-        {percent, true, false, "Error Opening File " + percent + ". (2)"},
-        {script, true, false, "Error Opening File " + script + ". (5)"},
-        {noSuffix, true, false, "Error Opening File " + noSuffix + ". (5)"},
-        {folder, true, false, "Error Opening File " + folder + ". (5)"},
+        {picture, false, true, "Error Opening File " + picture + ". (" + noApplication + ")"},
+        {dir.filePath("gone.png"), true, false, "Error Opening File " + dir.filePath("gone.png") + ". (" + notFound + ")"},
+        {"https://example.com/x.png", true, false, "Error Opening File https://example.com/x.png. (" + notFound + ")"},
+        {percent, true, false, "Error Opening File " + percent + ". (" + notFound + ")"},
+        {script, true, false, "Error Opening File " + script + ". (" + denied + ")"},
+        {noSuffix, true, false, "Error Opening File " + noSuffix + ". (" + denied + ")"},
+        {folder, true, false, "Error Opening File " + folder + ". (" + denied + ")"},
     };
     for (const Case &c : cases) {
         RecordingMessageSink sink;
         RecordingDesktop desktop;
         ColorDepth depth(32);
         desktop.result = c.desktopSucceeds;
+        desktop.reason = noApplication;
         OpenPictureInShell(c.name);
         ASSERT_EQ(desktop.opened.size(), c.opened ? 1u : 0u) << c.name.toStdString();
         if (c.opened) {
