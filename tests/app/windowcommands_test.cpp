@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QToolTip>
 
+#include "doubleclick.h"
 #include "databasemodels.h"
 #include "databasewindow.h"
 #include "impstringgrid.h"
@@ -250,8 +251,7 @@ TEST_F(WindowCommands, EveryWindowCarriesTheProgramsIcon)
     OpenPictureWindow(2, nullptr, nullptr);
     settle();
     const QRect row = main->tree()->visualItemRect(db->getProject(0)->getTreeNode());
-    QTest::mouseClick(main->tree()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
-    QTest::mouseDClick(main->tree()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    doubleClick(main->tree()->viewport(), row.center());
     settle();
     ASSERT_TRUE(db->getProject(0)->getWindow());
 
