@@ -75,20 +75,20 @@ bool FitsSocketAddress(const QString &path_)
     return QFile::encodeName(path_).size() < qsizetype(sizeof(sockaddr_un::sun_path));
 }
 
-// The folders that may hold the sockets, the better first.
-QStringList SocketFolders()
+// The folder for a socket of this name: the user's runtime folder, else a
+// folder of our own in the temporary folder, made only then. One that
+// someone else made first, or opened to others, is not used.
+QString SocketFolder(const QString &name_)
 {
-    QStringList folders;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (QDir::isAbsolutePath(runtime) && IsPrivateFolder(runtime))
-        folders << QDir::cleanPath(runtime);
-    // Else a folder of our own; one that someone else made first, or opened
-    // to others, is not used.
+    const QString runtime = QDir::cleanPath(qEnvironmentVariable("XDG_RUNTIME_DIR"));
+    if (QDir::isAbsolutePath(runtime) && IsPrivateFolder(runtime)
+        && FitsSocketAddress(runtime + QLatin1Char('/') + name_))
+        return runtime;
     const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("scorvista2001se-%1").arg(::getuid()));
     ::mkdir(QFile::encodeName(own).constData(), 0700);
-    if (IsPrivateFolder(own))
-        folders << own;
-    return folders;
+    if (IsPrivateFolder(own) && FitsSocketAddress(own + QLatin1Char('/') + name_))
+        return own;
+    return QString();
 }
 
 // One display, however its name is written: ":0", ":0.0" and "unix:0".
@@ -192,7 +192,7 @@ QString InstanceFolder()
 #ifdef Q_OS_WIN
     return QString();
 #else
-    return SocketFolders().value(0);
+    return SocketFolder(QString());
 #endif
 }
 
@@ -232,10 +232,8 @@ QString InstanceServerName(const QString &instance_)
         display = display.left(24) + '-'
                   + QCryptographicHash::hash(display, QCryptographicHash::Sha256).toHex().left(12);
     name += QLatin1Char('-') + QString::fromLatin1(display);
-    for (const QString &folder : SocketFolders())
-        if (FitsSocketAddress(folder + QLatin1Char('/') + name))
-            return folder + QLatin1Char('/') + name;
-    return QString();
+    const QString folder = SocketFolder(name);
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + name;
 #endif
 }
 
