@@ -1,18 +1,15 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <ostream>
 
-// Readable failures; internal, so no other test file is bothered.
-[[maybe_unused]] static void PrintTo(const QString &text_, std::ostream *os_)
-{
-    *os_ << '"' << text_.toStdString() << '"';
-}
-[[maybe_unused]] static void PrintTo(const QStringList &texts_, std::ostream *os_)
-{
-    *os_ << '{';
-    for (qsizetype i = 0; i < texts_.size(); ++i)
-        *os_ << (i ? ", \"" : "\"") << texts_.at(i).toStdString() << '"';
-    *os_ << '}';
-}
+// Readable failures. Every source of app_tests is compiled with this header
+// first (see tests/CMakeLists.txt): a gtest printer instantiated without it
+// prints a text as bytes, and the linker keeps any one of the instances.
+// It names Qt's types without including Qt, whose keywords would come before
+// headers that use them as names.
+class QString;
+template <typename T>
+class QList;
+
+void PrintTo(const QString &text_, std::ostream *os_);
+void PrintTo(const QList<QString> &texts_, std::ostream *os_);
