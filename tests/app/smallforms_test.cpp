@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLayout>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -11,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -30,6 +33,26 @@
 #include "uexception.h"
 
 namespace {
+
+// Points the user's settings of Qt's own dialogs at a fresh folder for the
+// life of one test, and back to the folder they had.
+class QtSettingsFolder {
+public:
+    QtSettingsFolder()
+        : previous(QFileInfo(QSettings(QSettings::UserScope, QStringLiteral("QtProject")).fileName()).absolutePath())
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    }
+    ~QtSettingsFolder() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, previous); }
+    QtSettingsFolder(const QtSettingsFolder &) = delete;
+    QtSettingsFolder &operator=(const QtSettingsFolder &) = delete;
+
+    QString path() const { return folder.path(); }
+
+private:
+    QTemporaryDir folder;
+    QString previous;
+};
 
 TFexception *findExceptionDialog()
 {
@@ -250,14 +273,21 @@ TEST(MenuBar, ButtonsMirrorTheMenu)
     EXPECT_EQ(bar.ButtonCount(), 3);
 }
 
+// Qt's file dialog keeps its history in the user's own settings of Qt
+// ("QtProject"), in the folder QSettings takes once a process; this dialog
+// keeps it in the test's folder instead.
 TEST(MarkSaveDialog, TheCheckBoxIsPartOfTheDialogsLayout)
 {
-    TMarkSaveDialog dialog;
-    EXPECT_EQ(dialog.windowTitle(), "Testing");
-    EXPECT_EQ(dialog.CheckBox()->text(), "Save Images");
-    ASSERT_NE(dialog.layout(), nullptr);
-    EXPECT_GE(dialog.layout()->indexOf(dialog.CheckBox()), 0);
-    EXPECT_FALSE(dialog.SaveImages());
+    const QtSettingsFolder folder;
+    {
+        TMarkSaveDialog dialog;
+        EXPECT_EQ(dialog.windowTitle(), "Testing");
+        EXPECT_EQ(dialog.CheckBox()->text(), "Save Images");
+        ASSERT_NE(dialog.layout(), nullptr);
+        EXPECT_GE(dialog.layout()->indexOf(dialog.CheckBox()), 0);
+        EXPECT_FALSE(dialog.SaveImages());
+    }
+    EXPECT_TRUE(QFileInfo::exists(folder.path() + "/QtProject.conf"));
 }
 
 TEST(FileList, LinksAreRemovedFromBothSides)
