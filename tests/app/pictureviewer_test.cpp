@@ -1076,17 +1076,34 @@ TEST_F(PictureViewer, ShowingFitsTheWindowToThePicture)
 {
     main->resize(1024, 768);
     QApplication::processEvents();
-    TFPictures *small = open(2, nullptr, nullptr);
-    TFPictures *wide = open(1, nullptr, nullptr);
-    const int menu = small->MainMenu->sizeHint().height();
-    // The menus and the lists need their room, a picture up to 361 pixels.
-    const int needed = std::max(small->MainMenu->sizeHint().width(), small->Panel->sizeHint().width());
-    EXPECT_EQ(small->Image1->pos(), QPoint(0, 0));
-    EXPECT_EQ(small->width(),
-              std::max(needed, std::min(361, small->Thumbnail->mapTo(small, QPoint(small->Thumbnail->width(), 0)).x() + 8)));
-    EXPECT_EQ(small->height(), std::min(429, std::max(105, small->Panel->sizeHint().height() + 30 + 4)) + menu);
-    EXPECT_EQ(wide->width(), std::max(needed, 361));
-    EXPECT_EQ(wide->Scroll1->horizontalScrollBar()->value(), 0);
+    TFPictures *small = open(2, nullptr, nullptr); // 40 x 30
+    TFPictures *wide = open(1, nullptr, nullptr);  // 2048 x 8
+    for (TFPictures *window : {small, wide}) {
+        SCOPED_TRACE(window == small ? "small" : "wide");
+        // The settings, the thumbnail and every menu show whole.
+        EXPECT_TRUE(window->rect().contains(QRect(window->Panel->mapTo(window, QPoint(0, 0)), window->Panel->size())));
+        EXPECT_GE(window->Panel->width(), window->Panel->sizeHint().width());
+        EXPECT_TRUE(window->Panel->rect().contains(window->Thumbnail->geometry()));
+        QMenuBar *bar = window->MainMenu;
+        for (QAction *item : bar->actions())
+            EXPECT_TRUE(bar->rect().contains(bar->actionGeometry(item))) << item->text().toStdString();
+        // No window is wider than a picture may make it or the menus and
+        // the settings need.
+        EXPECT_LE(window->width(), std::max({361, bar->sizeHint().width(), window->Panel->sizeHint().width()}));
+        // The picture starts at its top left corner, every row of it in
+        // view, and below it no more than the box's border.
+        EXPECT_EQ(window->Image1->pos(), QPoint(0, 0));
+        EXPECT_EQ(window->Scroll1->horizontalScrollBar()->value(), 0);
+        EXPECT_FALSE(window->Scroll1->verticalScrollBar()->isVisible());
+        EXPECT_GE(window->Scroll1->viewport()->height(), window->Image1->height());
+        EXPECT_LE(window->Scroll1->viewport()->height(), window->Image1->height() + 4);
+    }
+    // The small picture shows whole; the wide one gets the widest window
+    // a picture may have, and a scroll bar for the rest.
+    EXPECT_TRUE(small->Scroll1->viewport()->rect().contains(small->Image1->geometry()));
+    EXPECT_FALSE(small->Scroll1->horizontalScrollBar()->isVisible());
+    EXPECT_GE(wide->width(), 361);
+    EXPECT_TRUE(wide->Scroll1->horizontalScrollBar()->isVisible());
     // Thumbnail hides and shows the panel, with its check mark.
     wide->MThumbnail->trigger();
     EXPECT_FALSE(wide->Panel->isVisible());
@@ -1211,8 +1228,10 @@ TEST_F(PictureViewer, AtItsFirstSizeEveryMenuAndEveryListEntryShowsWhole)
         const QRect item = bar->actionGeometry(menu->menuAction());
         EXPECT_TRUE(bar->rect().contains(item)) << menu->title().toStdString();
     }
-    if (auto *more = bar->findChild<QWidget *>("qt_menubar_ext_button"))
-        EXPECT_FALSE(more->isVisible());
+    // The bar's button for the menus it has no room for stays hidden.
+    auto *more = bar->findChild<QWidget *>("qt_menubar_ext_button");
+    ASSERT_NE(more, nullptr);
+    EXPECT_FALSE(more->isVisible());
 
     // The width a list shows its entries in.
     auto field = [](const QComboBox *box) {
