@@ -5,7 +5,8 @@
 // information built), saving, exporting every project's text, and as the
 // floor reading the same file and running only the unscrambler and CRC over
 // its records. Each size runs in a child process, so the peak memory is that
-// size's own; it is also shown above the child's start per byte of the file.
+// size's own; it is also shown above the child's start per byte of the file,
+// the peak started anew after the child's warm-up.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,7 +15,6 @@
 #include <filesystem>
 #include <malloc.h>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -73,16 +73,29 @@ double floorMs(const std::string &path)
     return msSince(start);
 }
 
-// Resident memory of this process now, in KiB.
-long residentKiB()
+// The peak resident memory of this process since the last reset, in KiB,
+// or -1 where the system does not tell it.
+long highWaterKiB()
 {
-    long pages = 0, resident = 0;
-    if (std::FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
+    long kib = -1;
+    if (std::FILE *f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f))
+            if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1)
+                break;
         std::fclose(f);
     }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+    return kib;
+}
+
+// Starts the peak anew at the memory resident now.
+bool resetHighWater()
+{
+    std::FILE *f = std::fopen("/proc/self/clear_refs", "w");
+    if (!f)
+        return false;
+    const bool written = std::fputs("5", f) >= 0;
+    return std::fclose(f) == 0 && written;
 }
 
 // What one row loads: n generated projects of a kind, or a file as it is.
@@ -122,7 +135,11 @@ void runSize(const Case &row, const std::string &path, const std::string &copy,
              const std::vector<std::string> &warm, double fileMiB)
 {
     warmUp(warm, copy);
-    const long startKiB = residentKiB();
+    // The start and the peak are read from the one high-water mark: the
+    // kernel counts resident pages per processor and folds them in batches,
+    // so the current count and the peak, read as different figures, can
+    // differ by more than a small file's whole load takes.
+    const long startKiB = resetHighWater() ? highWaterKiB() : -1;
     auto start = Clock::now();
     auto *db = new CPolyraDatabase;
     if (!db->loadFromFile(path) || (row.kind != Case::File && db->getProjectCount() != row.n))
@@ -146,9 +163,7 @@ void runSize(const Case &row, const std::string &path, const std::string &copy,
     const double exportMs = msSince(start);
     // The peak of the database's own work: the floor's reading of the file
     // afterwards is no part of it.
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    const double peakMiB = usage.ru_maxrss / 1024.0;
+    const long peakKiB = highWaterKiB();
     const std::string label = row.kind == Case::File ? std::to_string(db->getProjectCount()) : row.label();
     delete db;
 
@@ -156,9 +171,15 @@ void runSize(const Case &row, const std::string &path, const std::string &copy,
     for (int r = 0; r < 3; ++r)
         floor = std::min(floor, floorMs(path));
 
-    std::printf("%8s %10.1f %10.1f %10.1f %10.1f %9.2f %12.1f %12.1f %10.1f %9.2f %10.2f\n", label.c_str(), load, save,
-                exportMs, floor, load / floor, 1000.0 * load / n, 1000.0 * exportMs / n, peakMiB, fileMiB,
-                (peakMiB - startKiB / 1024.0) / fileMiB);
+    // Without a peak that starts anew after the warm-up there is no figure
+    // per byte: the peak of the child's whole life would count the warm-up.
+    char peak[32] = "-", perFile[32] = "-";
+    if (peakKiB >= 0)
+        std::snprintf(peak, sizeof peak, "%.1f", peakKiB / 1024.0);
+    if (startKiB >= 0 && peakKiB >= 0)
+        std::snprintf(perFile, sizeof perFile, "%.2f", (peakKiB - startKiB) / 1024.0 / fileMiB);
+    std::printf("%8s %10.1f %10.1f %10.1f %10.1f %9.2f %12.1f %12.1f %10s %9.2f %10s\n", label.c_str(), load, save,
+                exportMs, floor, load / floor, 1000.0 * load / n, 1000.0 * exportMs / n, peak, fileMiB, perFile);
     std::fflush(stdout);
     (void)lines;
     std::remove(copy.c_str());
