@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -133,11 +134,19 @@ public:
                ':' + QString::number(port());
     }
 
-    // Waits as long as a resend of the network layer takes to come, and
-    // stops early when more than expected_ connections are in.
-    void waitForMoreThan(int expected_) const
+    // Once the client's call has ended: runs the event loop until every
+    // connection that came in is taken and closed, so that a late second
+    // post is counted before the test looks.
+    void waitUntilIdle()
     {
-        spinUntil([&] { return connections > expected_; }, 1000);
+        EXPECT_TRUE(spinUntil([&] {
+            // Takes a connection the event loop has not been told of yet.
+            if (server.waitForNewConnection(0))
+                return false;
+            return std::none_of(sockets.begin(), sockets.end(), [](const QPointer<QTcpSocket> &s_) {
+                return s_ && s_->state() != QAbstractSocket::UnconnectedState;
+            });
+        })) << "the server is still busy";
     }
 
     std::vector<Request> requests;
@@ -149,6 +158,7 @@ private:
     void take(QTcpSocket *socket_)
     {
         ++connections;
+        sockets.emplace_back(socket_);
         auto buffer = std::make_shared<QByteArray>();
         connect(socket_, &QTcpSocket::readyRead, this, [this, socket_, buffer] {
             buffer->append(socket_->readAll());
@@ -192,6 +202,7 @@ private:
     Answer answer;
     QByteArray raw;
     QTcpServer server;
+    std::vector<QPointer<QTcpSocket>> sockets;
 };
 
 // One part of a multipart form.
@@ -392,7 +403,7 @@ TEST_F(Submission, SendsTheProjectAndItsTextAsOneForm)
         expectAsItWas();
     }
     // One post a click.
-    server.waitForMoreThan(4);
+    server.waitUntilIdle();
     EXPECT_EQ(server.connections, 4);
     ASSERT_EQ(server.requests.size(), 4u);
     EXPECT_TRUE(sink.requests.empty());
@@ -441,7 +452,7 @@ TEST_F(Submission, AShortTextIsNotSent)
     database->setModified(false);
     select(shortText->getTreeNode());
     submit();
-    server.waitForMoreThan(1);
+    server.waitUntilIdle();
     ASSERT_EQ(server.requests.size(), 1u);
     const std::vector<FormPart> parts = formParts(server.requests[0].body, boundaryOf(server.requests[0]));
     ASSERT_EQ(parts.size(), 2u);
@@ -469,7 +480,7 @@ TEST_F(Submission, ACancelSaysTheServerMayHaveTheProject)
     EXPECT_TRUE(pressed);
     EXPECT_EQ(libraryMessages(), QStringList{"The submission to " + server.host() +
                                              " was cancelled. The server may have received the project all the same."});
-    server.waitForMoreThan(1);
+    server.waitUntilIdle();
     EXPECT_EQ(server.connections, 1);
     ASSERT_EQ(server.requests.size(), 1u);
     EXPECT_EQ(formParts(server.requests[0].body, boundaryOf(server.requests[0])).size(), 3u);
@@ -526,7 +537,7 @@ TEST_P(SubmissionFailure, EndsWithTheLibrarysMessage)
     EXPECT_TRUE(sink.requests.empty());
     // One click, one post, whatever became of it.
     const int posts = c.kind == FailureCase::Served ? 1 : 0;
-    server.waitForMoreThan(posts);
+    server.waitUntilIdle();
     EXPECT_EQ(server.connections, posts);
     EXPECT_EQ(server.requests.size(), std::size_t(posts));
     // A password in the address goes nowhere.
@@ -960,7 +971,7 @@ TEST(UplinkLibrary, LargeUploadsInARowAllArrive)
         EXPECT_TRUE(parts[1].body == bytes);
     }
     std::printf("[          ] %d uploads of 1 MiB: %lld ms\n", uploads, static_cast<long long>(clock.elapsed()));
-    server.waitForMoreThan(uploads);
+    server.waitUntilIdle();
     EXPECT_EQ(server.connections, uploads);
 }
 
@@ -1230,10 +1241,13 @@ public:
     }
 
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(portNumber); }
-    // Waits as long as a resend would take to come.
-    void waitForMoreThan(int expected_) const
+    // Once the client's call has ended: waits until the server's thread,
+    // done with every connection, has looked for another one and found
+    // none, so that a late second post is counted before the test looks.
+    void waitUntilIdle()
     {
-        spinUntil([&] { return connections > expected_; }, 1000);
+        const int asked = ++idleAsked;
+        EXPECT_TRUE(spinUntil([&] { return idleSeen >= asked; })) << "the server is still busy";
     }
 
     std::atomic<int> connections = 0;
@@ -1246,8 +1260,12 @@ private:
         QTcpServer server;
         listening_.set_value(server.listen(QHostAddress::LocalHost, 0) ? server.serverPort() : 0);
         while (!stop) {
-            if (!server.waitForNewConnection(50))
+            // Asked before the look, so that the look is a later one.
+            const int asked = idleAsked;
+            if (!server.waitForNewConnection(asked > idleSeen ? 0 : 50)) {
+                idleSeen = asked;
                 continue;
+            }
             const std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
             ++connections;
             serve(*socket);
@@ -1331,6 +1349,8 @@ private:
     std::vector<Piece> pieces;
     quint16 portNumber = 0;
     std::atomic<bool> stop = false;
+    std::atomic<int> idleAsked = 0;
+    std::atomic<int> idleSeen = 0;
     std::thread worker;
 };
 
@@ -1383,7 +1403,7 @@ TEST(UplinkLibrary, BytesTricklingInAreProgressUntilTheDeadline)
         // The margin after the deadline is for a busy machine.
         EXPECT_GE(elapsedMs, c.atLeastMs);
         EXPECT_LT(elapsedMs, 2 * idleMs + 10000);
-        server.waitForMoreThan(1);
+        server.waitUntilIdle();
         EXPECT_EQ(server.connections, 1);
         EXPECT_EQ(server.requests, 1);
         std::printf("[          ] %s trickled, idle time-out %d ms: done after %lld ms\n", c.name, idleMs,
@@ -1472,11 +1492,11 @@ TEST(UplinkLibraryAlone, AnEndlessAnswerIsCutOffWithinAFewMiB)
         EXPECT_EQ(run.result, c.result);
         EXPECT_EQ(run.messages, QStringList{QString(c.message).arg(host)});
         if (c.endless) {
-            endless->waitForMoreThan(1);
+            endless->waitUntilIdle();
             EXPECT_EQ(endless->connections, 1);
             EXPECT_EQ(endless->requests, 1);
         } else {
-            good->waitForMoreThan(1);
+            good->waitUntilIdle();
             EXPECT_EQ(good->connections, 1);
             EXPECT_EQ(good->requests.size(), 1u);
         }
@@ -1523,7 +1543,7 @@ TEST(UplinkLibraryAlone, AnAnswerWithoutEndLeavesNothingBehind)
         ASSERT_EQ(run.messages.size(), 1);
         EXPECT_TRUE(run.messages[0].startsWith(c.message.arg(server.host()))) << run.messages[0].toStdString();
         EXPECT_LT(run.elapsedMs, 2 * c.idleMs + 4000);
-        server.waitForMoreThan(1);
+        server.waitUntilIdle();
         EXPECT_EQ(server.connections, 1);
         EXPECT_EQ(server.requests, 1);
         // No thread, connection or buffer of the call is left.
