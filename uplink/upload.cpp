@@ -83,6 +83,25 @@ quint64 socketBytes(curl_socket_t socket_)
     return 0;
 }
 
+// The reason phrase of a status line: what follows the version and the
+// code, each after any number of blanks ("HTTP/1.1  404  Not Found").
+QByteArray reasonPhrase(QByteArrayView line_)
+{
+    QByteArrayView rest = line_.trimmed();
+    const auto skip = [&rest](auto part_) {
+        qsizetype end = 0;
+        while (end < rest.size() && part_(rest[end]))
+            ++end;
+        rest = rest.sliced(end);
+    };
+    const auto blank = [](char c_) { return c_ == ' ' || c_ == '\t'; };
+    skip([&](char c_) { return !blank(c_); });
+    skip(blank);
+    skip([](char c_) { return c_ >= '0' && c_ <= '9'; });
+    skip(blank);
+    return rest.toByteArray();
+}
+
 QString shortened(QString text_)
 {
     text_ = text_.simplified();
@@ -171,8 +190,7 @@ public:
     bool done = false; // libcurl ended the transfer, with code
     CURLcode code = CURLE_OK;
     bool headersEnded = false; // the last header of the final answer came
-    int status = 0;
-    QByteArray reason;
+    QByteArray reason;         // of the final answer's status line
     char error[CURL_ERROR_SIZE] = {};
 
 private:
@@ -246,21 +264,26 @@ private:
         return self.check() == Stop::No ? 0 : 1;
     }
 
+    // libcurl hands over each line of each head: an interim answer's (1xx),
+    // then the final answer's, then the trailers of a chunked body. Only the
+    // first line of a head is its status line, whatever a later one begins
+    // with; the code is libcurl's own reading of it.
     static size_t onHeader(char *data_, size_t, size_t size_, void *self_)
     {
         auto &self = *static_cast<Transfer *>(self_);
         self.headerBytes += qint64(size_);
         const QByteArrayView line(data_, qsizetype(size_));
-        if (line.startsWith("HTTP/")) {
-            // "HTTP/1.1 200 OK": a new answer, an interim one (1xx) or the final one.
-            const QByteArray text = line.toByteArray().trimmed();
-            const qsizetype code = text.indexOf(' ') + 1;
-            const qsizetype phrase = code > 0 ? text.indexOf(' ', code) + 1 : 0;
-            self.status = code > 0 ? text.mid(code, phrase > 0 ? phrase - 1 - code : -1).toInt() : 0;
-            self.reason = phrase > 0 ? text.mid(phrase) : QByteArray();
-            self.headersEnded = false;
-        } else if (line == "\r\n" || line == "\n")
-            self.headersEnded = self.status >= 200;
+        if (self.headersEnded)
+            return size_;
+        if (line == "\r\n" || line == "\n") {
+            long code = 0;
+            curl_easy_getinfo(self.handle(), CURLINFO_RESPONSE_CODE, &code);
+            self.headersEnded = code >= 200;
+            self.statusLineNext = true;
+        } else if (self.statusLineNext) {
+            self.reason = reasonPhrase(line);
+            self.statusLineNext = false;
+        }
         return size_;
     }
 
@@ -307,6 +330,7 @@ private:
     qint64 headerBytes = 0;
     qint64 seenBytes = 0;
     qint64 received = 0;
+    bool statusLineNext = true;
     std::vector<Socket> sockets;
     std::unique_ptr<CURLM, MultiFree> multi;
     std::unique_ptr<CURL, EasyFree> easy;
@@ -477,7 +501,9 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     progress.hide();
 
     if (transfer.headersEnded) {
-        outcome.status = transfer.status;
+        long status = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        outcome.status = int(status);
         outcome.reason = shortened(QString::fromLatin1(transfer.reason));
     }
     if (cancelled || transfer.stopped == Stop::Cancelled)

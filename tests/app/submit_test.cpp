@@ -602,6 +602,20 @@ INSTANTIATE_TEST_SUITE_P(
                     "The upload to %1 failed: the server's answer could not be read (Too long hexadecimal number in "
                     "chunked-encoding).",
                     "%1", chunkedAnswer(QByteArray(18, 'f'))},
+        // Only the first line of an answer is its status line, whatever a
+        // later one begins with.
+        FailureCase{"NotFoundWithAStatusLikeHeader", FailureCase::Served, UploadServer::Answer::Raw,
+                    "The upload to %1 failed: the server answered 404 Not Found.", "%1",
+                    "HTTP/1.1 404 Not Found\r\nHTTP/2: 200 OK\r\nContent-Length: 0\r\n\r\n"},
+        FailureCase{"ErrorWithAStatusLikeHeader", FailureCase::Served, UploadServer::Answer::Raw,
+                    "The upload to %1 failed: the server answered 500 Internal Server Error.", "%1",
+                    "HTTP/1.1 500 Internal Server Error\r\nHTTP/1.1 200 OK: x\r\nContent-Length: 0\r\n\r\n"},
+        // Two blanks after the version, which libcurl reads as one.
+        FailureCase{"TwoBlanksInTheStatusLine", FailureCase::Served, UploadServer::Answer::Raw,
+                    "The project was submitted to %1.", "%1", "HTTP/1.1  200 OK\r\nContent-Length: 0\r\n\r\n"},
+        FailureCase{"TwoBlanksInAnErrorStatusLine", FailureCase::Served, UploadServer::Answer::Raw,
+                    "The upload to %1 failed: the server answered 503 Busy.", "%1",
+                    "HTTP/1.1  503  Busy\r\nContent-Length: 0\r\n\r\n"},
         // Not followed, so the form is posted once.
         FailureCase{"Redirect", FailureCase::Served, UploadServer::Answer::Raw,
                     "The upload to %1 failed: the server answered 302 Found and points to http://%1/elsewhere.", "%1",
