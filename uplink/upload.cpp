@@ -25,6 +25,7 @@
 namespace {
 
 // The service answers with a short confirmation; anything longer is not it.
+// The limit holds for the body and, apart, for the heads with the trailers.
 constexpr qint64 answerLimit = 1024 * 1024;
 // How often the transfer's thread looks at the clock and for a Cancel while
 // nothing happens.
@@ -267,11 +268,17 @@ private:
     // libcurl hands over each line of each head: an interim answer's (1xx),
     // then the final answer's, then the trailers of a chunked body. Only the
     // first line of a head is its status line, whatever a later one begins
-    // with; the code is libcurl's own reading of it.
+    // with; the code is libcurl's own reading of it. libcurl keeps every
+    // line, and its own limit does not count the trailers: this one does.
     static size_t onHeader(char *data_, size_t, size_t size_, void *self_)
     {
         auto &self = *static_cast<Transfer *>(self_);
         self.headerBytes += qint64(size_);
+        if (self.headerBytes > answerLimit) {
+            if (self.stopped == Stop::No)
+                self.stopped = Stop::TooLong;
+            return 0;
+        }
         const QByteArrayView line(data_, qsizetype(size_));
         if (self.headersEnded)
             return size_;
