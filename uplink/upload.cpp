@@ -192,6 +192,7 @@ public:
     CURLcode code = CURLE_OK;
     bool headersEnded = false; // the last header of the final answer came
     QByteArray reason;         // of the final answer's status line
+    QByteArray proxyReason;    // of the proxy's answer to the tunnel's CONNECT
     char error[CURL_ERROR_SIZE] = {};
 
 private:
@@ -285,6 +286,9 @@ private:
         if (line == "\r\n" || line == "\n") {
             long code = 0;
             curl_easy_getinfo(self.handle(), CURLINFO_RESPONSE_CODE, &code);
+            // No code from the server yet: the head was the proxy's.
+            if (code == 0)
+                self.proxyReason = self.reason;
             self.headersEnded = code >= 200;
             self.statusLineNext = true;
         } else if (self.statusLineNext) {
@@ -353,6 +357,17 @@ QString curlText(const Transfer &transfer_)
 // What went wrong, as the box says it after "The upload to ... failed: ".
 QString failure(const Transfer &transfer_, const QUrl &address_, const UplinkSettings &settings_)
 {
+    // An https upload goes through the proxy's tunnel, which it may refuse:
+    // then only the proxy has spoken.
+    long proxyStatus = 0;
+    curl_easy_getinfo(transfer_.handle(), CURLINFO_HTTP_CONNECTCODE, &proxyStatus);
+    if (proxyStatus != 0 && proxyStatus / 100 != 2) {
+        QString answer = QString::number(proxyStatus);
+        if (const QString reason = shortened(QString::fromLatin1(transfer_.proxyReason)); !reason.isEmpty())
+            answer += QLatin1Char(' ') + reason;
+        return QStringLiteral("the proxy %1 answered %2 and did not connect to the server")
+            .arg(shownHost(settings_.proxyHost, settings_.proxyPort), answer);
+    }
     switch (transfer_.code) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return QStringLiteral("the host %1 was not found").arg(shownHost(address_.host()));

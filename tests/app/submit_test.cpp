@@ -816,6 +816,44 @@ TEST_F(Submission, OnlyTheProxyOfTheSettingsIsUsed)
     }
 }
 
+// An https upload goes through the proxy's tunnel; a proxy that will not
+// open one has said no for itself, and the server never heard of the form.
+TEST_F(Submission, AProxyThatRefusesTheTunnelIsNamed)
+{
+    struct Case {
+        const char *name;
+        QByteArray answer;
+        QString said;
+    };
+    const Case cases[] = {
+        {"forbidden", "HTTP/1.1 403 Access violation\r\nContent-Length: 0\r\n\r\n", "403 Access violation"},
+        {"a password asked for",
+         "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic realm=\"proxy\"\r\n"
+         "Content-Length: 0\r\n\r\n",
+         "407 Proxy Authentication Required"},
+    };
+    setHost("https://upload.invalid");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        UploadServer proxy(UploadServer::Answer::Raw, c.answer);
+        RegistryStore store(programKey());
+        store.writeString(uplinkSettingsSection, uplinkProxyHostValue, "127.0.0.1");
+        store.writeInteger(uplinkSettingsSection, uplinkProxyPortValue, proxy.port());
+        main->activateWindow();
+        select(project->getTreeNode());
+        submit();
+        EXPECT_EQ(libraryMessages(), QStringList{"The upload to upload.invalid failed: the proxy 127.0.0.1:" +
+                                                 QString::number(proxy.port()) + " answered " + c.said +
+                                                 " and did not connect to the server."});
+        closeLibraryWindows();
+        proxy.waitUntilIdle();
+        EXPECT_EQ(proxy.connections, 1);
+        ASSERT_EQ(proxy.requests.size(), 1u);
+        EXPECT_EQ(proxy.requests[0].requestLine, "CONNECT upload.invalid:443 HTTP/1.1");
+        expectAsItWas();
+    }
+}
+
 TEST_F(Submission, AnIpv6HostIsNamedInBrackets)
 {
     if (QTcpServer loopback; !loopback.listen(QHostAddress::LocalHostIPv6, 0))
