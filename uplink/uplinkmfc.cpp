@@ -11,6 +11,7 @@
 #include "Cp1252.h"
 #include "upload.h"
 #include "uplinkui.h"
+#include "uploadhost.h"
 
 #define UPLINK_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -140,6 +141,16 @@ int submit(const char *address_, const char *projectFile_, int kind_, const char
                           + whereToSetTheHost(QStringLiteral("Set")),
                       true);
         return UplinkNoHost;
+    }
+    if (text.size() > uploadAddressLimit) {
+        // Its beginning is enough to know it by.
+        uplinkMessage(QStringLiteral("The upload address \"%1...\" cannot be used: it is longer than an upload address "
+                                     "can be (%2 characters). Nothing was uploaded.\n\n")
+                              .arg(shownAddress(text).left(100))
+                              .arg(uploadAddressLimit)
+                          + whereToSetTheHost(QStringLiteral("Correct")),
+                      true);
+        return UplinkRefused;
     }
     const QUrl address(text, QUrl::StrictMode);
     if (const QString why = unusableBecause(text, address); !why.isEmpty()) {

@@ -132,8 +132,15 @@ void TNetSettingsDialog::accept()
     settings.host = Host->text();
     settings.proxyHost = ProxyHost->text();
     settings.proxyPort = ProxyPort->value();
+    // Kept open on each refusal, so what was typed is not lost.
+    if (trimmedUploadHost(settings.host).size() > uploadHostLimit) {
+        uplinkMessage(QStringLiteral("The upload host is longer than an upload host can be (%1 characters). The "
+                                     "settings were not saved.")
+                          .arg(uploadHostLimit),
+                      true);
+        return;
+    }
     if (!writeUplinkSettings(settings)) {
-        // Kept open, so what was typed is not lost.
         uplinkMessage(QStringLiteral("The network settings could not be saved in %1.").arg(uplinkSettingsLocation()),
                       true);
         return;

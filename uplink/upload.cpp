@@ -71,17 +71,22 @@ using Clock = std::chrono::steady_clock;
 // The bytes a socket took from the other end and got through to it, as the
 // system counts them: also those of a status or header line that libcurl
 // holds until it is whole.
-quint64 socketBytes(curl_socket_t socket_)
+struct SocketBytes {
+    quint64 received = 0;
+    quint64 sent = 0;
+};
+
+SocketBytes socketBytes(curl_socket_t socket_)
 {
 #if defined(__linux__) && defined(TCP_INFO)
     tcp_info info{};
     socklen_t size = sizeof info;
     if (getsockopt(socket_, IPPROTO_TCP, TCP_INFO, &info, &size) == 0)
-        return info.tcpi_bytes_received + info.tcpi_bytes_acked;
+        return {info.tcpi_bytes_received, info.tcpi_bytes_acked};
 #else
     (void)socket_;
 #endif
-    return 0;
+    return {};
 }
 
 // The reason phrase of a status line: what follows the version and the
@@ -190,6 +195,7 @@ public:
     Stop stopped = Stop::No;
     bool done = false; // libcurl ended the transfer, with code
     CURLcode code = CURLE_OK;
+    bool heard = false;        // a byte came from the other end
     bool headersEnded = false; // the last header of the final answer came
     QByteArray reason;         // of the final answer's status line
     QByteArray proxyReason;    // of the proxy's answer to the tunnel's CONNECT
@@ -236,9 +242,11 @@ private:
         bool moved = progressBytes + headerBytes != seenBytes;
         seenBytes = progressBytes + headerBytes;
         for (Socket &socket : sockets) {
-            const quint64 bytes = socketBytes(socket.handle);
-            moved = moved || bytes != socket.bytes;
-            socket.bytes = bytes;
+            const SocketBytes bytes = socketBytes(socket.handle);
+            const quint64 total = bytes.received + bytes.sent;
+            moved = moved || total != socket.bytes;
+            socket.bytes = total;
+            heard = heard || bytes.received > 0;
         }
         return moved;
     }
@@ -274,6 +282,7 @@ private:
     static size_t onHeader(char *data_, size_t, size_t size_, void *self_)
     {
         auto &self = *static_cast<Transfer *>(self_);
+        self.heard = true;
         self.headerBytes += qint64(size_);
         if (self.headerBytes > answerLimit) {
             if (self.stopped == Stop::No)
@@ -302,6 +311,7 @@ private:
     static size_t onBody(char *, size_t, size_t size_, void *self_)
     {
         auto &self = *static_cast<Transfer *>(self_);
+        self.heard = true;
         self.received += qint64(size_);
         if (self.received <= answerLimit)
             return size_;
@@ -318,8 +328,9 @@ private:
 
     static int onClose(void *self_, curl_socket_t socket_)
     {
-        std::erase_if(static_cast<Transfer *>(self_)->sockets,
-                      [socket_](const Socket &s_) { return s_.handle == socket_; });
+        auto &self = *static_cast<Transfer *>(self_);
+        self.heard = self.heard || socketBytes(socket_).received > 0;
+        std::erase_if(self.sockets, [socket_](const Socket &s_) { return s_.handle == socket_; });
         return close(socket_);
     }
 
@@ -482,7 +493,15 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
                                  ? QByteArray("")
                                  : "http://" + shownHost(settings_.proxyHost, settings_.proxyPort).toUtf8();
     CURL *const h = transfer.handle();
-    curl_easy_setopt(h, CURLOPT_URL, url.constData());
+    // The address and the proxy are checked before the call; libcurl's
+    // limits may still refuse them.
+    for (const auto &[option, value] : {std::pair{CURLOPT_URL, &url}, {CURLOPT_PROXY, &proxy}})
+        if (const CURLcode set = curl_easy_setopt(h, option, value->constData()); set != CURLE_OK) {
+            outcome.reason = QStringLiteral("the %1 cannot be used (%2)")
+                                 .arg(option == CURLOPT_URL ? QStringLiteral("address") : QStringLiteral("proxy"),
+                                      QString::fromLatin1(curl_easy_strerror(set)));
+            return outcome;
+        }
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     // A form is posted to the address given, not wherever a redirect points.
@@ -496,7 +515,6 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_USERAGENT, "Uplinkmfc/1.0");
-    curl_easy_setopt(h, CURLOPT_PROXY, proxy.constData());
     curl_easy_setopt(h, CURLOPT_NOPROXY, "");
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -533,6 +551,10 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     else if (transfer.stopped == Stop::Idle)
         outcome.result = UploadResult::TimedOut;
     else if (transfer.stopped == Stop::TooLong)
+        outcome.result = UploadResult::AnswerTooLong;
+    else if (transfer.done && transfer.code == CURLE_OUT_OF_MEMORY && transfer.heard)
+        // What libcurl says, without a word more, of a status or header
+        // line past its own limits.
         outcome.result = UploadResult::AnswerTooLong;
     else if (transfer.done && transfer.code == CURLE_OPERATION_TIMEDOUT)
         outcome.result = UploadResult::TookTooLong;
