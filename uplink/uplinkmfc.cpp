@@ -132,6 +132,13 @@ QString whereToSetTheHost(const QString &verb_)
         .arg(verb_, QString::fromLatin1(uplinkHostValue), uplinkSettingsLocation());
 }
 
+QString whereToSetTheProxy()
+{
+    return QStringLiteral("Correct the proxy host in the network settings (the \"Settings\" button of the \"Submit "
+                          "Project\" dialog), or as the value \"%1\" in %2.")
+        .arg(QString::fromLatin1(uplinkProxyHostValue), uplinkSettingsLocation());
+}
+
 int submit(const char *address_, const char *projectFile_, int kind_, const char *textFile_)
 {
     const QString text = QString::fromUtf8(address_ ? address_ : "").trimmed();
@@ -144,9 +151,9 @@ int submit(const char *address_, const char *projectFile_, int kind_, const char
     }
     if (text.size() > uploadAddressLimit) {
         // Its beginning is enough to know it by.
-        uplinkMessage(QStringLiteral("The upload address \"%1...\" cannot be used: it is longer than an upload address "
+        uplinkMessage(QStringLiteral("The upload address \"%1\" cannot be used: it is longer than an upload address "
                                      "can be (%2 characters). Nothing was uploaded.\n\n")
-                              .arg(shownAddress(text).left(100))
+                              .arg(shownSetting(shownAddress(text)))
                               .arg(uploadAddressLimit)
                           + whereToSetTheHost(QStringLiteral("Correct")),
                       true);
@@ -157,6 +164,16 @@ int submit(const char *address_, const char *projectFile_, int kind_, const char
         uplinkMessage(QStringLiteral("The upload address \"%1\" cannot be used: %2. Nothing was uploaded.\n\n")
                               .arg(shownAddress(text), why)
                           + whereToSetTheHost(QStringLiteral("Correct")),
+                      true);
+        return UplinkRefused;
+    }
+
+    // The settings file may have been written by hand.
+    const UplinkSettings settings = readUplinkSettings();
+    if (const QString why = proxyHostProblem(settings.proxyHost); !why.isEmpty()) {
+        uplinkMessage(QStringLiteral("The proxy host \"%1\" cannot be used: %2. Nothing was uploaded.\n\n")
+                              .arg(shownSetting(settings.proxyHost), why)
+                          + whereToSetTheProxy(),
                       true);
         return UplinkRefused;
     }
@@ -181,7 +198,7 @@ int submit(const char *address_, const char *projectFile_, int kind_, const char
 
     const int timeoutMs = uplinkTimeoutMs();
     const int deadlineMs = uplinkDeadlineMs();
-    const UploadOutcome outcome = runUpload(request, readUplinkSettings(), timeoutMs, deadlineMs);
+    const UploadOutcome outcome = runUpload(request, settings, timeoutMs, deadlineMs);
     const QString failed = QStringLiteral("The upload to %1 failed: ").arg(where(address));
     switch (outcome.result) {
     case UploadResult::Submitted:

@@ -774,6 +774,22 @@ TEST_F(Submission, TheSettingsRefuseWhatCannotBeUsed)
     const Case cases[] = {
         {"a host too long", "results.example/" + QString(1100, 'h'), "",
          "The upload host is longer than an upload host can be (1024 characters). The settings were not saved."},
+        {"a proxy host with its port", "results.example", "127.0.0.1:18888",
+         "The proxy host \"127.0.0.1:18888\" cannot be used: it ends with a port, which is set apart as the proxy "
+         "port. The settings were not saved."},
+        {"a proxy host in brackets with its port", "results.example", "[::1]:18888",
+         "The proxy host \"[::1]:18888\" cannot be used: it ends with a port, which is set apart as the proxy port. "
+         "The settings were not saved."},
+        {"a proxy host with a scheme", "results.example", " http://127.0.0.1 ",
+         "The proxy host \"http://127.0.0.1\" cannot be used: it begins with a scheme, and only the proxy's host "
+         "name or address goes there. The settings were not saved."},
+        {"a proxy address", "results.example", "proxy.example/path",
+         "The proxy host \"proxy.example/path\" cannot be used: it is not a host name or address. The settings were "
+         "not saved."},
+        {"a proxy host too long", "results.example", QString(300, 'p'),
+         "The proxy host \"" + QString(100, 'p') +
+             "...\" cannot be used: it is longer than a host name can be (253 characters). The settings were not "
+             "saved."},
     };
     setHost("results.example");
     for (const Case &c : cases) {
@@ -792,6 +808,53 @@ TEST_F(Submission, TheSettingsRefuseWhatCannotBeUsed)
         EXPECT_EQ(store.readString(uplinkSettingsSection, uplinkHostValue), "results.example");
         EXPECT_EQ(store.readString(uplinkSettingsSection, uplinkProxyHostValue), "");
     }
+    // A host name or address alone is kept.
+    for (const QString &proxyHost : QStringList{"proxy.example", "127.0.0.1", "::1", "[::1]"}) {
+        SCOPED_TRACE(proxyHost.toStdString());
+        IC_showNetSettings();
+        auto *dialog = libraryWindow<QDialog>("UplinkNetSettings");
+        ASSERT_TRUE(dialog);
+        dialog->findChild<QLineEdit *>("ProxyHost")->setText(proxyHost);
+        dialog->findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok)->click();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(libraryMessages(), QStringList());
+        EXPECT_EQ(libraryWindow<QDialog>("UplinkNetSettings"), nullptr);
+        EXPECT_EQ(RegistryStore(programKey()).readString(uplinkSettingsSection, uplinkProxyHostValue), proxyHost);
+    }
+}
+
+// The settings file may be written by hand: a proxy host that the dialog
+// would refuse sends nothing, and says why.
+TEST_F(Submission, AProxyHostWithAPortOrASchemeSendsNothing)
+{
+    UploadServer server;
+    setHost(server.host());
+    UploadServer proxy;
+    const QString port = QString::number(proxy.port());
+    for (const QString &proxyHost : QStringList{"127.0.0.1:" + port, "http://127.0.0.1"}) {
+        SCOPED_TRACE(proxyHost.toStdString());
+        RegistryStore store(programKey());
+        store.writeString(uplinkSettingsSection, uplinkProxyHostValue, proxyHost);
+        store.writeInteger(uplinkSettingsSection, uplinkProxyPortValue, proxy.port());
+        main->activateWindow();
+        select(project->getTreeNode());
+        submit();
+        const QStringList shown = libraryMessages();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_TRUE(shown[0].startsWith("The proxy host \"" + proxyHost + "\" cannot be used: it "))
+            << shown[0].toStdString();
+        EXPECT_TRUE(shown[0].endsWith(". Nothing was uploaded.\n\nCorrect the proxy host in the network settings "
+                                      "(the \"Settings\" button of the \"Submit Project\" dialog), or as the value "
+                                      "\"ProxyHost\" in " +
+                                      store.location(uplinkSettingsSection) + "."))
+            << shown[0].toStdString();
+        closeLibraryWindows();
+        expectAsItWas();
+    }
+    server.waitUntilIdle();
+    proxy.waitUntilIdle();
+    EXPECT_EQ(server.connections, 0);
+    EXPECT_EQ(proxy.connections, 0);
 }
 
 TEST_F(Submission, OnlyTheProxyOfTheSettingsIsUsed)
