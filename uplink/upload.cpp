@@ -108,8 +108,14 @@ QByteArray reasonPhrase(QByteArrayView line_)
     return rest.toByteArray();
 }
 
+// What the other end wrote, as a box shows it: a control character as a
+// stand-in, so no bell or terminal colour goes on, and white space as one
+// blank.
 QString shortened(QString text_)
 {
+    for (QChar &c : text_)
+        if (c.category() == QChar::Other_Control && !QStringView(u"\t\n\v\f\r").contains(c))
+            c = QChar::ReplacementCharacter;
     text_ = text_.simplified();
     if (text_.size() > shownLimit)
         text_ = text_.left(shownLimit) + QStringLiteral("...");

@@ -623,6 +623,13 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"AStatusLineOfAMegabyte", FailureCase::Served, UploadServer::Answer::Raw,
                     "The upload to %1 failed: the server's answer is too long.", "%1",
                     "HTTP/1.1 200 " + QByteArray(1000000, 'k') + "\r\n\r\n"},
+        // Shown with a stand-in, so the box holds no bell or terminal colour.
+        FailureCase{"ControlCharactersInTheReason", FailureCase::Served, UploadServer::Answer::Raw,
+                    "The upload to %1 failed: the server answered 503 Busy\uFFFD\uFFFD[31m.", "%1",
+                    "HTTP/1.1 503 Busy\x07\x1b[31m\r\nContent-Length: 0\r\n\r\n"},
+        FailureCase{"ControlCharactersInTheRedirect", FailureCase::Served, UploadServer::Answer::Raw,
+                    "The upload to %1 failed: the server answered 302 Found and points to /else\uFFFDwhere\uFFFD.",
+                    "%1", "HTTP/1.1 302 Found\r\nLocation: /else\x1bwhere\x7f\r\nContent-Length: 0\r\n\r\n"},
         // Not followed, so the form is posted once.
         FailureCase{"Redirect", FailureCase::Served, UploadServer::Answer::Raw,
                     "The upload to %1 failed: the server answered 302 Found and points to http://%1/elsewhere.", "%1",
