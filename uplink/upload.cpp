@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <curl/curl.h>
 #include <mutex>
 #include <system_error>
@@ -403,7 +404,19 @@ QString failure(const Transfer &transfer_, const QUrl &address_, const UplinkSet
     }
     case CURLE_GOT_NOTHING:
         return QStringLiteral("the connection ended without a readable answer");
-    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR: {
+        // A reset reaches libcurl while it sends or while it reads, as it
+        // happens: the same end either way.
+        long systemError = 0;
+        curl_easy_getinfo(transfer_.handle(), CURLINFO_OS_ERRNO, &systemError);
+        if (systemError == ECONNRESET || systemError == EPIPE || systemError == ECONNABORTED)
+            return QStringLiteral("the server closed the connection (%1)")
+                .arg(QString::fromStdString(std::generic_category().message(int(systemError))));
+        if (transfer_.code == CURLE_SEND_ERROR)
+            return curlText(transfer_);
+        return QStringLiteral("the server's answer could not be read (%1)").arg(curlText(transfer_));
+    }
     case CURLE_PARTIAL_FILE:
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_UNSUPPORTED_PROTOCOL:

@@ -31,6 +31,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <sys/socket.h>
 #include <thread>
 
 #include "spinuntil.h"
@@ -112,6 +113,8 @@ public:
         Close,        // the connection closed without a word
         Unauthorized, // 401 with a challenge for a password
         Raw,          // the bytes given, then the connection closed
+        Reset,        // the connection reset once the request is in
+        ResetOnHead,  // the connection reset once the request's head is in
     };
 
     explicit UploadServer(Answer answer_ = Answer::Ok, QByteArray raw_ = {},
@@ -162,6 +165,10 @@ private:
         auto buffer = std::make_shared<QByteArray>();
         connect(socket_, &QTcpSocket::readyRead, this, [this, socket_, buffer] {
             buffer->append(socket_->readAll());
+            if (answer == Answer::ResetOnHead && buffer->contains("\r\n\r\n")) {
+                reset(socket_);
+                return;
+            }
             std::optional<Request> request = wholeRequest(*buffer);
             if (!request)
                 return;
@@ -171,6 +178,10 @@ private:
             disconnect(socket_, &QTcpSocket::readyRead, this, nullptr);
             switch (answer) {
             case Answer::Never:
+            case Answer::ResetOnHead:
+                return;
+            case Answer::Reset:
+                reset(socket_);
                 return;
             case Answer::NotHttp:
                 socket_->write("SSH-2.0-OpenSSH_9.2p1\r\n\r\n");
@@ -197,6 +208,15 @@ private:
                 answered();
             socket_->disconnectFromHost();
         });
+    }
+
+    // Closed at once, with what the client sent still unread: the system
+    // answers the client with a reset.
+    static void reset(QTcpSocket *socket_)
+    {
+        const linger now{1, 0};
+        setsockopt(int(socket_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+        socket_->abort();
     }
 
     Answer answer;
@@ -1144,6 +1164,32 @@ TEST(UplinkLibrary, LargeUploadsInARowAllArrive)
     std::printf("[          ] %d uploads of 1 MiB: %lld ms\n", uploads, static_cast<long long>(clock.elapsed()));
     server.waitUntilIdle();
     EXPECT_EQ(server.connections, uploads);
+}
+
+// A server that resets the connection has closed it, whether the client
+// was still sending the form or already waiting for the answer.
+TEST(UplinkLibrary, AResetIsToldAsTheServerClosingTheConnection)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("scv1.tmp");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(QByteArray(8 << 20, 'r')), 8 << 20);
+    }
+    const QByteArray file = QFile::encodeName(path);
+    for (const UploadServer::Answer answer : {UploadServer::Answer::ResetOnHead, UploadServer::Answer::Reset}) {
+        SCOPED_TRACE(answer == UploadServer::Answer::Reset ? "once the request is in" : "while the form is sent");
+        UploadServer server(answer);
+        const QByteArray address = ("http://" + server.host() + "/servlets/upload_pr2001").toUtf8();
+        EXPECT_EQ(IC_submitFile(address.constData(), file.constData(), 2, nullptr), UplinkFailed);
+        EXPECT_EQ(libraryMessages(), QStringList{"The upload to " + server.host() +
+                                                 " failed: the server closed the connection (Connection reset by "
+                                                 "peer)."});
+        closeLibraryWindows();
+        server.waitUntilIdle();
+        EXPECT_EQ(server.connections, 1);
+    }
 }
 
 // A certificate of its own making for 127.0.0.1, which nobody vouches for.
