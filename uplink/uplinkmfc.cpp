@@ -2,6 +2,7 @@
 #include "uplinkmfc.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
 #include <algorithm>
@@ -141,6 +142,9 @@ QString whereToSetTheProxy()
 
 int submit(const char *address_, const char *projectFile_, int kind_, const char *textFile_)
 {
+    // From the Submit on: reading the files is part of the time it takes.
+    const int deadlineMs = uplinkDeadlineMs();
+    const QDeadlineTimer deadline(deadlineMs);
     const QString text = QString::fromUtf8(address_ ? address_ : "").trimmed();
     // The program hands over the service's path alone when no host is set.
     if (text.isEmpty() || (text.startsWith(QLatin1Char('/')) && !text.startsWith(QLatin1String("//")))) {
@@ -197,8 +201,7 @@ int submit(const char *address_, const char *projectFile_, int kind_, const char
     }
 
     const int timeoutMs = uplinkTimeoutMs();
-    const int deadlineMs = uplinkDeadlineMs();
-    const UploadOutcome outcome = runUpload(request, settings, timeoutMs, deadlineMs);
+    const UploadOutcome outcome = runUpload(request, settings, timeoutMs, deadline);
     const QString failed = QStringLiteral("The upload to %1 failed: ").arg(where(address));
     switch (outcome.result) {
     case UploadResult::Submitted:

@@ -1,5 +1,6 @@
 #include "upload.h"
 
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -8,8 +9,9 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <curl/curl.h>
 #include <mutex>
 #include <system_error>
@@ -36,20 +38,6 @@ constexpr int barSteps = 1000;
 // The most of a reason phrase or a redirect's target that a box shows.
 constexpr qsizetype shownLimit = 200;
 
-QByteArray formPart(const QByteArray &disposition_, const QString &contentType_, const QByteArray &body_)
-{
-    QByteArray part = "Content-Disposition: " + disposition_ + "\r\n";
-    if (!contentType_.isEmpty())
-        part += "Content-Type: " + contentType_.toLatin1() + "\r\n";
-    return part + "\r\n" + body_;
-}
-
-QByteArray filePart(const UploadFile &file_)
-{
-    return formPart("form-data; name=\"" + file_.field.toLatin1() + "\"; filename=\"" + file_.fileName.toLatin1() + '"',
-                    file_.contentType, file_.bytes);
-}
-
 // A random boundary, as the odds of it turning up inside a file are nil.
 QByteArray newBoundary()
 {
@@ -58,14 +46,82 @@ QByteArray newBoundary()
     return "uplink" + QByteArray(reinterpret_cast<const char *>(words), sizeof words).toHex();
 }
 
-QByteArray formBody(const QList<QByteArray> &parts_, const QByteArray &boundary_)
-{
-    QByteArray body;
-    for (const QByteArray &part : parts_)
-        body += "--" + boundary_ + "\r\n" + part + "\r\n";
-    return body + "--" + boundary_ + "--\r\n";
-}
+// The multipart form as libcurl reads it: the parts' heads and ends, and
+// between them the files' bytes as they were read, shared, not copied.
+class Form {
+public:
+    Form(const UploadRequest &request_, const QByteArray &boundary_) : boundary(boundary_)
+    {
+        part("form-data; name=\"kind\"", QString(), QByteArray::number(request_.kind));
+        file(request_.project);
+        if (request_.hasText)
+            file(request_.text);
+        pieces << "--" + boundary + "--\r\n";
+        for (const QByteArray &piece : pieces)
+            total += piece.size();
+    }
 
+    qint64 size() const { return total; }
+
+    // On the transfer's thread.
+    static size_t onRead(char *buffer_, size_t size_, size_t count_, void *self_)
+    {
+        auto &self = *static_cast<Form *>(self_);
+        const size_t room = size_ * count_;
+        size_t filled = 0;
+        while (filled < room && self.piece < self.pieces.size()) {
+            const QByteArray &piece = self.pieces[self.piece];
+            const size_t take = std::min(room - filled, size_t(piece.size() - self.offset));
+            std::memcpy(buffer_ + filled, piece.constData() + self.offset, take);
+            filled += take;
+            self.offset += qsizetype(take);
+            if (self.offset == piece.size()) {
+                ++self.piece;
+                self.offset = 0;
+            }
+        }
+        return filled;
+    }
+    // libcurl rewinds when it has to send the form again from the start.
+    static int onSeek(void *self_, curl_off_t offset_, int origin_)
+    {
+        auto &self = *static_cast<Form *>(self_);
+        if (origin_ != SEEK_SET || offset_ < 0 || offset_ > self.total)
+            return CURL_SEEKFUNC_CANTSEEK;
+        self.piece = 0;
+        self.offset = 0;
+        for (curl_off_t left = offset_; left > 0;) {
+            const qsizetype size = self.pieces[self.piece].size();
+            if (left < size) {
+                self.offset = qsizetype(left);
+                break;
+            }
+            left -= size;
+            ++self.piece;
+        }
+        return CURL_SEEKFUNC_OK;
+    }
+
+private:
+    void part(const QByteArray &disposition_, const QString &contentType_, const QByteArray &body_)
+    {
+        QByteArray head = "--" + boundary + "\r\nContent-Disposition: " + disposition_ + "\r\n";
+        if (!contentType_.isEmpty())
+            head += "Content-Type: " + contentType_.toLatin1() + "\r\n";
+        pieces << head + "\r\n" << body_ << QByteArray("\r\n");
+    }
+    void file(const UploadFile &file_)
+    {
+        part("form-data; name=\"" + file_.field.toLatin1() + "\"; filename=\"" + file_.fileName.toLatin1() + '"',
+             file_.contentType, file_.bytes);
+    }
+
+    const QByteArray boundary;
+    QList<QByteArray> pieces;
+    qint64 total = 0;
+    qsizetype piece = 0;
+    qsizetype offset = 0;
+};
 
 using Clock = std::chrono::steady_clock;
 
@@ -447,7 +503,8 @@ QString uploadFileName(const QString &path_)
     return name.isEmpty() ? QStringLiteral("file") : name;
 }
 
-UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int idleMs_, int deadlineMs_)
+UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int idleMs_,
+                        const QDeadlineTimer &deadline_)
 {
     static std::once_flag curlReady;
     std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -469,16 +526,12 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     progress.setMinimumDuration(0);
 
     const QByteArray boundary = newBoundary();
-    QList<QByteArray> parts{formPart("form-data; name=\"kind\"", QString(), QByteArray::number(request_.kind)),
-                            filePart(request_.project)};
-    if (request_.hasText)
-        parts << filePart(request_.text);
-    const QByteArray body = formBody(parts, boundary);
+    Form form(request_, boundary);
 
     UploadOutcome outcome;
     QEventLoop loop;
     bool finished = false;
-    Transfer transfer(idleMs_, body.size(), bar);
+    Transfer transfer(idleMs_, form.size(), bar);
     curl_slist *headerList = nullptr;
     for (const QByteArray &header : {"Content-Type: multipart/form-data; boundary=" + boundary,
                                      // The form goes at once, not after the server's go-ahead.
@@ -530,15 +583,24 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(h, CURLOPT_POST, 1L);
-    curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.constData());
-    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
+    curl_easy_setopt(h, CURLOPT_READFUNCTION, &Form::onRead);
+    curl_easy_setopt(h, CURLOPT_READDATA, &form);
+    curl_easy_setopt(h, CURLOPT_SEEKFUNCTION, &Form::onSeek);
+    curl_easy_setopt(h, CURLOPT_SEEKDATA, &form);
+    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(form.size()));
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_USERAGENT, "Uplinkmfc/1.0");
     curl_easy_setopt(h, CURLOPT_NOPROXY, "");
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(deadlineMs_));
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    // The deadline ran from the Submit: what is left of it is the transfer's.
+    if (deadline_.hasExpired()) {
+        outcome.result = UploadResult::TookTooLong;
+        return outcome;
+    }
+    if (!deadline_.isForever())
+        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(std::max<qint64>(1, deadline_.remainingTime())));
 
     // Cancel stops the waiting, whatever the thread is doing meanwhile;
     // once the end is known here it changes nothing.

@@ -30,9 +30,12 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <fcntl.h>
 #include <set>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 #include "spinuntil.h"
 #include "Cp1252.h"
@@ -60,12 +63,20 @@ QByteArray textBytes(const std::vector<std::string> &lines_)
     return bytes;
 }
 
-// A small project file for the library alone.
-QString writeProbeProject(const QTemporaryDir &folder_)
+// A small project file for the library alone, or one of size_ bytes: the
+// library sends what it is given.
+QString writeProbeProject(const QTemporaryDir &folder_, qint64 size_ = 0)
 {
     const QString projectFile = folder_.filePath("scv1.tmp");
     QFile file(projectFile);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    if (size_ > 0) {
+        QByteArray bytes(size_, Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            bytes[i] = char((i * 7 + i / 4096) & 0xFF);
+        EXPECT_EQ(file.write(bytes), size_);
+        return projectFile;
+    }
     const Bytes image = image::build(image::basicItems("Probe"));
     file.write(reinterpret_cast<const char *>(image.data()), qint64(image.size()));
     return projectFile;
@@ -1639,6 +1650,47 @@ TEST(UplinkLibrary, BytesTricklingInAreProgressUntilTheDeadline)
     }
 }
 
+// The deadline runs from the Submit: the time the project takes to be read
+// is part of it, so the call ends by the deadline.
+TEST(UplinkLibrary, TheDeadlineRunsFromTheSubmit)
+{
+    constexpr int idleMs = 2000;
+    constexpr int readingMs = 3000;
+    ScopedEnvironment timeout(uplinkTimeoutVariable, QByteArray::number(idleMs));
+    QTemporaryDir folder;
+    const QByteArray project = QFile::encodeName(folder.filePath("scv1.tmp"));
+    ASSERT_EQ(mkfifo(project.constData(), 0600), 0);
+    // The project comes a byte at a time, as from a slow disk.
+    std::thread writer([&] {
+        const int fd = open(project.constData(), O_WRONLY);
+        for (int i = 0; fd >= 0 && i < 10; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(readingMs / 10));
+            EXPECT_EQ(write(fd, "p", 1), 1);
+        }
+        close(fd);
+    });
+    // The answer trickles on, so only the deadline ends it.
+    StreamingServer server(StreamingServer::Answer::Pieces,
+                           {{"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n", 0}, {QByteArray(20, 'x'), 500}});
+    const QByteArray address = ("http://" + server.host() + "/servlets/upload_pr2001").toUtf8();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(IC_submitFile(address.constData(), project.constData(), 2, nullptr), UplinkFailed);
+    const qint64 elapsedMs = clock.elapsed();
+    writer.join();
+    EXPECT_EQ(libraryMessages(),
+              QStringList{"The upload to " + server.host() + " failed: it did not end within 4 seconds."});
+    closeLibraryWindows();
+    std::printf("[          ] the project read in %d ms, deadline %d ms: done after %lld ms\n", readingMs, 2 * idleMs,
+                static_cast<long long>(elapsedMs));
+    EXPECT_GE(elapsedMs, 2 * idleMs * 9 / 10);
+    // Counted from the start of the transfer, it would end a reading later.
+    EXPECT_LT(elapsedMs, 2 * idleMs + readingMs / 2);
+    server.waitUntilIdle();
+    EXPECT_EQ(server.connections, 1);
+    EXPECT_EQ(server.requests, 1);
+}
+
 // What the upload probe said.
 struct ProbeRun {
     int result = -100;
@@ -1649,10 +1701,10 @@ struct ProbeRun {
     std::map<QString, long> state;
 };
 
-ProbeRun probeUpload(const QString &host_, int timeoutMs_ = 10000, int laterMs_ = 0)
+ProbeRun probeUpload(const QString &host_, int timeoutMs_ = 10000, int laterMs_ = 0, qint64 projectBytes_ = 0)
 {
     QTemporaryDir home;
-    const QString projectFile = writeProbeProject(home);
+    const QString projectFile = writeProbeProject(home, projectBytes_);
 
     QProcess probe;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -1741,6 +1793,33 @@ TEST(UplinkLibraryAlone, AnEndlessAnswerIsCutOffWithinAFewMiB)
         EXPECT_LT(run.peakKiB, 64 * 1024);
 #endif
     }
+}
+
+// The form goes out of the project's bytes as they were read, not out of
+// copies of them.
+TEST(UplinkLibraryAlone, ALargeProjectIsHeldOnce)
+{
+    constexpr qint64 projectBytes = 32 << 20;
+    UploadServer server;
+    const ProbeRun run = probeUpload(server.host(), 10000, 0, projectBytes);
+    EXPECT_EQ(run.result, UplinkSubmitted);
+    EXPECT_EQ(run.messages, QStringList{"The project was submitted to " + server.host() + "."});
+    server.waitUntilIdle();
+    EXPECT_EQ(server.connections, 1);
+    ASSERT_EQ(server.requests.size(), 1u);
+    const std::vector<FormPart> parts = formParts(server.requests[0].body, boundaryOf(server.requests[0]));
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[1].body.size(), projectBytes);
+    ASSERT_GT(run.peakKiB, 0);
+    const long aboveKiB = run.peakKiB - run.state.at("rss before");
+    std::printf("[          ] upload probe, a project of %lld MiB: peak %.1f MiB, %.1f MiB above the %.1f MiB before "
+                "the call, in %lld ms\n",
+                static_cast<long long>(projectBytes >> 20), run.peakKiB / 1024.0, aboveKiB / 1024.0,
+                run.state.at("rss before") / 1024.0, static_cast<long long>(run.elapsedMs));
+    RecordProperty("peak_above_kib_large", int(aboveKiB));
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(aboveKiB, 2 * projectBytes / 1024);
+#endif
 }
 
 TEST(UplinkLibraryAlone, AnAnswerWithoutEndLeavesNothingBehind)
