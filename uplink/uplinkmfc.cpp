@@ -144,7 +144,7 @@ int submit(const char *address_, const char *projectFile_, int kind_, const char
 {
     // From the Submit on: reading the files is part of the time it takes.
     const int deadlineMs = uplinkDeadlineMs();
-    const QDeadlineTimer deadline(deadlineMs);
+    const QDeadlineTimer deadline(deadlineMs, Qt::PreciseTimer);
     const QString text = QString::fromUtf8(address_ ? address_ : "").trimmed();
     // The program hands over the service's path alone when no host is set.
     if (text.isEmpty() || (text.startsWith(QLatin1Char('/')) && !text.startsWith(QLatin1String("//")))) {
