@@ -2,6 +2,7 @@
 #include "uplinkmfc.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "Cp1252.h"
 #include "upload.h"
 #include "uplinkui.h"
+#include "uploadhost.h"
 
 #define UPLINK_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -131,8 +133,18 @@ QString whereToSetTheHost(const QString &verb_)
         .arg(verb_, QString::fromLatin1(uplinkHostValue), uplinkSettingsLocation());
 }
 
+QString whereToSetTheProxy()
+{
+    return QStringLiteral("Correct the proxy host in the network settings (the \"Settings\" button of the \"Submit "
+                          "Project\" dialog), or as the value \"%1\" in %2.")
+        .arg(QString::fromLatin1(uplinkProxyHostValue), uplinkSettingsLocation());
+}
+
 int submit(const char *address_, const char *projectFile_, int kind_, const char *textFile_)
 {
+    // From the Submit on: reading the files is part of the time it takes.
+    const int deadlineMs = uplinkDeadlineMs();
+    const QDeadlineTimer deadline(deadlineMs, Qt::PreciseTimer);
     const QString text = QString::fromUtf8(address_ ? address_ : "").trimmed();
     // The program hands over the service's path alone when no host is set.
     if (text.isEmpty() || (text.startsWith(QLatin1Char('/')) && !text.startsWith(QLatin1String("//")))) {
@@ -141,11 +153,31 @@ int submit(const char *address_, const char *projectFile_, int kind_, const char
                       true);
         return UplinkNoHost;
     }
+    if (text.size() > uploadAddressLimit) {
+        // Its beginning is enough to know it by.
+        uplinkMessage(QStringLiteral("The upload address \"%1\" cannot be used: it is longer than an upload address "
+                                     "can be (%2 characters). Nothing was uploaded.\n\n")
+                              .arg(shownSetting(shownAddress(text)))
+                              .arg(uploadAddressLimit)
+                          + whereToSetTheHost(QStringLiteral("Correct")),
+                      true);
+        return UplinkRefused;
+    }
     const QUrl address(text, QUrl::StrictMode);
     if (const QString why = unusableBecause(text, address); !why.isEmpty()) {
         uplinkMessage(QStringLiteral("The upload address \"%1\" cannot be used: %2. Nothing was uploaded.\n\n")
                               .arg(shownAddress(text), why)
                           + whereToSetTheHost(QStringLiteral("Correct")),
+                      true);
+        return UplinkRefused;
+    }
+
+    // The settings file may have been written by hand.
+    const UplinkSettings settings = readUplinkSettings();
+    if (const QString why = proxyHostProblem(settings.proxyHost); !why.isEmpty()) {
+        uplinkMessage(QStringLiteral("The proxy host \"%1\" cannot be used: %2. Nothing was uploaded.\n\n")
+                              .arg(shownSetting(settings.proxyHost), why)
+                          + whereToSetTheProxy(),
                       true);
         return UplinkRefused;
     }
@@ -169,8 +201,7 @@ int submit(const char *address_, const char *projectFile_, int kind_, const char
     }
 
     const int timeoutMs = uplinkTimeoutMs();
-    const int deadlineMs = uplinkDeadlineMs();
-    const UploadOutcome outcome = runUpload(request, readUplinkSettings(), timeoutMs, deadlineMs);
+    const UploadOutcome outcome = runUpload(request, settings, timeoutMs, deadline);
     const QString failed = QStringLiteral("The upload to %1 failed: ").arg(where(address));
     switch (outcome.result) {
     case UploadResult::Submitted:

@@ -25,7 +25,7 @@ int IC_showDetailsData(const char *text_, int length_);
 enum UplinkResult {
     UplinkSubmitted = 0,
     UplinkNoHost = 1,      // the address names no host; nothing was sent
-    UplinkRefused = 2,     // an unusable address or an unreadable file; nothing was sent
+    UplinkRefused = 2,     // an unusable address or proxy host, or an unreadable file; nothing was sent
     UplinkFailed = 3,      // the transfer failed, timed out or the server said no
     UplinkCancelled = 4,   // the user stopped it; the server may have the form all the same
     UplinkNotRunning = -1, // no application, a call already running, or an internal error

@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSpinBox>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
@@ -80,6 +82,31 @@ UplinkSettings readUplinkSettings()
     return settings;
 }
 
+QString shownSetting(const QString &text_)
+{
+    return text_.size() > 100 ? text_.left(100) + QStringLiteral("...") : text_;
+}
+
+QString proxyHostProblem(const QString &host_)
+{
+    const QString host = host_.trimmed();
+    if (host.isEmpty())
+        return {};
+    if (host.size() > 253)
+        return QStringLiteral("it is longer than a host name can be (253 characters)");
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    if (scheme.match(host).hasMatch())
+        return QStringLiteral("it begins with a scheme, and only the proxy's host name or address goes there");
+    QUrl check;
+    check.setHost(host, QUrl::StrictMode);
+    if (check.isValid() && !check.host().isEmpty())
+        return {};
+    static const QRegularExpression port(QStringLiteral("^([^:\\[\\]]+|\\[[^\\]]*\\]):[0-9]*$"));
+    if (port.match(host).hasMatch())
+        return QStringLiteral("it ends with a port, which is set apart as the proxy port");
+    return QStringLiteral("it is not a host name or address");
+}
+
 bool writeUplinkSettings(const UplinkSettings &settings_)
 {
     RegistryStore store(settingsKey());
@@ -132,8 +159,21 @@ void TNetSettingsDialog::accept()
     settings.host = Host->text();
     settings.proxyHost = ProxyHost->text();
     settings.proxyPort = ProxyPort->value();
+    // Kept open on each refusal, so what was typed is not lost.
+    if (trimmedUploadHost(settings.host).size() > uploadHostLimit) {
+        uplinkMessage(QStringLiteral("The upload host is longer than an upload host can be (%1 characters). The "
+                                     "settings were not saved.")
+                          .arg(uploadHostLimit),
+                      true);
+        return;
+    }
+    if (const QString why = proxyHostProblem(settings.proxyHost); !why.isEmpty()) {
+        uplinkMessage(QStringLiteral("The proxy host \"%1\" cannot be used: %2. The settings were not saved.")
+                          .arg(shownSetting(settings.proxyHost.trimmed()), why),
+                      true);
+        return;
+    }
     if (!writeUplinkSettings(settings)) {
-        // Kept open, so what was typed is not lost.
         uplinkMessage(QStringLiteral("The network settings could not be saved in %1.").arg(uplinkSettingsLocation()),
                       true);
         return;

@@ -29,6 +29,11 @@ struct UplinkSettings {
     int proxyPort = 0;
 };
 UplinkSettings readUplinkSettings();
+// A setting as a box quotes it: its first 100 characters, then "...".
+QString shownSetting(const QString &text_);
+// Why the proxy host cannot be used; empty when it can, or is empty. Only
+// a host name or address goes there: its port is a setting of its own.
+QString proxyHostProblem(const QString &host_);
 // False when the settings store could not be written.
 bool writeUplinkSettings(const UplinkSettings &settings_);
 // Where the settings are kept, for telling the user.

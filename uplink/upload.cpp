@@ -1,5 +1,6 @@
 #include "upload.h"
 
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -8,7 +9,9 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <curl/curl.h>
 #include <mutex>
 #include <system_error>
@@ -25,6 +28,7 @@
 namespace {
 
 // The service answers with a short confirmation; anything longer is not it.
+// The limit holds for the body and, apart, for the heads with the trailers.
 constexpr qint64 answerLimit = 1024 * 1024;
 // How often the transfer's thread looks at the clock and for a Cancel while
 // nothing happens.
@@ -34,20 +38,6 @@ constexpr int barSteps = 1000;
 // The most of a reason phrase or a redirect's target that a box shows.
 constexpr qsizetype shownLimit = 200;
 
-QByteArray formPart(const QByteArray &disposition_, const QString &contentType_, const QByteArray &body_)
-{
-    QByteArray part = "Content-Disposition: " + disposition_ + "\r\n";
-    if (!contentType_.isEmpty())
-        part += "Content-Type: " + contentType_.toLatin1() + "\r\n";
-    return part + "\r\n" + body_;
-}
-
-QByteArray filePart(const UploadFile &file_)
-{
-    return formPart("form-data; name=\"" + file_.field.toLatin1() + "\"; filename=\"" + file_.fileName.toLatin1() + '"',
-                    file_.contentType, file_.bytes);
-}
-
 // A random boundary, as the odds of it turning up inside a file are nil.
 QByteArray newBoundary()
 {
@@ -56,35 +46,133 @@ QByteArray newBoundary()
     return "uplink" + QByteArray(reinterpret_cast<const char *>(words), sizeof words).toHex();
 }
 
-QByteArray formBody(const QList<QByteArray> &parts_, const QByteArray &boundary_)
-{
-    QByteArray body;
-    for (const QByteArray &part : parts_)
-        body += "--" + boundary_ + "\r\n" + part + "\r\n";
-    return body + "--" + boundary_ + "--\r\n";
-}
+// The multipart form as libcurl reads it: the parts' heads and ends, and
+// between them the files' bytes as they were read, shared, not copied.
+class Form {
+public:
+    Form(const UploadRequest &request_, const QByteArray &boundary_) : boundary(boundary_)
+    {
+        part("form-data; name=\"kind\"", QString(), QByteArray::number(request_.kind));
+        file(request_.project);
+        if (request_.hasText)
+            file(request_.text);
+        pieces << "--" + boundary + "--\r\n";
+        for (const QByteArray &piece : pieces)
+            total += piece.size();
+    }
 
+    qint64 size() const { return total; }
+
+    // On the transfer's thread.
+    static size_t onRead(char *buffer_, size_t size_, size_t count_, void *self_)
+    {
+        auto &self = *static_cast<Form *>(self_);
+        const size_t room = size_ * count_;
+        size_t filled = 0;
+        while (filled < room && self.piece < self.pieces.size()) {
+            const QByteArray &piece = self.pieces[self.piece];
+            const size_t take = std::min(room - filled, size_t(piece.size() - self.offset));
+            std::memcpy(buffer_ + filled, piece.constData() + self.offset, take);
+            filled += take;
+            self.offset += qsizetype(take);
+            if (self.offset == piece.size()) {
+                ++self.piece;
+                self.offset = 0;
+            }
+        }
+        return filled;
+    }
+    // libcurl rewinds when it has to send the form again from the start.
+    static int onSeek(void *self_, curl_off_t offset_, int origin_)
+    {
+        auto &self = *static_cast<Form *>(self_);
+        if (origin_ != SEEK_SET || offset_ < 0 || offset_ > self.total)
+            return CURL_SEEKFUNC_CANTSEEK;
+        self.piece = 0;
+        self.offset = 0;
+        for (curl_off_t left = offset_; left > 0;) {
+            const qsizetype size = self.pieces[self.piece].size();
+            if (left < size) {
+                self.offset = qsizetype(left);
+                break;
+            }
+            left -= size;
+            ++self.piece;
+        }
+        return CURL_SEEKFUNC_OK;
+    }
+
+private:
+    void part(const QByteArray &disposition_, const QString &contentType_, const QByteArray &body_)
+    {
+        QByteArray head = "--" + boundary + "\r\nContent-Disposition: " + disposition_ + "\r\n";
+        if (!contentType_.isEmpty())
+            head += "Content-Type: " + contentType_.toLatin1() + "\r\n";
+        pieces << head + "\r\n" << body_ << QByteArray("\r\n");
+    }
+    void file(const UploadFile &file_)
+    {
+        part("form-data; name=\"" + file_.field.toLatin1() + "\"; filename=\"" + file_.fileName.toLatin1() + '"',
+             file_.contentType, file_.bytes);
+    }
+
+    const QByteArray boundary;
+    QList<QByteArray> pieces;
+    qint64 total = 0;
+    qsizetype piece = 0;
+    qsizetype offset = 0;
+};
 
 using Clock = std::chrono::steady_clock;
 
 // The bytes a socket took from the other end and got through to it, as the
 // system counts them: also those of a status or header line that libcurl
 // holds until it is whole.
-quint64 socketBytes(curl_socket_t socket_)
+struct SocketBytes {
+    quint64 received = 0;
+    quint64 sent = 0;
+};
+
+SocketBytes socketBytes(curl_socket_t socket_)
 {
 #if defined(__linux__) && defined(TCP_INFO)
     tcp_info info{};
     socklen_t size = sizeof info;
     if (getsockopt(socket_, IPPROTO_TCP, TCP_INFO, &info, &size) == 0)
-        return info.tcpi_bytes_received + info.tcpi_bytes_acked;
+        return {info.tcpi_bytes_received, info.tcpi_bytes_acked};
 #else
     (void)socket_;
 #endif
-    return 0;
+    return {};
 }
 
+// The reason phrase of a status line: what follows the version and the
+// code, each after any number of blanks ("HTTP/1.1  404  Not Found").
+QByteArray reasonPhrase(QByteArrayView line_)
+{
+    QByteArrayView rest = line_.trimmed();
+    const auto skip = [&rest](auto part_) {
+        qsizetype end = 0;
+        while (end < rest.size() && part_(rest[end]))
+            ++end;
+        rest = rest.sliced(end);
+    };
+    const auto blank = [](char c_) { return c_ == ' ' || c_ == '\t'; };
+    skip([&](char c_) { return !blank(c_); });
+    skip(blank);
+    skip([](char c_) { return c_ >= '0' && c_ <= '9'; });
+    skip(blank);
+    return rest.toByteArray();
+}
+
+// What the other end wrote, as a box shows it: a control character as a
+// stand-in, so no bell or terminal colour goes on, and white space as one
+// blank.
 QString shortened(QString text_)
 {
+    for (QChar &c : text_)
+        if (c.category() == QChar::Other_Control && !QStringView(u"\t\n\v\f\r").contains(c))
+            c = QChar::ReplacementCharacter;
     text_ = text_.simplified();
     if (text_.size() > shownLimit)
         text_ = text_.left(shownLimit) + QStringLiteral("...");
@@ -170,9 +258,10 @@ public:
     Stop stopped = Stop::No;
     bool done = false; // libcurl ended the transfer, with code
     CURLcode code = CURLE_OK;
+    bool heard = false;        // a byte came from the other end
     bool headersEnded = false; // the last header of the final answer came
-    int status = 0;
-    QByteArray reason;
+    QByteArray reason;         // of the final answer's status line
+    QByteArray proxyReason;    // of the proxy's answer to the tunnel's CONNECT
     char error[CURL_ERROR_SIZE] = {};
 
 private:
@@ -216,9 +305,11 @@ private:
         bool moved = progressBytes + headerBytes != seenBytes;
         seenBytes = progressBytes + headerBytes;
         for (Socket &socket : sockets) {
-            const quint64 bytes = socketBytes(socket.handle);
-            moved = moved || bytes != socket.bytes;
-            socket.bytes = bytes;
+            const SocketBytes bytes = socketBytes(socket.handle);
+            const quint64 total = bytes.received + bytes.sent;
+            moved = moved || total != socket.bytes;
+            socket.bytes = total;
+            heard = heard || bytes.received > 0;
         }
         return moved;
     }
@@ -246,21 +337,36 @@ private:
         return self.check() == Stop::No ? 0 : 1;
     }
 
+    // libcurl hands over each line of each head: an interim answer's (1xx),
+    // then the final answer's, then the trailers of a chunked body. Only the
+    // first line of a head is its status line, whatever a later one begins
+    // with; the code is libcurl's own reading of it. libcurl keeps every
+    // line, and its own limit does not count the trailers: this one does.
     static size_t onHeader(char *data_, size_t, size_t size_, void *self_)
     {
         auto &self = *static_cast<Transfer *>(self_);
+        self.heard = true;
         self.headerBytes += qint64(size_);
+        if (self.headerBytes > answerLimit) {
+            if (self.stopped == Stop::No)
+                self.stopped = Stop::TooLong;
+            return 0;
+        }
         const QByteArrayView line(data_, qsizetype(size_));
-        if (line.startsWith("HTTP/")) {
-            // "HTTP/1.1 200 OK": a new answer, an interim one (1xx) or the final one.
-            const QByteArray text = line.toByteArray().trimmed();
-            const qsizetype code = text.indexOf(' ') + 1;
-            const qsizetype phrase = code > 0 ? text.indexOf(' ', code) + 1 : 0;
-            self.status = code > 0 ? text.mid(code, phrase > 0 ? phrase - 1 - code : -1).toInt() : 0;
-            self.reason = phrase > 0 ? text.mid(phrase) : QByteArray();
-            self.headersEnded = false;
-        } else if (line == "\r\n" || line == "\n")
-            self.headersEnded = self.status >= 200;
+        if (self.headersEnded)
+            return size_;
+        if (line == "\r\n" || line == "\n") {
+            long code = 0;
+            curl_easy_getinfo(self.handle(), CURLINFO_RESPONSE_CODE, &code);
+            // No code from the server yet: the head was the proxy's.
+            if (code == 0)
+                self.proxyReason = self.reason;
+            self.headersEnded = code >= 200;
+            self.statusLineNext = true;
+        } else if (self.statusLineNext) {
+            self.reason = reasonPhrase(line);
+            self.statusLineNext = false;
+        }
         return size_;
     }
 
@@ -268,6 +374,7 @@ private:
     static size_t onBody(char *, size_t, size_t size_, void *self_)
     {
         auto &self = *static_cast<Transfer *>(self_);
+        self.heard = true;
         self.received += qint64(size_);
         if (self.received <= answerLimit)
             return size_;
@@ -284,8 +391,9 @@ private:
 
     static int onClose(void *self_, curl_socket_t socket_)
     {
-        std::erase_if(static_cast<Transfer *>(self_)->sockets,
-                      [socket_](const Socket &s_) { return s_.handle == socket_; });
+        auto &self = *static_cast<Transfer *>(self_);
+        self.heard = self.heard || socketBytes(socket_).received > 0;
+        std::erase_if(self.sockets, [socket_](const Socket &s_) { return s_.handle == socket_; });
         return close(socket_);
     }
 
@@ -307,6 +415,7 @@ private:
     qint64 headerBytes = 0;
     qint64 seenBytes = 0;
     qint64 received = 0;
+    bool statusLineNext = true;
     std::vector<Socket> sockets;
     std::unique_ptr<CURLM, MultiFree> multi;
     std::unique_ptr<CURL, EasyFree> easy;
@@ -322,6 +431,17 @@ QString curlText(const Transfer &transfer_)
 // What went wrong, as the box says it after "The upload to ... failed: ".
 QString failure(const Transfer &transfer_, const QUrl &address_, const UplinkSettings &settings_)
 {
+    // An https upload goes through the proxy's tunnel, which it may refuse:
+    // then only the proxy has spoken.
+    long proxyStatus = 0;
+    curl_easy_getinfo(transfer_.handle(), CURLINFO_HTTP_CONNECTCODE, &proxyStatus);
+    if (proxyStatus != 0 && proxyStatus / 100 != 2) {
+        QString answer = QString::number(proxyStatus);
+        if (const QString reason = shortened(QString::fromLatin1(transfer_.proxyReason)); !reason.isEmpty())
+            answer += QLatin1Char(' ') + reason;
+        return QStringLiteral("the proxy %1 answered %2 and did not connect to the server")
+            .arg(shownHost(settings_.proxyHost, settings_.proxyPort), answer);
+    }
     switch (transfer_.code) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return QStringLiteral("the host %1 was not found").arg(shownHost(address_.host()));
@@ -340,7 +460,19 @@ QString failure(const Transfer &transfer_, const QUrl &address_, const UplinkSet
     }
     case CURLE_GOT_NOTHING:
         return QStringLiteral("the connection ended without a readable answer");
-    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR: {
+        // A reset reaches libcurl while it sends or while it reads, as it
+        // happens: the same end either way.
+        long systemError = 0;
+        curl_easy_getinfo(transfer_.handle(), CURLINFO_OS_ERRNO, &systemError);
+        if (systemError == ECONNRESET || systemError == EPIPE || systemError == ECONNABORTED)
+            return QStringLiteral("the server closed the connection (%1)")
+                .arg(QString::fromStdString(std::generic_category().message(int(systemError))));
+        if (transfer_.code == CURLE_SEND_ERROR)
+            return curlText(transfer_);
+        return QStringLiteral("the server's answer could not be read (%1)").arg(curlText(transfer_));
+    }
     case CURLE_PARTIAL_FILE:
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_UNSUPPORTED_PROTOCOL:
@@ -371,7 +503,8 @@ QString uploadFileName(const QString &path_)
     return name.isEmpty() ? QStringLiteral("file") : name;
 }
 
-UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int idleMs_, int deadlineMs_)
+UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int idleMs_,
+                        const QDeadlineTimer &deadline_)
 {
     static std::once_flag curlReady;
     std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -393,16 +526,12 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     progress.setMinimumDuration(0);
 
     const QByteArray boundary = newBoundary();
-    QList<QByteArray> parts{formPart("form-data; name=\"kind\"", QString(), QByteArray::number(request_.kind)),
-                            filePart(request_.project)};
-    if (request_.hasText)
-        parts << filePart(request_.text);
-    const QByteArray body = formBody(parts, boundary);
+    Form form(request_, boundary);
 
     UploadOutcome outcome;
     QEventLoop loop;
     bool finished = false;
-    Transfer transfer(idleMs_, body.size(), bar);
+    Transfer transfer(idleMs_, form.size(), bar);
     curl_slist *headerList = nullptr;
     for (const QByteArray &header : {"Content-Type: multipart/form-data; boundary=" + boundary,
                                      // The form goes at once, not after the server's go-ahead.
@@ -436,7 +565,15 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
                                  ? QByteArray("")
                                  : "http://" + shownHost(settings_.proxyHost, settings_.proxyPort).toUtf8();
     CURL *const h = transfer.handle();
-    curl_easy_setopt(h, CURLOPT_URL, url.constData());
+    // The address and the proxy are checked before the call; libcurl's
+    // limits may still refuse them.
+    for (const auto &[option, value] : {std::pair{CURLOPT_URL, &url}, {CURLOPT_PROXY, &proxy}})
+        if (const CURLcode set = curl_easy_setopt(h, option, value->constData()); set != CURLE_OK) {
+            outcome.reason = QStringLiteral("the %1 cannot be used (%2)")
+                                 .arg(option == CURLOPT_URL ? QStringLiteral("address") : QStringLiteral("proxy"),
+                                      QString::fromLatin1(curl_easy_strerror(set)));
+            return outcome;
+        }
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     // A form is posted to the address given, not wherever a redirect points.
@@ -446,16 +583,24 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(h, CURLOPT_POST, 1L);
-    curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.constData());
-    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
+    curl_easy_setopt(h, CURLOPT_READFUNCTION, &Form::onRead);
+    curl_easy_setopt(h, CURLOPT_READDATA, &form);
+    curl_easy_setopt(h, CURLOPT_SEEKFUNCTION, &Form::onSeek);
+    curl_easy_setopt(h, CURLOPT_SEEKDATA, &form);
+    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(form.size()));
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_USERAGENT, "Uplinkmfc/1.0");
-    curl_easy_setopt(h, CURLOPT_PROXY, proxy.constData());
     curl_easy_setopt(h, CURLOPT_NOPROXY, "");
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(deadlineMs_));
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    // The deadline ran from the Submit: what is left of it is the transfer's.
+    if (deadline_.hasExpired()) {
+        outcome.result = UploadResult::TookTooLong;
+        return outcome;
+    }
+    if (!deadline_.isForever())
+        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(std::max<qint64>(1, deadline_.remainingTime())));
 
     // Cancel stops the waiting, whatever the thread is doing meanwhile;
     // once the end is known here it changes nothing.
@@ -477,7 +622,9 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     progress.hide();
 
     if (transfer.headersEnded) {
-        outcome.status = transfer.status;
+        long status = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        outcome.status = int(status);
         outcome.reason = shortened(QString::fromLatin1(transfer.reason));
     }
     if (cancelled || transfer.stopped == Stop::Cancelled)
@@ -485,6 +632,10 @@ UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &set
     else if (transfer.stopped == Stop::Idle)
         outcome.result = UploadResult::TimedOut;
     else if (transfer.stopped == Stop::TooLong)
+        outcome.result = UploadResult::AnswerTooLong;
+    else if (transfer.done && transfer.code == CURLE_OUT_OF_MEMORY && transfer.heard)
+        // What libcurl says, without a word more, of a status or header
+        // line past its own limits.
         outcome.result = UploadResult::AnswerTooLong;
     else if (transfer.done && transfer.code == CURLE_OPERATION_TIMEDOUT)
         outcome.result = UploadResult::TookTooLong;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QUrl>
 
@@ -41,8 +42,11 @@ QString uploadFileName(const QString &path_);
 
 // Posts the request once as a multipart form under a modal progress dialog
 // and returns when the server has answered, the transfer failed, moved no
-// byte either way for idleMs_, had not ended after deadlineMs_, or the user
-// cancelled it. The transfer runs on a thread of its own that ends before
-// the call returns. The address's user name and password are never sent,
-// and redirects are not followed.
-UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int idleMs_, int deadlineMs_);
+// byte either way for idleMs_, had not ended by deadline_ (TookTooLong
+// without a connection when it has passed already), or the user cancelled
+// it. The form is read from the request's files as they are. The transfer
+// runs on a thread of its own that ends before the call returns. The
+// address's user name and password are never sent, and redirects are not
+// followed.
+UploadOutcome runUpload(const UploadRequest &request_, const UplinkSettings &settings_, int idleMs_,
+                        const QDeadlineTimer &deadline_);
