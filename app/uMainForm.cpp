@@ -28,6 +28,7 @@
 #include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -407,7 +408,7 @@ void TFMainForm::buildActions()
     addAction("Next1", "&Next");
     addAction("Previous1", "&Previous");
     addAction("ArrangeIcons1", "&Arrange Icons");
-    connect(action("Cascade1"), &QAction::triggered, mdi, &QMdiArea::cascadeSubWindows);
+    connect(action("Cascade1"), &QAction::triggered, this, &TFMainForm::Cascade1Click);
     connect(action("Tile1"), &QAction::triggered, mdi, &QMdiArea::tileSubWindows);
     connect(action("Next1"), &QAction::triggered, mdi, &QMdiArea::activateNextSubWindow);
     connect(action("Previous1"), &QAction::triggered, mdi, &QMdiArea::activatePreviousSubWindow);
@@ -976,6 +977,43 @@ void TFMainForm::MCloseAllClick()
     const QList<QMdiSubWindow *> children = mdi->subWindowList();
     for (auto it = children.rbegin(); it != children.rend(); ++it)
         (*it)->close();
+}
+
+void TFMainForm::Cascade1Click()
+{
+    // Down the diagonal in the order the windows were opened, the current
+    // one last: each lies over the one before it, below that one's title
+    // bar, so every title bar shows and the current window stays in front.
+    QMdiSubWindow *current = mdi->activeSubWindow();
+    std::vector<QMdiSubWindow *> order;
+    for (QMdiSubWindow *child : mdi->subWindowList(QMdiArea::CreationOrder))
+        if (child != current && child->isVisible() && !child->isMinimized())
+            order.push_back(child);
+    if (current && current->isVisible() && !current->isMinimized())
+        order.push_back(current);
+    if (order.empty())
+        return;
+    int step = 0;
+    for (QMdiSubWindow *child : order) {
+        if (child->isMaximized())
+            child->showNormal();
+        // The title bar and the frame above the window's content.
+        step = std::max(step, child->widget() ? child->widget()->y() : 0);
+    }
+    if (step <= 0)
+        step = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QSize area = mdi->viewport()->size();
+    const int rows = std::max(1, area.height() / step);
+    const int columns = (static_cast<int>(order.size()) + rows - 1) / rows;
+    const int columnWidth = area.width() / std::max(1, columns);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const int row = static_cast<int>(i) % rows;
+        const int column = static_cast<int>(i) / rows;
+        order[i]->move(column * columnWidth + row * step, row * step);
+        order[i]->raise();
+    }
+    if (current && mdi->activeSubWindow() != current)
+        mdi->setActiveSubWindow(current);
 }
 
 void TFMainForm::MPrintsettingsClick()
