@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QFontMetrics>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDrag>
@@ -1291,8 +1292,18 @@ bool TFMainForm::eventFilter(QObject *watched_, QEvent *event_)
     if (watched_ == MainTree) {
         // Del and F2 reach the tree as the shortcuts of Delete and Rename,
         // which exist only while the tree has the focus.
-        if (event_->type() == QEvent::KeyPress)
-            lastTreeKey = static_cast<QKeyEvent *>(event_)->key();
+        if (event_->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event_);
+            lastTreeKey = key->key();
+            // Shift+F10 opens the popup as the Menu key does: at the
+            // current node.
+            if (key->key() == Qt::Key_F10 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+                const QPoint at = MainTree->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+                QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, MainTree->mapToGlobal(at), key->modifiers());
+                QCoreApplication::sendEvent(MainTree, &menu);
+                return true;
+            }
+        }
     }
     return TFBasicForm::eventFilter(watched_, event_);
 }
