@@ -275,8 +275,20 @@ void OpenUrl(const QString &address_)
     static const QStringList schemes = {"http", "https", "mailto", "ftp"};
     const QUrl url(address_, QUrl::StrictMode);
     const bool web = url.isValid() && schemes.contains(url.scheme(), Qt::CaseInsensitive);
-    if (!web || !shellOpenUrl(url).ok)
-        ShowMessage(QStringLiteral("Unable to open given URL."));
+    ShellResult result;
+    if (!web)
+        result.errorText = QStringLiteral("Only web and mail addresses are opened.");
+    else
+        result = shellOpenUrl(url);
+    if (result.ok)
+        return;
+    // The address and what the desktop said, so the user can open it by hand.
+    QString text = QStringLiteral("Unable to open given URL.");
+    if (!address_.isEmpty())
+        text += QLatin1Char(' ') + address_;
+    if (!result.errorText.isEmpty())
+        text += QStringLiteral(" (") + result.errorText + QLatin1Char(')');
+    ShowMessage(text);
 }
 
 void SetPrinterStateSource(std::function<PrinterState()> source_)

@@ -179,9 +179,15 @@ bool desktopNeedsRewrite(const QString &exe_)
         return true;
     if (package.databaseIcon.isEmpty())
         return false;
-    // A package of earlier versions names icons that were never installed.
-    if (package.databaseIcon != applicationIconName || !QFileInfo::exists(applicationIconPath()))
+    // A package of earlier versions names another icon (the program's, or
+    // one that was never installed); and a file of the icons may be gone.
+    if (package.databaseIcon != databaseIconName)
         return true;
+    const QString icons[] = {applicationIconPath(), fileTypeIconPath(projectIconName),
+                             fileTypeIconPath(databaseIconName)};
+    for (const QString &icon : icons)
+        if (!QFileInfo::exists(icon))
+            return true;
 
     if (!entry.mimeTypes.contains(databaseMimeType) || defaultApplicationFor(databaseMimeType) != desktopFileId)
         return true;
@@ -213,8 +219,8 @@ QByteArray mimePackageText()
         const char *glob;
     };
     const Type types[] = {
-        {databaseMimeType, "Polyra Database File", applicationIconName, "*.prb"},
-        {projectMimeType, "Polyra Project File", applicationIconName, "*.prp"},
+        {databaseMimeType, "Polyra Database File", databaseIconName, "*.prb"},
+        {projectMimeType, "Polyra Project File", projectIconName, "*.prp"},
     };
     QByteArray text;
     QXmlStreamWriter xml(&text);
@@ -352,10 +358,10 @@ bool writeDefaultApplications()
     return writeFile(target, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
 }
 
-// Embedded, so a program run from its build folder has its icon too.
-QByteArray applicationIconData()
+// Embedded, so a program run from its build folder has its icons too.
+QByteArray iconData(const QString &iconName_)
 {
-    QFile icon(QStringLiteral(":/icons/") + applicationIconName + QStringLiteral(".svg"));
+    QFile icon(QStringLiteral(":/icons/") + iconName_ + QStringLiteral(".svg"));
     return icon.open(QIODevice::ReadOnly) ? icon.readAll() : QByteArray();
 }
 
@@ -408,6 +414,11 @@ QString applicationIconPath()
 {
     return xdgDataHome() + QStringLiteral("/icons/hicolor/scalable/apps/") + applicationIconName
            + QStringLiteral(".svg");
+}
+
+QString fileTypeIconPath(const QString &iconName_)
+{
+    return xdgDataHome() + QStringLiteral("/icons/hicolor/scalable/mimetypes/") + iconName_ + QStringLiteral(".svg");
 }
 
 QString xdgConfigHome()
@@ -497,9 +508,12 @@ bool RegisterFileTypesOnDesktop(const QString &exePath_, const DesktopToolRunner
     // Write failures are ignored; the next start tries again.
     writeFile(mimePackagePath(), mimePackageText());
     writeFile(desktopEntryPath(), desktopEntryText(exePath_));
-    const QByteArray icon = applicationIconData();
-    if (!icon.isEmpty())
-        writeFile(applicationIconPath(), icon);
+    const std::pair<QString, QString> icons[] = {{applicationIconName, applicationIconPath()},
+                                                 {projectIconName, fileTypeIconPath(projectIconName)},
+                                                 {databaseIconName, fileTypeIconPath(databaseIconName)}};
+    for (const auto &[name, path] : icons)
+        if (const QByteArray icon = iconData(name); !icon.isEmpty())
+            writeFile(path, icon);
     writeDefaultApplications();
     if (runTool_) {
         runTool_(QStringLiteral("update-mime-database"), {xdgDataHome() + QStringLiteral("/mime")});

@@ -30,6 +30,8 @@ QString mimePackagePath();
 QString desktopEntryPath();
 // The program's icon beside the desktop entry, in the user's hicolor theme.
 QString applicationIconPath();
+// A file type's icon (projectIconName, databaseIconName) in the same theme.
+QString fileTypeIconPath(const QString &iconName_);
 QString xdgConfigHome();
 // Where the user's default applications are kept.
 QString mimeAppsListPath();
@@ -45,7 +47,11 @@ QStringList splitDesktopExec(const QString &exec_);
 
 inline const QString projectMimeType = QStringLiteral("application/x-polyra-project");
 inline const QString databaseMimeType = QStringLiteral("application/x-polyra-database");
-// Both types show the program's icon, the one icon installed with them.
+// The program's icon, which its desktop entry shows.
 inline const QString applicationIconName = QStringLiteral("scorvista2001se");
+// Each type shows an icon of its own, named for the type as the desktop
+// names a type's icon when the package names none.
+inline const QString projectIconName = QStringLiteral("application-x-polyra-project");
+inline const QString databaseIconName = QStringLiteral("application-x-polyra-database");
 inline const QString desktopFileId = QStringLiteral("scorvista2001se.desktop");
 

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QFontMetrics>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDrag>
@@ -28,6 +29,7 @@
 #include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -407,7 +409,7 @@ void TFMainForm::buildActions()
     addAction("Next1", "&Next");
     addAction("Previous1", "&Previous");
     addAction("ArrangeIcons1", "&Arrange Icons");
-    connect(action("Cascade1"), &QAction::triggered, mdi, &QMdiArea::cascadeSubWindows);
+    connect(action("Cascade1"), &QAction::triggered, this, &TFMainForm::Cascade1Click);
     connect(action("Tile1"), &QAction::triggered, mdi, &QMdiArea::tileSubWindows);
     connect(action("Next1"), &QAction::triggered, mdi, &QMdiArea::activateNextSubWindow);
     connect(action("Previous1"), &QAction::triggered, mdi, &QMdiArea::activatePreviousSubWindow);
@@ -978,6 +980,43 @@ void TFMainForm::MCloseAllClick()
         (*it)->close();
 }
 
+void TFMainForm::Cascade1Click()
+{
+    // Down the diagonal in the order the windows were opened, the current
+    // one last: each lies over the one before it, below that one's title
+    // bar, so every title bar shows and the current window stays in front.
+    QMdiSubWindow *current = mdi->activeSubWindow();
+    std::vector<QMdiSubWindow *> order;
+    for (QMdiSubWindow *child : mdi->subWindowList(QMdiArea::CreationOrder))
+        if (child != current && child->isVisible() && !child->isMinimized())
+            order.push_back(child);
+    if (current && current->isVisible() && !current->isMinimized())
+        order.push_back(current);
+    if (order.empty())
+        return;
+    int step = 0;
+    for (QMdiSubWindow *child : order) {
+        if (child->isMaximized())
+            child->showNormal();
+        // The title bar and the frame above the window's content.
+        step = std::max(step, child->widget() ? child->widget()->y() : 0);
+    }
+    if (step <= 0)
+        step = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QSize area = mdi->viewport()->size();
+    const int rows = std::max(1, area.height() / step);
+    const int columns = (static_cast<int>(order.size()) + rows - 1) / rows;
+    const int columnWidth = area.width() / std::max(1, columns);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const int row = static_cast<int>(i) % rows;
+        const int column = static_cast<int>(i) / rows;
+        order[i]->move(column * columnWidth + row * step, row * step);
+        order[i]->raise();
+    }
+    if (current && mdi->activeSubWindow() != current)
+        mdi->setActiveSubWindow(current);
+}
+
 void TFMainForm::MPrintsettingsClick()
 {
     if (!CheckPrinters())
@@ -1253,8 +1292,18 @@ bool TFMainForm::eventFilter(QObject *watched_, QEvent *event_)
     if (watched_ == MainTree) {
         // Del and F2 reach the tree as the shortcuts of Delete and Rename,
         // which exist only while the tree has the focus.
-        if (event_->type() == QEvent::KeyPress)
-            lastTreeKey = static_cast<QKeyEvent *>(event_)->key();
+        if (event_->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event_);
+            lastTreeKey = key->key();
+            // Shift+F10 opens the popup as the Menu key does: at the
+            // current node.
+            if (key->key() == Qt::Key_F10 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+                const QPoint at = MainTree->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+                QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, MainTree->mapToGlobal(at), key->modifiers());
+                QCoreApplication::sendEvent(MainTree, &menu);
+                return true;
+            }
+        }
     }
     return TFBasicForm::eventFilter(watched_, event_);
 }

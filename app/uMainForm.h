@@ -157,6 +157,7 @@ public slots:
     void MDetailsClick();
     void MHiddenClick();
     void NPolyraResults1Click();
+    void Cascade1Click();
     void Content1Click();
     void About1Click();
     void MSubmitClick();

@@ -18,7 +18,14 @@ public:
     // the file; GIO, which keeps the desktop's associations, says why.
     bool openFile(const QString &path_, QString &reason_) override
     {
-        const QByteArray uri = QUrl::fromLocalFile(path_).toEncoded();
+        return launchDefault(QUrl::fromLocalFile(path_), reason_);
+    }
+    bool openAddress(const QUrl &url_, QString &reason_) override { return launchDefault(url_, reason_); }
+
+private:
+    static bool launchDefault(const QUrl &url_, QString &reason_)
+    {
+        const QByteArray uri = url_.toEncoded();
         GError *error = nullptr;
         if (g_app_info_launch_default_for_uri(uri.constData(), nullptr, &error))
             return true;
@@ -86,7 +93,8 @@ ShellResult shellOpenUrl(const QUrl &url_)
 {
     if (!url_.isValid() || url_.scheme().isEmpty())
         return failure(ShellErrorFileNotFound, QStringLiteral("The address is not valid."));
-    if (!opener().openUrl(url_))
-        return failure(ShellErrorNoAssociation);
+    QString reason;
+    if (!opener().openAddress(url_, reason))
+        return failure(ShellErrorNoAssociation, reason);
     return ShellResult{true, ShellErrorNone, QString()};
 }

@@ -18,6 +18,13 @@ public:
         (void)reason_;
         return openUrl(QUrl::fromLocalFile(path_));
     }
+    // An address with the desktop's application for its scheme; when that
+    // fails, reason_ gets what the desktop said (may stay empty).
+    virtual bool openAddress(const QUrl &url_, QString &reason_)
+    {
+        (void)reason_;
+        return openUrl(url_);
+    }
 };
 
 // Installs an opener (null puts back QDesktopServices); returns the previous one.

@@ -404,6 +404,16 @@ bool TImageGridModel::forgetProject(const CBasicProject *project_)
     return true;
 }
 
+int TImageGridModel::refreshProject(const CBasicProject *project_)
+{
+    auto it = project_ ? std::find(columns.begin(), columns.end(), project_) : columns.end();
+    if (it == columns.end())
+        return -1;
+    const int column = static_cast<int>(it - columns.begin()) + 1;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+    return column;
+}
+
 int TImageGridModel::rowCount(const QModelIndex &parent_) const
 {
     return parent_.isValid() ? 0 : gridRowCount() - 1;

@@ -74,6 +74,9 @@ public:
     const std::vector<CBasicProject *> &projects() const { return columns; }
     void setProjects(const std::vector<CBasicProject *> &projects_);
     bool forgetProject(const CBasicProject *project_);
+    // The project's header is drawn again (after a rename); the header
+    // section of its column, -1 when it has none.
+    int refreshProject(const CBasicProject *project_);
 
     int rowCount(const QModelIndex &parent_ = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent_ = QModelIndex()) const override;

@@ -564,6 +564,13 @@ void TFDatabase::UpdateViews(const void *sender_)
             const int column = grid->columnOf(project);
             prepareHeader(column);
             grid->refreshColumn(column);
+            // The Image Quality header names it too, whichever tab shows.
+            if (const int section = images->refreshProject(project); section >= 0) {
+                TGridHeader *header = ImageGrid->columnHeader();
+                const int height = wrappedHeight(fromCp1252(project->getName()), header->sectionSize(section) - 3) + 4;
+                if (!header->isSectionHidden(section) && height > header->extent())
+                    header->setExtent(height);
+            }
             return;
         }
     }

@@ -218,6 +218,11 @@ void TFProject::Button2Click()
     close();
 }
 
+void TFProject::reject()
+{
+    Button2Click();
+}
+
 void TFProject::showEvent(QShowEvent *event_)
 {
     TFDataViewForm::showEvent(event_);

@@ -47,6 +47,8 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event_) override;
+    // Escape: the Cancel button.
+    void reject() override;
 
 private:
     void FormDestroy();

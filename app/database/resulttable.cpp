@@ -35,13 +35,17 @@ std::string hardwareText(int line_, CBasicProject *project_)
 std::string resultTableText(const std::vector<CBasicProject *> &columns_, const std::vector<const TTestListItem *> &rows_)
 {
     std::string text = "Test";
-    // Every line carries one cell per project column, empty or not, so the
-    // columns stay lined up in the spreadsheet. A hidden project's column is
-    // empty, as the grid shows it.
+    // Every line carries one cell per column, so the columns stay lined up
+    // in the spreadsheet. A hidden project is left out, as the grid and the
+    // charts leave it out: its empty column would be a stray one there.
+    std::vector<CBasicProject *> shown;
+    for (CBasicProject *project : columns_)
+        if (!project || !project->isHidden())
+            shown.push_back(project);
     const auto cells = [&](auto &&cellOf) {
-        for (CBasicProject *project : columns_) {
+        for (CBasicProject *project : shown) {
             text += cellBreak;
-            if (project && !project->isHidden())
+            if (project)
                 text += cellOf(project);
         }
     };

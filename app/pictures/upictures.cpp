@@ -818,20 +818,31 @@ void TFPictures::Cascade()
     const QSize client = clientArea();
     if (client.isEmpty())
         return;
+    // In list order with the current viewer last: each is brought over the
+    // one before, so every title bar shows and the current one stays in front.
+    QMdiSubWindow *current = nullptr;
+    if (TFMainForm *main = TFMainForm::instance())
+        current = main->mdiArea()->activeSubWindow();
     std::vector<QMdiSubWindow *> children;
-    std::vector<QSize> sizes;
     for (TFPictures *window : viewers)
-        if (QMdiSubWindow *child = subWindowOf(window)) {
-            if (child->isMaximized() || child->isMinimized())
-                child->showNormal();
+        if (QMdiSubWindow *child = subWindowOf(window); child && child != current)
             children.push_back(child);
-            sizes.push_back(child->size());
-        }
+    for (TFPictures *window : viewers)
+        if (QMdiSubWindow *child = subWindowOf(window); child && child == current)
+            children.push_back(child);
+    std::vector<QSize> sizes;
+    for (QMdiSubWindow *child : children) {
+        if (child->isMaximized() || child->isMinimized())
+            child->showNormal();
+        sizes.push_back(child->size());
+    }
     const std::vector<QPoint> places = CascadePositions(sizes, client);
     for (std::size_t i = 0; i < children.size(); ++i) {
         children[i]->move(places[i]);
         children[i]->raise();
     }
+    if (current && current->mdiArea() && current->mdiArea()->activeSubWindow() != current)
+        current->mdiArea()->setActiveSubWindow(current);
 }
 
 void TFPictures::EditMenuOpen()

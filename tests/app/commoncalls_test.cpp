@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLibrary>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -14,6 +16,7 @@
 #include "Shell.h"
 #include "Ucommoncalls.h"
 #include "recordingdesktop.h"
+#include "spinuntil.h"
 #include "uMessage.h"
 
 namespace {
@@ -289,33 +292,117 @@ TEST(OpenPictureInShell, WarnsAboutColorDepthUnlessThereIsNoPicture)
     EXPECT_EQ(sink.texts(Kind::ShowMessage).size(), 2);
 }
 
+// A refusal names the address and why: the desktop's own words where it
+// gave some.
 TEST(OpenUrl, WebAddressesOnly)
 {
+    const QString refused = QStringLiteral("(Only web and mail addresses are opened.)");
     struct Case {
         QString address;
         bool desktopSucceeds;
+        QString desktopReason;
         bool opened;
+        QString message; // empty: none
     };
     const Case cases[] = {
-        {"https://www.example.com/", true, true},
-        {"http://www.example.com/scores", true, true},
-        {"mailto:support@example.com", true, true},
-        {"https://www.example.com/", false, true},
-        {"file:///etc/passwd", true, false},
-        {"/usr/bin/xterm", true, false},
-        {"javascript:alert(1)", true, false},
-        {"", true, false},
+        {"https://www.example.com/", true, "", true, ""},
+        {"http://www.example.com/scores", true, "", true, ""},
+        {"mailto:support@example.com", true, "", true, ""},
+        {"https://www.example.com/", false, "No browser is installed", true,
+         "Unable to open given URL. https://www.example.com/ (No browser is installed)"},
+        // A reason holding a place marker stays as it was said.
+        {"http://www.example.com/scores", false, "Not found: %1", true,
+         "Unable to open given URL. http://www.example.com/scores (Not found: %1)"},
+        {"https://www.example.com/", false, "", true,
+         "Unable to open given URL. https://www.example.com/ (" + shellErrorText(ShellErrorNoAssociation) + ")"},
+        {"file:///etc/passwd", true, "", false, "Unable to open given URL. file:///etc/passwd " + refused},
+        {"/usr/bin/xterm", true, "", false, "Unable to open given URL. /usr/bin/xterm " + refused},
+        {"javascript:alert(1)", true, "", false, "Unable to open given URL. javascript:alert(1) " + refused},
+        {"", true, "", false, "Unable to open given URL. " + refused},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.address.toStdString());
         RecordingMessageSink sink;
         RecordingDesktop desktop;
         desktop.result = c.desktopSucceeds;
+        desktop.reason = c.desktopReason;
         OpenUrl(c.address);
-        EXPECT_EQ(desktop.opened.size(), c.opened ? 1u : 0u) << c.address.toStdString();
-        const bool failed = !c.opened || !c.desktopSucceeds;
-        EXPECT_EQ(sink.texts(Kind::ShowMessage),
-                  failed ? QStringList{"Unable to open given URL."} : QStringList())
-            << c.address.toStdString();
+        EXPECT_EQ(desktop.opened.size(), c.opened ? 1u : 0u);
+        EXPECT_EQ(sink.texts(Kind::ShowMessage), c.message.isEmpty() ? QStringList() : QStringList{c.message});
+    }
+}
+
+// Go to CorvalinSoft in a main window of its own process, whose desktop is
+// a private one: with no browser the box names the address and gives the
+// desktop's reason; with one, the desktop starts it on the address.
+TEST(OpenUrlThroughTheDesktop, GoToCorvalinSoftUsesTheBrowserOrSaysWhyNot)
+{
+    const QString address = QStringLiteral("https://www.corvalinsoft.example/");
+    for (const bool withBrowser : {false, true}) {
+        SCOPED_TRACE(withBrowser ? "a browser" : "no browser");
+        QTemporaryDir home;
+        const QString data = home.filePath("data");
+        const QString opened = home.filePath("opened");
+        ASSERT_TRUE(QDir().mkpath(data + "/applications"));
+        ASSERT_TRUE(QDir().mkpath(home.filePath("config")));
+        // The system's file types, read only, and none of its applications.
+        const QString system = home.filePath("system");
+        ASSERT_TRUE(QDir().mkpath(system));
+        ASSERT_TRUE(QFile::link("/usr/share/mime", system + "/mime"));
+        if (withBrowser) {
+            const QString browser = home.filePath("browser.sh");
+            QFile script(browser);
+            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+            script.write(QString("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part' && mv '%1.part' '%1'\n").arg(opened).toUtf8());
+            script.close();
+            ASSERT_TRUE(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            QFile entry(data + "/applications/browser.desktop");
+            ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+            entry.write(QString("[Desktop Entry]\nType=Application\nName=Browser\nExec=\"%1\" %u\n"
+                                "MimeType=x-scheme-handler/http;x-scheme-handler/https;\n")
+                            .arg(browser)
+                            .toUtf8());
+            entry.close();
+            QFile cache(data + "/applications/mimeinfo.cache");
+            ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
+            cache.write("[MIME Cache]\nx-scheme-handler/http=browser.desktop;\nx-scheme-handler/https=browser.desktop;\n");
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", data);
+        environment.insert("XDG_DATA_DIRS", system);
+        environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        environment.insert("XDG_CONFIG_DIRS", home.filePath("config"));
+        environment.insert("HOME", home.path());
+        environment.insert("LANGUAGE", "C");
+        environment.insert("LC_ALL", "C.UTF-8");
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.remove("BROWSER");
+        QProcess helper;
+        helper.setProcessEnvironment(environment);
+        helper.start(SCORVISTA_HELP_HELPER, {SCORVISTA_PROGRAM_FOLDER, "goto"});
+        ASSERT_TRUE(helper.waitForFinished(60000));
+        const QStringList lines = QString::fromUtf8(helper.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        SCOPED_TRACE(QString::fromUtf8(helper.readAllStandardError()).toStdString());
+        ASSERT_EQ(lines.value(lines.size() - 1), "done") << lines.join('|').toStdString();
+        const QStringList refused = lines.filter("message Unable to open given URL.");
+        if (withBrowser) {
+            EXPECT_TRUE(refused.isEmpty()) << refused.join('|').toStdString();
+            ASSERT_TRUE(spinUntil([&] { return QFile::exists(opened); }, 10000));
+            QFile file(opened);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(QString::fromUtf8(file.readAll()), address);
+        } else {
+            ASSERT_EQ(refused.size(), 1) << lines.join('|').toStdString();
+            const QString start = "message Unable to open given URL. " + address + " (";
+            ASSERT_TRUE(refused[0].startsWith(start)) << refused[0].toStdString();
+            const QString reason = refused[0].mid(start.size());
+            EXPECT_TRUE(reason.endsWith(')')) << reason.toStdString();
+            EXPECT_GT(reason.size(), 1) << "no reason";
+            bool number = false;
+            reason.chopped(1).toInt(&number);
+            EXPECT_FALSE(number);
+            EXPECT_FALSE(QFile::exists(opened));
+        }
     }
 }
 

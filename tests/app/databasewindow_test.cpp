@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
@@ -472,6 +473,61 @@ TEST_F(DatabaseWindow, RenamingAProjectUpdatesItsListItemAndHeader)
     db->getProject(1)->rename("Bee", nullptr);
     EXPECT_EQ(w->listModel()->data(w->listModel()->index(1, 0)).toString(), "Bee");
     EXPECT_EQ(w->gridModel()->headerData(1, Qt::Horizontal).toString(), "Bee");
+}
+
+// F2 on a project in the tree while the Image Quality tab shows: the screen
+// shows the new name in that tab's header at once, as in the tree.
+TEST_F(DatabaseWindow, ARenameInTheTreeReachesTheImageQualityHeaderAtOnce)
+{
+    TFDatabase *w = open({{"A", 10}, {"B", 20}});
+    ASSERT_TRUE(w);
+    main->activateWindow();
+    QApplication::setActiveWindow(main.get());
+    w->PageControl1->setCurrentWidget(w->TabImages);
+    settle();
+    TGridHeader *header = w->ImageGrid->columnHeader();
+    // Sections: the reference pictures, then A and B.
+    const int section = 2;
+    ASSERT_EQ(w->imageModel()->project(section + 1), db->getProject(1));
+    // The header cell, as far as the main window shows it, in the main
+    // window's coordinates.
+    QWidget *cells = header->viewport();
+    const auto cell = [&] {
+        const QRect inHeader(header->sectionViewportPosition(section), 0, header->sectionSize(section), cells->height());
+        return QRect(cells->mapTo(main.get(), inHeader.topLeft()), inHeader.size()).intersected(main->rect());
+    };
+    // What the main window's screen holds there, painted or not since.
+    const auto onScreen = [&] {
+        const QRect at = cell();
+        return main->screen()->grabWindow(main->winId(), at.x(), at.y(), at.width(), at.height()).toImage().convertToFormat(
+            QImage::Format_RGB32);
+    };
+    // The cell as it paints now.
+    const auto drawnNow = [&] {
+        const QRect at = cell();
+        return cells->grab(QRect(cells->mapFrom(main.get(), at.topLeft()), at.size())).toImage().convertToFormat(
+            QImage::Format_RGB32);
+    };
+    const QImage before = onScreen();
+    ASSERT_FALSE(before.isNull());
+    ASSERT_EQ(before, drawnNow());
+
+    main->tree()->setCurrentItem(db->getProject(1)->getTreeNode());
+    main->tree()->setFocus();
+    settle();
+    QTest::keyClick(main->tree(), Qt::Key_F2);
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "Renamed rig of the lab");
+    QTest::keyClick(editor, Qt::Key_Return);
+    settle();
+    ASSERT_EQ(db->getProject(1)->getName(), "Renamed rig of the lab");
+    EXPECT_EQ(db->getProject(1)->getTreeNode()->text(0), "Renamed rig of the lab");
+    EXPECT_EQ(w->gridModel()->headerData(1, Qt::Horizontal).toString(), "Renamed rig of the lab");
+    const QImage after = onScreen();
+    EXPECT_NE(after, before) << "the old name is still shown";
+    EXPECT_EQ(after, drawnNow());
 }
 
 TEST_F(DatabaseWindow, TheViewItemsSwitchBetweenReportAndIcons)

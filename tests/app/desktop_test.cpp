@@ -95,7 +95,8 @@ TEST(ToolbarIcons, TheEmbeddedPicturesDraw)
 {
     for (const char *name : {"document-new", "document-open", "document-save", "edit-cut", "edit-copy", "edit-paste",
                              "edit-delete", "document-print-preview", "document-print",
-                             "online-compare", "scorvista2001se"}) {
+                             "online-compare", "scorvista2001se", "application-x-polyra-project",
+                             "application-x-polyra-database"}) {
         const QIcon icon(QStringLiteral(":/icons/%1.svg").arg(name));
         EXPECT_GT(drawnPixels(icon, 24), 24) << name;
         // Drawn for the size asked, not scaled from one bitmap.

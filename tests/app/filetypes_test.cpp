@@ -90,10 +90,30 @@ TEST(FileTypesOnDesktop, AFreshDesktopGetsBothFilesAndItsToolsRun)
     EXPECT_TRUE(entry.contains("application/x-polyra-database"));
     EXPECT_TRUE(entry.contains("\nIcon=scorvista2001se\n"));
 
-    EXPECT_EQ(applicationIconPath(), desktop.folder.path() + "/icons/hicolor/scalable/apps/scorvista2001se.svg");
-    QFile embedded(":/icons/scorvista2001se.svg");
-    ASSERT_TRUE(embedded.open(QIODevice::ReadOnly));
-    EXPECT_EQ(readText(applicationIconPath()), QString::fromUtf8(embedded.readAll()));
+    // The program's icon for its entry, and each type's own icon, named for
+    // the type, which the package names.
+    const QString icons = desktop.folder.path() + "/icons/hicolor/scalable/";
+    const std::pair<QString, QString> installed[] = {
+        {"scorvista2001se", icons + "apps/scorvista2001se.svg"},
+        {"application-x-polyra-project", icons + "mimetypes/application-x-polyra-project.svg"},
+        {"application-x-polyra-database", icons + "mimetypes/application-x-polyra-database.svg"},
+    };
+    EXPECT_EQ(applicationIconPath(), installed[0].second);
+    EXPECT_EQ(fileTypeIconPath(projectIconName), installed[1].second);
+    EXPECT_EQ(fileTypeIconPath(databaseIconName), installed[2].second);
+    QStringList contents;
+    for (const auto &[name, path] : installed) {
+        QFile embedded(":/icons/" + name + ".svg");
+        ASSERT_TRUE(embedded.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QString content = QString::fromUtf8(embedded.readAll());
+        EXPECT_EQ(readText(path), content) << name.toStdString();
+        EXPECT_FALSE(contents.contains(content)) << name.toStdString() << " draws another's picture";
+        contents << content;
+    }
+    EXPECT_TRUE(package.contains("<comment>Polyra Project File</comment>\n        "
+                                 "<icon name=\"application-x-polyra-project\"/>"));
+    EXPECT_TRUE(package.contains("<comment>Polyra Database File</comment>\n        "
+                                 "<icon name=\"application-x-polyra-database\"/>"));
 
     EXPECT_EQ(mimeAppsListPath(), desktop.folder.path() + "/config/mimeapps.list");
     EXPECT_EQ(readText(mimeAppsListPath()), "[Default Applications]\n"
@@ -119,7 +139,7 @@ TEST(FileTypesOnDesktop, EachCheckDecidesOnARewrite)
     const QString mimeTypes = "MimeType=application/x-polyra-database;application/x-polyra-project;";
     // The database type's icon element, and its change to another one.
     const QString databaseComment = "<comment>Polyra Database File</comment>";
-    const QString databaseIcon = databaseComment + "\n        <icon name=\"scorvista2001se\"/>";
+    const QString databaseIcon = databaseComment + "\n        <icon name=\"application-x-polyra-database\"/>";
     const auto databaseIconBecomes = [&](const QString &icon_) {
         replaceIn(mimePackagePath(), databaseIcon, databaseComment + icon_);
     };
@@ -150,7 +170,16 @@ TEST(FileTypesOnDesktop, EachCheckDecidesOnARewrite)
         {"another database icon", [&] { databaseIconBecomes("<icon name=\"other\"/>"); }, true},
         {"the never installed icon of earlier versions",
          [&] { databaseIconBecomes("<icon name=\"scorvista2001se-database\"/>"); }, true},
-        {"the icon's file gone", [] { QFile::remove(applicationIconPath()); }, true},
+        {"the program's icon of the version before",
+         [&] {
+             databaseIconBecomes("<icon name=\"scorvista2001se\"/>");
+             replaceIn(mimePackagePath(), "<icon name=\"application-x-polyra-project\"/>",
+                       "<icon name=\"scorvista2001se\"/>");
+         },
+         true},
+        {"the program's icon file gone", [] { QFile::remove(applicationIconPath()); }, true},
+        {"the project icon's file gone", [] { QFile::remove(fileTypeIconPath(projectIconName)); }, true},
+        {"the database icon's file gone", [] { QFile::remove(fileTypeIconPath(databaseIconName)); }, true},
         {"no database icon stops the checks",
          [&] {
              databaseIconBecomes("");
@@ -165,7 +194,8 @@ TEST(FileTypesOnDesktop, EachCheckDecidesOnARewrite)
          false},
         {"only the project icon changed",
          [] {
-             replaceIn(mimePackagePath(), "<comment>Polyra Project File</comment>\n        <icon name=\"scorvista2001se\"/>",
+             replaceIn(mimePackagePath(),
+                       "<comment>Polyra Project File</comment>\n        <icon name=\"application-x-polyra-project\"/>",
                        "<comment>Polyra Project File</comment><icon name=\"other\"/>");
          },
          false},
@@ -341,6 +371,8 @@ TEST(FileTypesOnDesktop, GioFindsTheProgramAndAnInstalledIconForBothTypes)
         const QRegularExpression iconLine("standard::icon: ([^,\n]+)");
         const QString icon = iconLine.match(info).captured(1);
         ASSERT_FALSE(icon.isEmpty()) << info.toStdString();
+        // Each type its own icon, not the program's.
+        EXPECT_EQ(icon, type == projectMimeType ? projectIconName : databaseIconName) << info.toStdString();
         QDirIterator installed(home + "/.local/share/icons", {icon + ".svg", icon + ".png"}, QDir::Files,
                                QDirIterator::Subdirectories);
         EXPECT_TRUE(installed.hasNext()) << "no installed icon " << icon.toStdString();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
@@ -180,6 +181,55 @@ TEST_F(MainWindow, PopupOffersWhatTheNodeAllows)
     main->TreePopupPopup();
     EXPECT_FALSE(enabled("PDelete"));
     EXPECT_FALSE(enabled("PRename"));
+}
+
+// Shift+F10 opens the tree's popup as the Menu key does (whose press the
+// desktop hands over as a context-menu request): at the current node, with
+// that node's commands.
+TEST_F(MainWindow, ShiftF10AndTheMenuKeyOpenThePopupAtTheCurrentNode)
+{
+    CPolyraDatabase *db = database();
+    QTreeWidget *tree = main->tree();
+    main->activateWindow();
+    QApplication::setActiveWindow(main.get());
+    struct Case {
+        const char *key;
+        bool menuKey;
+    };
+    for (const Case &c : {Case{"Shift+F10", false}, Case{"Menu", true}}) {
+        SCOPED_TRACE(c.key);
+        QTreeWidgetItem *node = db->getTreeNode()->child(1);
+        select(node);
+        QWidget *focus = QApplication::focusWidget();
+        ASSERT_EQ(focus, tree);
+        if (c.menuKey) {
+            const QPoint at = tree->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+            QContextMenuEvent request(QContextMenuEvent::Keyboard, at, tree->mapToGlobal(at));
+            QApplication::sendEvent(focus, &request);
+        } else {
+            QTest::keyClick(focus, Qt::Key_F10, Qt::ShiftModifier);
+        }
+        QApplication::processEvents();
+        auto *shown = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_EQ(shown, main->treePopup());
+        EXPECT_EQ(tree->currentItem(), node);
+        const QRect row = tree->visualItemRect(node);
+        EXPECT_TRUE(QRect(tree->viewport()->mapToGlobal(row.topLeft()), row.size()).contains(shown->pos()))
+            << shown->pos().x() << "," << shown->pos().y();
+        for (const char *name : {"PRename", "PHidden", "PSystemInfo", "PProperties"})
+            EXPECT_TRUE(enabled(name)) << name;
+        QTest::keyClick(shown, Qt::Key_Escape);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    }
+    // F10 alone opens no popup.
+    select(db->getTreeNode()->child(0));
+    QTest::keyClick(tree, Qt::Key_F10);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    if (QWidget *left = QApplication::activePopupWidget())
+        left->close();
+    delete db;
 }
 
 TEST_F(MainWindow, DeleteAsksForEveryObject)

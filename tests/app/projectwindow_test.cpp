@@ -93,23 +93,28 @@ TEST_F(ProjectWindow, ShowsNameDescriptionVersionAndCaption)
 
 TEST_F(ProjectWindow, OkAndCancelApplyOnlyWhatWasTyped)
 {
+    // How the window is left: a click on OK or on Cancel, or Escape pressed
+    // in the field that has the focus, which is Cancel.
+    enum Leave { Ok, Cancel, Escape };
     struct Case {
         const char *label;
         const char *typedName; // null: the name edit is not touched
         const char *typedComments;
-        bool ok;
+        Leave leave;
         std::string name;
         std::string description;
         bool modified;
     };
     const Case cases[] = {
-        {"OK without edits", nullptr, nullptr, true, "Alpha", "Old\r\nwords", false},
-        {"OK after a new name", "Beta \xC3\xA9", nullptr, true, "Beta \xE9", "Old\r\nwords", true},
-        {"OK after new comments", nullptr, "New\nlines", true, "Alpha", "New\r\nlines", true},
-        {"OK after both", "Gamma", "Both", true, "Gamma", "Both", true},
-        {"Cancel after both", "Gamma", "Both", false, "Alpha", "Old\r\nwords", false},
+        {"OK without edits", nullptr, nullptr, Ok, "Alpha", "Old\r\nwords", false},
+        {"OK after a new name", "Beta \xC3\xA9", nullptr, Ok, "Beta \xE9", "Old\r\nwords", true},
+        {"OK after new comments", nullptr, "New\nlines", Ok, "Alpha", "New\r\nlines", true},
+        {"OK after both", "Gamma", "Both", Ok, "Gamma", "Both", true},
+        {"Cancel after both", "Gamma", "Both", Cancel, "Alpha", "Old\r\nwords", false},
+        {"Escape in the comments after both", "Gamma", "Both", Escape, "Alpha", "Old\r\nwords", false},
+        {"Escape in the name after a new name", "Gamma", nullptr, Escape, "Alpha", "Old\r\nwords", false},
         // Typing the same name again is an edit of nothing.
-        {"OK after the same name", "Alpha", nullptr, true, "Alpha", "Old\r\nwords", false},
+        {"OK after the same name", "Alpha", nullptr, Ok, "Alpha", "Old\r\nwords", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
@@ -133,13 +138,22 @@ TEST_F(ProjectWindow, OkAndCancelApplyOnlyWhatWasTyped)
                 type(w->MComments, lines.at(i));
             }
         }
-        click(c.ok ? w->Button1 : w->Button2);
+        if (c.leave == Escape) {
+            QWidget *focused = w->focusWidget();
+            ASSERT_TRUE(focused);
+            EXPECT_EQ(focused, c.typedComments ? static_cast<QWidget *>(w->MComments) : w->EDescription);
+            QTest::keyClick(focused, Qt::Key_Escape);
+            settle();
+        } else {
+            click(c.leave == Ok ? w->Button1 : w->Button2);
+        }
         EXPECT_EQ(p->getName(), c.name);
         EXPECT_EQ(p->getDescription(), c.description);
         EXPECT_EQ(p->isModified(), c.modified);
         EXPECT_EQ(db->isModified(), c.modified);
         EXPECT_EQ(p->getTreeNode()->text(0), fromCp1252(c.name));
-        // Either button closes the window; the project stays in its database.
+        // Either button, and Escape, closes the window; the project stays in
+        // its database.
         EXPECT_FALSE(p->getWindow());
         EXPECT_TRUE(alive(p));
         ASSERT_TRUE(db->getWindow());
@@ -149,20 +163,26 @@ TEST_F(ProjectWindow, OkAndCancelApplyOnlyWhatWasTyped)
 
 TEST_F(ProjectWindow, ClosingTheWindowOfAStandaloneProjectDeletesIt)
 {
+    enum How { Closed, ByCancel, ByEscape };
     struct Case {
         const char *label;
         bool inDatabase;
-        bool byCancel; // else the window's own close
+        How how;
     };
-    for (const Case &c : {Case{"standalone, closed", false, false}, Case{"standalone, Cancel", false, true},
-                          Case{"in a database, closed", true, false}, Case{"in a database, Cancel", true, true}}) {
+    for (const Case &c : {Case{"standalone, closed", false, Closed}, Case{"standalone, Cancel", false, ByCancel},
+                          Case{"standalone, Escape", false, ByEscape}, Case{"in a database, closed", true, Closed},
+                          Case{"in a database, Cancel", true, ByCancel}, Case{"in a database, Escape", true, ByEscape}}) {
         SCOPED_TRACE(c.label);
         CPolyraProject *p = projectWith("Kept", "");
         CPolyraDatabase *db = c.inDatabase ? databaseOf({p}) : nullptr;
         TFProject *w = open(p);
         ASSERT_TRUE(w);
-        if (c.byCancel) {
+        if (c.how == ByCancel) {
             click(w->Button2);
+        } else if (c.how == ByEscape) {
+            w->BeginRename();
+            QTest::keyClick(w->focusWidget(), Qt::Key_Escape);
+            settle();
         } else {
             w->close();
             settle();

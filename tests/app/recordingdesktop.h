@@ -25,6 +25,12 @@ public:
             reason_ = reason;
         return openUrl(QUrl::fromLocalFile(path_));
     }
+    bool openAddress(const QUrl &url_, QString &reason_) override
+    {
+        if (!result)
+            reason_ = reason;
+        return openUrl(url_);
+    }
     std::vector<QUrl> opened;
     bool result = true;
     // What the desktop says when it fails (result false).

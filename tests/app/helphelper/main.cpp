@@ -1,7 +1,8 @@
-// help_helper PROGRAM_FOLDER
+// help_helper PROGRAM_FOLDER [goto]
 // Makes the main window of a program in PROGRAM_FOLDER (its help page under
-// Help/), presses F1 in it, and prints "message TEXT" for each box (answered
-// OK) and then "done".
+// Help/), presses F1 in it (with "goto": chooses CorvalinSoft > Go to
+// CorvalinSoft by its keys instead), and prints "message TEXT" for each box
+// (answered OK) and then "done".
 #include <QApplication>
 #include <QTest>
 #include <QTreeWidget>
@@ -28,7 +29,18 @@ int main(int argc, char **argv)
         main.tree()->setFocus();
         QApplication::processEvents();
         QWidget *focus = QApplication::focusWidget();
-        QTest::keyClick(focus ? focus : &main, Qt::Key_F1);
+        if (arguments.value(2) == QLatin1String("goto")) {
+            QTest::keyClick(focus ? focus : &main, Qt::Key_C, Qt::AltModifier);
+            QApplication::processEvents();
+            QWidget *menu = QApplication::activePopupWidget();
+            if (!menu) {
+                printLine(QStringLiteral("no menu"));
+                return 3;
+            }
+            QTest::keyClick(menu, Qt::Key_C);
+        } else {
+            QTest::keyClick(focus ? focus : &main, Qt::Key_F1);
+        }
         QApplication::processEvents();
     }
     printLine(QStringLiteral("done"));
