@@ -216,6 +216,14 @@ public:
     // Not empty: the picture is fitted into it, so a decoder that shrinks as
     // it decodes may give rows of any size down to what fits it.
     virtual QSize box() const { return QSize(); }
+    // Set before begin by a decoder that shrinks: its rows are the file's
+    // picture shrunk by this, each pixel standing for as many of the file's
+    // pixels along each side (fewer at the right and bottom edges).
+    void shrunkFrom(const QSize &fileSize_, int shrink_)
+    {
+        fileSize = fileSize_;
+        shrink = shrink_;
+    }
 
     QString why;
     bool refusedForBudget = false;
@@ -224,6 +232,9 @@ public:
     qint64 besides = 0;
 
 protected:
+    QSize fileSize;
+    int shrink = 1;
+
     bool reserve(qint64 bytes_)
     {
         why = reservation.take(bytes_ + besides);
@@ -292,7 +303,8 @@ public:
     FittedPicture(const QSize &box_, bool opaque_) : fitBox(box_), opaque(opaque_) {}
     bool begin(int width_, int height_, bool alpha_, bool) override
     {
-        const QSize size = fittedSize(QSize(width_, height_), fitBox);
+        const QSize file = shrink > 1 ? fileSize : QSize(width_, height_);
+        const QSize size = fittedSize(file, fitBox);
         const qint64 pixels = qint64(size.width()) * size.height();
         // The sums beside it are bounded by the box, not by the file.
         if (!reserve(pixels * 4))
@@ -303,16 +315,26 @@ public:
             why = noMemory();
             return false;
         }
-        sourceHeight = height_;
         binOfColumn.resize(std::size_t(width_));
+        weightOfColumn.resize(std::size_t(width_));
         columnsOfBin.assign(std::size_t(size.width()), 0);
         for (int x = 0; x < width_; ++x) {
-            binOfColumn[std::size_t(x)] = int(qint64(x) * size.width() / width_);
-            ++columnsOfBin[std::size_t(binOfColumn[std::size_t(x)])];
+            const int first = x * shrink;
+            const int bin = int(qint64(first) * size.width() / file.width());
+            binOfColumn[std::size_t(x)] = bin;
+            weightOfColumn[std::size_t(x)] = std::min(shrink, file.width() - first);
+            columnsOfBin[std::size_t(bin)] += weightOfColumn[std::size_t(x)];
         }
+        binOfRow.resize(std::size_t(height_));
+        weightOfRow.resize(std::size_t(height_));
         rowsOfBin.assign(std::size_t(size.height()), 0);
-        for (int y = 0; y < height_; ++y)
-            ++rowsOfBin[std::size_t(binRow(y))];
+        for (int y = 0; y < height_; ++y) {
+            const int first = y * shrink;
+            const int bin = int(qint64(first) * size.height() / file.height());
+            binOfRow[std::size_t(y)] = bin;
+            weightOfRow[std::size_t(y)] = std::min(shrink, file.height() - first);
+            rowsOfBin[std::size_t(bin)] += weightOfRow[std::size_t(y)];
+        }
         sums.assign(std::size_t(size.width()) * std::size_t(size.height()) * 4, 0);
         pass.resize(std::size_t(width_) * 4);
         return true;
@@ -320,14 +342,17 @@ public:
     uchar *row(int) override { return pass.data(); }
     void rowDone(int y_, int first_, int step_, int count_) override
     {
-        quint64 *binRowSums = sums.data() + std::size_t(binRow(y_)) * std::size_t(image.width()) * 4;
+        quint64 *binRowSums = sums.data() + std::size_t(binOfRow[std::size_t(y_)]) * std::size_t(image.width()) * 4;
+        const quint64 rowWeight = quint64(weightOfRow[std::size_t(y_)]);
         const uchar *pixel = pass.data();
         for (int i = 0; i < count_; ++i, pixel += 4) {
-            quint64 *bin = binRowSums + std::size_t(binOfColumn[std::size_t(first_ + i * step_)]) * 4;
-            bin[0] += pixel[0];
-            bin[1] += pixel[1];
-            bin[2] += pixel[2];
-            bin[3] += pixel[3];
+            const auto x = std::size_t(first_ + i * step_);
+            quint64 *bin = binRowSums + std::size_t(binOfColumn[x]) * 4;
+            const quint64 weight = rowWeight * quint64(weightOfColumn[x]);
+            bin[0] += pixel[0] * weight;
+            bin[1] += pixel[1] * weight;
+            bin[2] += pixel[2] * weight;
+            bin[3] += pixel[3] * weight;
         }
     }
     PictureRead finish() override
@@ -352,14 +377,16 @@ public:
     QSize box() const override { return fitBox; }
 
 private:
-    int binRow(int y_) const { return int(qint64(y_) * image.height() / sourceHeight); }
-
     QSize fitBox;
     bool opaque;
     bool keepAlpha = false;
-    int sourceHeight = 1;
     QImage image;
-    std::vector<int> binOfColumn;
+    // For each decoded column and row: the pixel of the picture it goes to,
+    // and how many of the file's columns or rows it stands for.
+    std::vector<int> binOfColumn, weightOfColumn;
+    std::vector<int> binOfRow, weightOfRow;
+    // How many of the file's columns or rows each pixel of the picture
+    // stands for.
     std::vector<int> columnsOfBin;
     std::vector<int> rowsOfBin;
     std::vector<quint64> sums;
@@ -1102,15 +1129,19 @@ bool decodeJpegRows(JpegReader &reader_, qint64 besides_, RowTarget &target_)
     if (setjmp(reader_.failure.jump))
         return false;
     jpeg_decompress_struct &info = reader_.info;
-    // libjpeg shrinks by up to 8 as it decodes; the rest is averaged.
+    // libjpeg shrinks by up to 8 as it decodes; the rest is averaged. Never
+    // so far that a side comes out shorter than the thumbnail needs: the
+    // rows or columns an encoder pads its last blocks with would then be
+    // averaged in as the picture's own.
     const QSize box = target_.box();
     if (!box.isEmpty()) {
-        const QSize fitted = fittedSize(QSize(int(info.image_width), int(info.image_height)), box);
-        for (unsigned denominator = 8; denominator > 1; denominator /= 2)
-            if (roundUp(info.image_width, denominator) / denominator >= fitted.width() &&
-                roundUp(info.image_height, denominator) / denominator >= fitted.height()) {
+        const QSize file(int(info.image_width), int(info.image_height));
+        const QSize fitted = fittedSize(file, box);
+        for (int denominator = 8; denominator > 1; denominator /= 2)
+            if (file.width() >= fitted.width() * denominator && file.height() >= fitted.height() * denominator) {
                 info.scale_num = 1;
-                info.scale_denom = denominator;
+                info.scale_denom = unsigned(denominator);
+                target_.shrunkFrom(file, denominator);
                 break;
             }
     }

@@ -697,6 +697,54 @@ TEST_F(PictureDecode, ACameraSizedJpegIsShrunkAsItIsDecoded)
     EXPECT_EQ(whole.image.size(), QSize(5000, 3750));
 }
 
+// A thumbnail's pixel is the average of the file's pixels it stands for,
+// also of a picture so short that libjpeg would shrink a side to less than
+// the thumbnail has, averaging in the rows an encoder pads its blocks with.
+TEST_F(PictureDecode, AThumbnailOfAShortJpegAveragesItsOwnPixels)
+{
+    struct Case {
+        const char *name;
+        QSize size;
+        std::function<QRgb(int, int)> colour;
+    };
+    const Case cases[] = {
+        {"4097 x 3, green down", {4097, 3}, [](int, int y) { return qRgb(128, std::min(255, y * 128), 128); }},
+        {"3 x 4097, red across", {3, 4097}, [](int x, int) { return qRgb(std::min(255, x * 128), 128, 128); }},
+        {"4097 x 10, green down", {4097, 10}, [](int, int y) { return qRgb(128, y * 28, 128); }},
+        {"5000 x 3750", {5000, 3750}, smooth(5000, 3750)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool progressive : {false, true}) {
+            SCOPED_TRACE(progressive ? "progressive" : "baseline");
+            ASSERT_TRUE(writeJpeg(path("short.jpg"), c.size.width(), c.size.height(),
+                                  {jpegfile::Kind::Colour, progressive}, c.colour));
+            const PictureRead thumbnail = ReadPictureFile(path("short.jpg"), {QSize(200, 160), false});
+            ASSERT_TRUE(thumbnail.ok()) << thumbnail.error.toStdString();
+            const QSize fitted = thumbnail.image.size();
+            ASSERT_EQ(fitted, c.size.scaled(200, 160, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+            // What the thumbnail's pixel in the middle of each edge stands for.
+            for (const QPoint &at : {QPoint(fitted.width() / 2, 0), QPoint(fitted.width() / 2, fitted.height() - 1),
+                                     QPoint(0, fitted.height() / 2), QPoint(fitted.width() - 1, fitted.height() / 2)}) {
+                const int x0 = at.x() * c.size.width() / fitted.width(), x1 = (at.x() + 1) * c.size.width() / fitted.width();
+                const int y0 = at.y() * c.size.height() / fitted.height(), y1 = (at.y() + 1) * c.size.height() / fitted.height();
+                int sums[3] = {};
+                for (int y = y0; y < y1; ++y)
+                    for (int x = x0; x < x1; ++x) {
+                        const QRgb p = c.colour(x, y);
+                        sums[0] += qRed(p);
+                        sums[1] += qGreen(p);
+                        sums[2] += qBlue(p);
+                    }
+                const int n = (x1 - x0) * (y1 - y0);
+                const QRgb mean = qRgb(sums[0] / n, sums[1] / n, sums[2] / n);
+                EXPECT_TRUE(sameColour(thumbnail.image.pixel(at), mean, 6))
+                    << at.x() << "," << at.y() << ": " << std::hex << thumbnail.image.pixel(at) << " " << mean;
+            }
+        }
+    }
+}
+
 // A JPEG whose pixels and the coefficients its decoder holds beside them
 // would not fit beside the thumbnails is refused at its header, saying why.
 TEST_F(PictureDecode, AJpegTooLargeToDecodeIsRefusedAtItsHeader)
