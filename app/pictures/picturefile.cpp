@@ -973,14 +973,18 @@ PictureHeader bmpHeader(std::FILE *file_)
 // endless time.
 constexpr int largestJpegScans = 100;
 
-// libjpeg's failure or the early end of the file it warns of, and the frame
-// its failures go back to.
+// libjpeg's failure, what it warned of, which components its scans held so
+// far, and the frame its failures go back to.
 struct JpegFailure {
     jpeg_error_mgr manager; // first: libjpeg hands it back as the error manager
     std::jmp_buf jump;
     char text[JMSG_LENGTH_MAX] = {};
-    bool cutShort = false;
+    bool endedEarly = false; // the file ended before its end marker
+    bool cutShort = false;   // a scan's data stopped at the end before its blocks did
+    bool refused = false;    // too many scans: text says why
     bool outOfMemory = false;
+    int scansCounted = 0;
+    unsigned componentsScanned = 0; // a bit for each component a scan held
 };
 
 JpegFailure &jpegFailure(j_common_ptr info_)
@@ -996,20 +1000,70 @@ JpegFailure &jpegFailure(j_common_ptr info_)
     std::longjmp(failure.jump, 1);
 }
 
-// Other warnings tell of damage that libjpeg decodes past, as viewers do.
+// A scan whose data stops before its blocks do would leave the rest grey,
+// and no such picture is shown: stopped by the end of the file, or by an end
+// marker put in its middle, it is cut short; by any other marker, damaged.
+// The end of the file alone is met also by a whole file without its end
+// marker once its last scan is read; what the scans covered tells the two
+// apart. Other warnings tell of damage that libjpeg decodes past, as viewers do.
 void jpegWarning(j_common_ptr info_, int level_)
 {
-    if (level_ < 0 && info_->err->msg_code == JWRN_JPEG_EOF)
-        jpegFailure(info_).cutShort = true;
-}
-
-void jpegProgress(j_common_ptr info_)
-{
-    if (reinterpret_cast<j_decompress_ptr>(info_)->input_scan_number <= largestJpegScans)
+    if (level_ >= 0)
         return;
     JpegFailure &failure = jpegFailure(info_);
-    std::snprintf(failure.text, sizeof failure.text, "The JPEG file has more than %d scans.", largestJpegScans);
-    std::longjmp(failure.jump, 1);
+    if (info_->err->msg_code == JWRN_JPEG_EOF) {
+        failure.endedEarly = true;
+    } else if (info_->err->msg_code == JWRN_HIT_MARKER) {
+        failure.cutShort = reinterpret_cast<j_decompress_ptr>(info_)->unread_marker == JPEG_EOI;
+        info_->err->format_message(info_, failure.text);
+        std::longjmp(failure.jump, 1);
+    }
+}
+
+// libjpeg's frames are left by longjmp: nothing here needs a destructor.
+[[noreturn]] void jpegRefuse(JpegFailure &failure_, const char *format_, int figure_)
+{
+    std::snprintf(failure_.text, sizeof failure_.text, format_, figure_);
+    failure_.refused = true;
+    std::longjmp(failure_.jump, 1);
+}
+
+// Called before each row of blocks libjpeg reads, and so as soon as it has
+// read the header of each scan, before the scan's blocks are decoded.
+void jpegProgress(j_common_ptr info_)
+{
+    auto *info = reinterpret_cast<j_decompress_ptr>(info_);
+    JpegFailure &failure = jpegFailure(info_);
+    if (info->input_scan_number == failure.scansCounted)
+        return;
+    failure.scansCounted = info->input_scan_number;
+    if (info->input_scan_number > largestJpegScans)
+        jpegRefuse(failure, "The JPEG file has more than %d scans.", largestJpegScans);
+    for (int c = 0; c < info->comps_in_scan; ++c)
+        failure.componentsScanned |= 1u << info->cur_comp_info[c]->component_index;
+}
+
+// Once every scan is read: whether one the picture needs is missing. Each
+// component must have had a scan, in a progressive file one of its DC; and
+// a file that ended before its end marker must have ended after its last
+// scan, which in a progressive file leaves every coefficient of every
+// component with its last bit. (With its end marker a progressive file may
+// leave bits out.)
+bool jpegScansMissing(const jpeg_decompress_struct &info_, const JpegFailure &failure_)
+{
+    for (int c = 0; c < info_.num_components; ++c) {
+        if (!(failure_.componentsScanned & 1u << c))
+            return true;
+        if (!info_.progressive_mode)
+            continue;
+        if (info_.coef_bits[c][0] < 0)
+            return true;
+        if (failure_.endedEarly)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                if (info_.coef_bits[c][k] != 0)
+                    return true;
+    }
+    return false;
 }
 
 // libjpeg's reader, freed on every way out.
@@ -1018,6 +1072,7 @@ struct JpegReader {
     JpegFailure failure;
     jpeg_progress_mgr progress;
     bool cmyk = false;
+    bool severalScans = false; // progressive, or a component a scan
     JpegReader()
     {
         std::memset(&info, 0, sizeof info);
@@ -1100,6 +1155,7 @@ bool readJpegHeader(JpegReader &reader_, std::FILE *file_, qint64 &besides_, QSt
         why_ = QStringLiteral("This kind of JPEG file is not supported.");
         return false;
     }
+    reader_.severalScans = info.progressive_mode || info.comps_in_scan < info.num_components;
     besides_ = jpegDecoderBytes(info);
     const qint64 needed = qint64(info.image_width) * info.image_height * 4 + besides_;
     if (needed > largestDecodingBytes) {
@@ -1153,8 +1209,12 @@ bool decodeJpegRows(JpegReader &reader_, qint64 besides_, RowTarget &target_)
         return false;
     // A file of several scans is read whole here.
     jpeg_start_decompress(&info);
+    if (reader_.severalScans && jpegScansMissing(info, reader_.failure)) {
+        reader_.failure.cutShort = true;
+        return false;
+    }
     const int width = int(info.output_width);
-    while (info.output_scanline < info.output_height && !reader_.failure.cutShort) {
+    while (info.output_scanline < info.output_height) {
         const int y = int(info.output_scanline);
         JSAMPROW row = target_.row(y);
         if (jpeg_read_scanlines(&info, &row, 1) != 1)
@@ -1163,18 +1223,19 @@ bool decodeJpegRows(JpegReader &reader_, qint64 besides_, RowTarget &target_)
             cmykRow(row, width, info.saw_Adobe_marker);
         target_.rowDone(y, 0, 1, width);
     }
-    return !reader_.failure.cutShort && info.output_scanline == info.output_height;
+    return info.output_scanline == info.output_height;
 }
 
 QString jpegFailureText(const JpegReader &reader_, std::FILE *file_)
 {
     if (std::ferror(file_))
         return unreadable();
-    if (reader_.failure.cutShort)
+    const JpegFailure &failure = reader_.failure;
+    if (!failure.refused && (failure.cutShort || failure.endedEarly))
         return cutShort();
-    if (reader_.failure.outOfMemory)
+    if (failure.outOfMemory)
         return noMemory();
-    const QString text = QString::fromLatin1(reader_.failure.text);
+    const QString text = QString::fromLatin1(failure.text);
     return text.isEmpty() ? QStringLiteral("The JPEG file could not be read.") : text;
 }
 

@@ -526,6 +526,33 @@ TEST_F(PictureDecode, TheSizeRuleIsTheSameForEveryFormatAndSaysItself)
     }
 }
 
+QByteArray bytesOf(const std::vector<unsigned char> &bytes_)
+{
+    return QByteArray(reinterpret_cast<const char *>(bytes_.data()), qsizetype(bytes_.size()));
+}
+
+std::vector<unsigned char> vectorOf(const QByteArray &bytes_)
+{
+    return std::vector<unsigned char>(bytes_.begin(), bytes_.end());
+}
+
+QByteArray withFrameSize(const QByteArray &jpeg_, int width_, int height_)
+{
+    return bytesOf(jpegfile::withFrameSize(vectorOf(jpeg_), width_, height_));
+}
+
+qsizetype lastScanAt(const QByteArray &jpeg_)
+{
+    return qsizetype(jpegfile::lastScanAt(vectorOf(jpeg_)));
+}
+
+// Where the data of the file's first scan begins, after the scan's header.
+qsizetype firstScanDataAt(const QByteArray &jpeg_)
+{
+    const qsizetype at = jpeg_.indexOf(QByteArray("\xFF\xDA", 2));
+    return at + 2 + (uchar(jpeg_[at + 2]) << 8 | uchar(jpeg_[at + 3]));
+}
+
 // A file that ends early says so, wherever it ends.
 TEST_F(PictureDecode, AFileCutShortSaysSo)
 {
@@ -546,6 +573,14 @@ TEST_F(PictureDecode, AFileCutShortSaysSo)
     const QByteArray jpeg = contentsOf(path("whole.jpg"));
     ASSERT_TRUE(writeJpeg(path("whole.jpg"), 160, 120, {jpegfile::Kind::Colour, true}, noise));
     const QByteArray progressive = contentsOf(path("whole.jpg"));
+    ASSERT_TRUE(writeJpeg(path("whole.jpg"), 160, 120, {jpegfile::Kind::Colour, true, false, 95, 0, true}, noise));
+    const QByteArray arithmetic = contentsOf(path("whole.jpg"));
+    ASSERT_TRUE(writeJpeg(path("whole.jpg"), 160, 120, {jpegfile::Kind::Colour, false, false, 95, 1}, noise));
+    const QByteArray restarts = contentsOf(path("whole.jpg"));
+    const QByteArray end("\xFF\xD9", 2);
+    // An 8192 x 8192 header whose first scan has no data: 625 bytes.
+    const QByteArray claimed = withFrameSize(jpeg, 8192, 8192);
+    const QByteArray noData = claimed.left(firstScanDataAt(claimed)) + end;
     struct Case {
         const char *name;
         const char *file;
@@ -557,6 +592,15 @@ TEST_F(PictureDecode, AFileCutShortSaysSo)
         {"JPEG in its pixels", "cut.jpg", jpeg.left(jpeg.size() / 2)},
         {"progressive JPEG in its first scan", "cut.jpg", progressive.left(progressive.size() / 5)},
         {"progressive JPEG in its last scan", "cut.jpg", progressive.left(progressive.size() - 30)},
+        {"JPEG in its pixels, closed by its end marker", "cut.jpg", jpeg.left(jpeg.size() / 2) + end},
+        {"JPEG with restarts in its pixels, closed by its end marker", "cut.jpg", restarts.left(restarts.size() / 2) + end},
+        {"progressive JPEG in its first scan, closed by its end marker", "cut.jpg",
+         progressive.left(progressive.size() / 5) + end},
+        {"progressive JPEG in its last scan, closed by its end marker", "cut.jpg",
+         progressive.left(progressive.size() - 30) + end},
+        {"JPEG of 8192 x 8192 pixels before its data, closed by its end marker", "cut.jpg", noData},
+        {"arithmetic progressive JPEG between its scans", "cut.jpg", arithmetic.left(lastScanAt(arithmetic))},
+        {"arithmetic progressive JPEG in its middle", "cut.jpg", arithmetic.left(arithmetic.size() / 2)},
         {"PNG in its header", "cut.png", png.left(20)},
         {"PNG in its pixels", "cut.png", png.left(png.size() / 2)},
         {"PNG before its last pixels", "cut.png", png.left(png.size() - 20)},
@@ -565,6 +609,7 @@ TEST_F(PictureDecode, AFileCutShortSaysSo)
         {"BMP in its rows", "cut.bmp", bmp24.left(bmp24.size() - 5)},
         {"BMP in its runs", "cut.bmp", runs.left(runs.size() - 3)},
     };
+    EXPECT_EQ(noData.size(), 625);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         write(path(c.file), c.bytes);
@@ -695,6 +740,44 @@ TEST_F(PictureDecode, ACameraSizedJpegIsShrunkAsItIsDecoded)
     const PictureRead whole = ReadPictureFile(path("camera.jpg"));
     ASSERT_TRUE(whole.ok()) << whole.error.toStdString();
     EXPECT_EQ(whole.image.size(), QSize(5000, 3750));
+}
+
+// A file whose every row and scan is there but whose end marker is missing
+// is its whole picture: the same pixels as with its marker.
+TEST_F(PictureDecode, AWholeJpegWithoutItsEndMarkerIsShown)
+{
+    using jpegfile::Kind;
+    struct Case {
+        const char *name;
+        jpegfile::Options options;
+    };
+    const Case cases[] = {
+        {"baseline", {}},
+        {"baseline with restarts", {Kind::Colour, false, false, 95, 1}},
+        {"progressive", {Kind::Colour, true}},
+        {"grey progressive", {Kind::Grey, true}},
+        {"arithmetic", {Kind::Colour, false, false, 95, 0, true}},
+        {"arithmetic progressive", {Kind::Colour, true, false, 95, 0, true}},
+    };
+    const auto noise = [](int x, int y) { return qRgb((x * 7919 + y * 104729) % 251, (x * 31 + y * 17) % 256, (x ^ y) * 5 % 256); };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeJpeg(path("whole.jpg"), 160, 120, c.options, noise));
+        const QByteArray whole = contentsOf(path("whole.jpg"));
+        ASSERT_TRUE(whole.endsWith(QByteArray("\xFF\xD9", 2)));
+        write(path("unended.jpg"), whole.left(whole.size() - 2));
+        for (const QSize &box : {QSize(), QSize(40, 30)}) {
+            const PictureRead withMarker = ReadPictureFile(path("whole.jpg"), {box, false});
+            const PictureRead without = ReadPictureFile(path("unended.jpg"), {box, false});
+            ASSERT_TRUE(withMarker.ok()) << withMarker.error.toStdString();
+            ASSERT_TRUE(without.ok()) << without.error.toStdString();
+            EXPECT_EQ(without.image, withMarker.image);
+        }
+        QImage combined(160, 120, QImage::Format_RGB32);
+        combined.fill(qRgb(0, 0, 0));
+        ASSERT_EQ(CombinePictureFile(combined, path("unended.jpg"), CombineXor), QString());
+        EXPECT_EQ(combined, ReadPictureFile(path("whole.jpg")).image);
+    }
 }
 
 // A thumbnail's pixel is the average of the file's pixels it stands for,

@@ -150,4 +150,13 @@ inline std::vector<unsigned char> withFrameSize(std::vector<unsigned char> file,
     return file;
 }
 
+// Where the last scan's header begins; the size of the file when it has none.
+inline std::size_t lastScanAt(const std::vector<unsigned char> &file)
+{
+    for (std::size_t at = file.size() >= 2 ? file.size() - 2 : 0; at > 0; --at)
+        if (file[at] == 0xFF && file[at + 1] == 0xDA)
+            return at;
+    return file.size();
+}
+
 } // namespace jpegfile
