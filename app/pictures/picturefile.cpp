@@ -968,23 +968,30 @@ PictureHeader bmpHeader(std::FILE *file_)
 
 // ---------------------------------------------------------------- JPEG
 
-// More scans than any encoder writes: each one passes over the coefficients
-// of the whole picture, so a file of endless small scans would take
-// endless time.
+// More scans than any encoder writes.
 constexpr int largestJpegScans = 100;
 
-// libjpeg's failure, what it warned of, which components its scans held so
-// far, and the frame its failures go back to.
+// A scan passes over the blocks of the components it holds, and libjpeg
+// decodes each of them again; libjpeg's own progressive files take 5 to 6
+// passes over the whole picture, other encoders' about as many. A file may
+// take twice that before it is refused, so no picture costs much more than
+// an ordinary one of its size.
+constexpr int largestJpegPasses = 12;
+
+// libjpeg's failure, what it warned of, what its scans cover so far, and
+// the frame its failures go back to.
 struct JpegFailure {
     jpeg_error_mgr manager; // first: libjpeg hands it back as the error manager
     std::jmp_buf jump;
     char text[JMSG_LENGTH_MAX] = {};
     bool endedEarly = false; // the file ended before its end marker
     bool cutShort = false;   // a scan's data stopped at the end before its blocks did
-    bool refused = false;    // too many scans: text says why
+    bool refused = false;    // too many scans or too much work: text says why
     bool outOfMemory = false;
     int scansCounted = 0;
     unsigned componentsScanned = 0; // a bit for each component a scan held
+    qint64 blocksScanned = 0;
+    qint64 blocksAllowed = 0;
 };
 
 JpegFailure &jpegFailure(j_common_ptr info_)
@@ -1039,8 +1046,19 @@ void jpegProgress(j_common_ptr info_)
     failure.scansCounted = info->input_scan_number;
     if (info->input_scan_number > largestJpegScans)
         jpegRefuse(failure, "The JPEG file has more than %d scans.", largestJpegScans);
+    if (info->comps_in_scan == 1) {
+        const jpeg_component_info &component = *info->cur_comp_info[0];
+        failure.blocksScanned += qint64(component.width_in_blocks) * component.height_in_blocks;
+    } else {
+        failure.blocksScanned += qint64(info->MCUs_per_row) * info->MCU_rows_in_scan * info->blocks_in_MCU;
+    }
     for (int c = 0; c < info->comps_in_scan; ++c)
         failure.componentsScanned |= 1u << info->cur_comp_info[c]->component_index;
+    if (failure.blocksScanned > failure.blocksAllowed)
+        jpegRefuse(failure,
+                   "The JPEG file takes too much work to decode (its scans amount to more than %d passes over the "
+                   "picture; a picture may take up to that many).",
+                   largestJpegPasses);
 }
 
 // Once every scan is read: whether one the picture needs is missing. Each
@@ -1113,6 +1131,18 @@ qint64 jpegDecoderBytes(const jpeg_decompress_struct &info_)
     return bytes + qint64(info_.image_width) * info_.max_v_samp_factor * DCTSIZE * info_.num_components + tables;
 }
 
+// The blocks of every component, as many as a scan of all of them covers.
+qint64 jpegPictureBlocks(const jpeg_decompress_struct &info_)
+{
+    qint64 blocks = 0;
+    for (int c = 0; c < info_.num_components; ++c) {
+        const jpeg_component_info &component = info_.comp_info[c];
+        blocks += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                  roundUp(component.height_in_blocks, component.v_samp_factor);
+    }
+    return blocks;
+}
+
 QString tooMuchToDecode(qint64 bytes_)
 {
     return QStringLiteral("The picture needs %1 to be decoded (its pixels and what the JPEG decoder holds beside "
@@ -1157,6 +1187,7 @@ bool readJpegHeader(JpegReader &reader_, std::FILE *file_, qint64 &besides_, QSt
     }
     reader_.severalScans = info.progressive_mode || info.comps_in_scan < info.num_components;
     besides_ = jpegDecoderBytes(info);
+    reader_.failure.blocksAllowed = jpegPictureBlocks(info) * largestJpegPasses;
     const qint64 needed = qint64(info.image_width) * info.image_height * 4 + besides_;
     if (needed > largestDecodingBytes) {
         why_ = tooMuchToDecode(needed);

@@ -780,6 +780,60 @@ TEST_F(PictureDecode, AWholeJpegWithoutItsEndMarkerIsShown)
     }
 }
 
+// Each scan is decoded over the blocks it covers: a file may take twice the
+// passes over its picture that an ordinary progressive one takes, and one
+// that would take more is refused as it is read, before the scan past the
+// bound is decoded.
+TEST_F(PictureDecode, AJpegWhoseScansTakeTooMuchWorkIsRefused)
+{
+    using jpegfile::Kind;
+    const QString tooMuch = "The JPEG file takes too much work to decode (its scans amount to more than 12 passes "
+                            "over the picture; a picture may take up to that many).";
+    struct Case {
+        const char *name;
+        jpegfile::Options options;
+        int scans;             // the last scan repeated until there are as many; 0: as written
+        const QString *refusal; // null: accepted
+    };
+    const Case cases[] = {
+        // Ten scans, 5.3 passes over the picture.
+        {"progressive 4-2-0", {Kind::Colour, true}, 0, nullptr},
+        // Each repeat of the last scan, of the brightness, is 2/3 of a pass.
+        {"progressive 4-2-0, 20 scans", {Kind::Colour, true}, 20, nullptr},
+        {"progressive 4-2-0, 21 scans", {Kind::Colour, true}, 21, &tooMuch},
+        {"progressive 4-2-0, 100 scans", {Kind::Colour, true}, 100, &tooMuch},
+        // Six scans of the one component, a pass each.
+        {"grey progressive, 12 scans", {Kind::Grey, true}, 12, nullptr},
+        {"grey progressive, 13 scans", {Kind::Grey, true}, 13, &tooMuch},
+        {"progressive 4-4-4, 100 scans", {Kind::Colour, true, true}, 100, &tooMuch},
+    };
+    // Flat, as the repeated scans of a picture with detail would read as damage.
+    const QRgb flat = qRgb(0x30, 0x60, 0x90);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeJpeg(path("scans.jpg"), 256, 192, c.options, [&](int, int) { return flat; }));
+        if (c.scans > 0)
+            write(path("scans.jpg"), bytesOf(jpegfile::withLastScanRepeated(vectorOf(contentsOf(path("scans.jpg"))), c.scans)));
+        const qint64 before = PictureBytesHeld();
+        for (const QSize &box : {QSize(), QSize(64, 48)}) {
+            const PictureRead read = ReadPictureFile(path("scans.jpg"), {box, false});
+            if (c.refusal) {
+                EXPECT_EQ(read.error, *c.refusal);
+            } else {
+                ASSERT_TRUE(read.ok()) << read.error.toStdString();
+                const QRgb shown = read.image.pixel(read.image.width() / 2, read.image.height() / 2);
+                const int grey = jpegfile::greyOf(flat);
+                const QRgb expected = c.options.kind == Kind::Grey ? qRgb(grey, grey, grey) : flat;
+                EXPECT_TRUE(sameColour(shown, expected, 3)) << std::hex << shown;
+            }
+        }
+        QImage into(4, 4, QImage::Format_RGB32);
+        EXPECT_EQ(CombinePictureFile(into, path("scans.jpg"), CombineXor), c.refusal ? *c.refusal : QString());
+        EXPECT_EQ(ReadPictureHeader(path("scans.jpg")).size, QSize(256, 192));
+        EXPECT_EQ(PictureBytesHeld(), before);
+    }
+}
+
 // A thumbnail's pixel is the average of the file's pixels it stands for,
 // also of a picture so short that libjpeg would shrink a side to less than
 // the thumbnail has, averaging in the rows an encoder pads its blocks with.

@@ -2,8 +2,9 @@
 // under the folder named on the command line: every colour space and
 // sampling, baseline and progressive, restarts and arithmetic coding, a
 // picture large enough to be shrunk as it is decoded, files cut short,
-// closed early by an end marker or whole without one, and files claiming
-// sizes that are refused. Rerunning gives the same bytes.
+// closed early by an end marker or whole without one, files claiming sizes
+// that are refused, and one whose scans take too much work. Rerunning gives
+// the same bytes.
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -70,6 +71,16 @@ Bytes picture(const std::string &name, int width, int height, const jpegfile::Op
     return load(pathOf(name));
 }
 
+// A picture of one colour, whose repeated scans still decode.
+Bytes plain(const std::string &name, int width, int height, const jpegfile::Options &options)
+{
+    if (!jpegfile::writePlain(pathOf(name), width, height, 0xFF336699u, options)) {
+        std::fprintf(stderr, "%s could not be written\n", name.c_str());
+        std::exit(1);
+    }
+    return load(pathOf(name));
+}
+
 Bytes firstBytes(const Bytes &bytes, std::size_t count)
 {
     return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
@@ -124,5 +135,8 @@ int main(int argc, char **argv)
     Bytes noData = firstBytes(jpegfile::withFrameSize(full, 8192, 8192), data);
     noData.insert(noData.end(), {0xFF, 0xD9});
     save("jpeg_no_data_closed_by_end_marker", noData);
+    // Its last scan repeated: more passes over the picture than are accepted.
+    const Bytes flat = plain("jpeg_repeated_scans", 64, 48, {Kind::Colour, true});
+    save("jpeg_repeated_scans", jpegfile::withLastScanRepeated(flat, 40));
     return 0;
 }
