@@ -1025,61 +1025,81 @@ TEST_F(ThumbnailCache, ALargeThumbnailIsHeldSmallAndOnce)
     EXPECT_EQ(PictureBytesHeld(), before);
 }
 
-// A database of many projects gives one box, not one for each thumbnail.
-TEST_F(ThumbnailCache, AThumbnailTheBudgetRefusesIsReportedOnceUntilThumbnailsFitAgain)
+// The files of one load give one box for the budget's refusals, however
+// many thumbnails it refuses and whatever its figures; the next load gives
+// one again.
+TEST_F(ThumbnailCache, TheBudgetsRefusalsAreReportedOnceInALoad)
 {
-    for (const char *name : {"a.png", "b.png", "c.png"})
-        ASSERT_TRUE(writePlainPng(path(name), 20, 10, qRgb(1, 1, 1)));
+    for (const char *name : {"a.png", "b.png", "c.png", "d.png"})
+        ASSERT_TRUE(writePlainPng(path(name), 20 * (name[0] - 'a' + 1), 10, qRgb(1, 1, 1)));
     RecordingMessageSink sink;
     {
-        BudgetRoom room(100);
-        EXPECT_FALSE(cache.acquire(path("a.png"), path("al.png"), 1));
-        EXPECT_FALSE(cache.acquire(path("b.png"), path("bl.png"), 1));
-    }
-    ASSERT_EQ(sink.requests.size(), 1u);
-    const QString file = QDir::toNativeSeparators(path("a.png"));
-    EXPECT_TRUE(sink.requests[0].text.startsWith("The picture " + file + " could not be loaded. [It needs 1 KiB;"))
-        << sink.requests[0].text.toStdString();
-    EXPECT_TRUE(cache.acquire(path("b.png"), path("bl.png"), 1));
-    {
+        const TThumbnailLoad load(cache);
+        {
+            BudgetRoom room(100);
+            EXPECT_FALSE(cache.acquire(path("a.png"), path("al.png"), 1));
+            EXPECT_FALSE(cache.acquire(path("b.png"), path("bl.png"), 1));
+        }
+        ASSERT_EQ(sink.requests.size(), 1u);
+        const QString file = QDir::toNativeSeparators(path("a.png"));
+        EXPECT_TRUE(sink.requests[0].text.startsWith("The picture " + file + " could not be loaded. [It needs 1 KiB;"))
+            << sink.requests[0].text.toStdString();
+        // A thumbnail that reads in between does not make the next refusal new.
+        EXPECT_TRUE(cache.acquire(path("b.png"), path("bl.png"), 1));
         BudgetRoom room(100);
         EXPECT_FALSE(cache.acquire(path("c.png"), path("cl.png"), 1));
+        EXPECT_EQ(sink.requests.size(), 1u);
+    }
+    {
+        BudgetRoom room(100);
+        EXPECT_FALSE(cache.acquire(path("d.png"), path("dl.png"), 1));
     }
     ASSERT_EQ(sink.requests.size(), 2u);
-    EXPECT_TRUE(sink.requests[1].text.startsWith("The picture " + QDir::toNativeSeparators(path("c.png"))));
+    EXPECT_TRUE(sink.requests[1].text.startsWith("The picture " + QDir::toNativeSeparators(path("d.png"))));
     cache.release(path("b.png"), path("bl.png"));
 }
 
-// Thumbnails that are no pictures say why, once for each reason until a
-// thumbnail reads again or the cache is empty.
-TEST_F(ThumbnailCache, EachReasonAThumbnailIsRefusedForIsReportedOnce)
+// Thumbnails that are no pictures say why, each kind of reason once in a
+// load, whatever reads between them; reasons that differ only in their
+// figures are one kind. A thumbnail outside any load is a load of its own.
+TEST_F(ThumbnailCache, EachReasonAThumbnailIsRefusedForIsReportedOnceInALoad)
 {
     const QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>";
     for (const char *name : {"a.svg", "b.svg", "c.svg"})
         write(path(name), svg);
     write(path("d.bmp"), "BM not really");
+    write(path("huge.png"), pngOfNoPixels(9000, 9000));
+    write(path("larger.png"), pngOfNoPixels(12000, 9000));
     ASSERT_TRUE(writePlainPng(path("good.png"), 20, 10, qRgb(1, 1, 1)));
     RecordingMessageSink sink;
     const auto refused = [&](const char *name) {
         EXPECT_FALSE(cache.acquire(path(name), path("large.png"), 1)) << name;
     };
-    refused("a.svg");
-    refused("b.svg");
-    refused("d.bmp");
     const QString unsupported = "[This kind of picture file is not supported.]";
-    ASSERT_EQ(sink.requests.size(), 2u);
-    EXPECT_EQ(sink.requests[0].text, "The picture " + QDir::toNativeSeparators(path("a.svg")) + " could not be loaded. " +
-                                         unsupported);
-    EXPECT_TRUE(sink.requests[1].text.startsWith("The picture " + QDir::toNativeSeparators(path("d.bmp"))));
-    ASSERT_TRUE(cache.acquire(path("good.png"), path("large.png"), 1));
-    refused("c.svg");
-    ASSERT_EQ(sink.requests.size(), 3u);
-    EXPECT_TRUE(sink.requests[2].text.endsWith(unsupported));
+    {
+        const TThumbnailLoad load(cache);
+        refused("a.svg");
+        refused("b.svg");
+        refused("d.bmp");
+        ASSERT_EQ(sink.requests.size(), 2u);
+        EXPECT_EQ(sink.requests[0].text, "The picture " + QDir::toNativeSeparators(path("a.svg")) +
+                                             " could not be loaded. " + unsupported);
+        EXPECT_TRUE(sink.requests[1].text.startsWith("The picture " + QDir::toNativeSeparators(path("d.bmp"))));
+        ASSERT_TRUE(cache.acquire(path("good.png"), path("large.png"), 1));
+        refused("c.svg");
+        refused("huge.png");
+        refused("larger.png");
+        ASSERT_EQ(sink.requests.size(), 3u);
+        EXPECT_TRUE(sink.requests[2].text.endsWith("[The picture is too large (9000 x 9000 pixels; a picture may have up "
+                                                   "to 67,108,864 pixels and 1,000,000 along a side).]"))
+            << sink.requests[2].text.toStdString();
+    }
     refused("a.svg");
-    EXPECT_EQ(sink.requests.size(), 3u);
+    refused("a.svg");
+    ASSERT_EQ(sink.requests.size(), 5u);
+    EXPECT_TRUE(sink.requests[3].text.endsWith(unsupported));
+    EXPECT_EQ(sink.requests[4].text, sink.requests[3].text);
     cache.release(path("good.png"), path("large.png"));
-    refused("a.svg");
-    EXPECT_EQ(sink.requests.size(), 4u);
 }
 
 } // namespace
