@@ -387,8 +387,12 @@ TEST(JpegPictures, AProjectOfThemTellsWhatTheyHold)
         EXPECT_EQ(out.viewers, c.viewers);
         ASSERT_GE(out.tabCpuMs, 0);
         RecordProperty("tab_cpu_ms", static_cast<int>(out.tabCpuMs));
-        // The four pictures took 17 s of processor time when only their scans were counted.
+#if !defined(__SANITIZE_ADDRESS__)
+        // The four pictures took 17 s of processor time when only their scans
+        // were counted. Under AddressSanitizer every allocation costs several
+        // times as much, and only the rest is checked.
         EXPECT_LT(out.tabCpuMs, 8000);
+#endif
         std::printf("%s: Image Quality tab after %ld ms, %ld ms of processor time\n", c.name, out.tabMs, out.tabCpuMs);
     }
 }
