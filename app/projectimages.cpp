@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 #include <utility>
 
@@ -49,6 +50,16 @@ QString picturePath(const std::string &folder_, const std::string &name_)
     return QFile::decodeName(QByteArray::fromStdString(folder_)) + name;
 }
 
+// Reasons that differ only in their figures are one kind; the budget's
+// refusals are all one, whatever holds it.
+QString reasonKind(const PictureRead &read_)
+{
+    if (read_.overBudget)
+        return QString();
+    static const QRegularExpression figures(QStringLiteral("[0-9]+"));
+    return QString(read_.error).replace(figures, QStringLiteral("#"));
+}
+
 } // namespace
 
 TThumbPictureList::~TThumbPictureList()
@@ -67,6 +78,7 @@ TThumbPicture *TThumbPictureList::find(const QString &pictureFile_, const QStrin
 
 TThumbPicture *TThumbPictureList::acquire(const QString &pictureFile_, const QString &largeFile_, int tag_)
 {
+    const TThumbnailLoad load(*this);
     TThumbPicture *entry = find(pictureFile_, largeFile_);
     if (!entry) {
         if (!QFileInfo(pictureFile_).isFile())
@@ -84,12 +96,10 @@ TThumbPicture *TThumbPictureList::acquire(const QString &pictureFile_, const QSt
         } else {
             const PictureRead read = ReadPictureFile(pictureFile_, {thumbnailHeldSize, false});
             if (!read.ok()) {
-                // The budget's refusals differ only in their figures.
-                if (refusalsShown.insert(read.overBudget ? QString() : read.error).second)
+                if (refusalsShown.insert(reasonKind(read)).second)
                     ShowPictureFailure("loaded", QDir::toNativeSeparators(pictureFile_), read.error);
                 return nullptr;
             }
-            refusalsShown.clear();
             fresh->picture = read.image;
         }
         entries.push_back(std::move(fresh));
@@ -107,8 +117,6 @@ void TThumbPictureList::release(const QString &pictureFile_, const QString &larg
         return;
     if (--(*it)->useCount <= 0)
         entries.erase(it);
-    if (entries.empty())
-        refusalsShown.clear();
 }
 
 std::vector<QImage> TThumbPictureList::pictures() const
@@ -132,6 +140,17 @@ TThumbPictureList &ThumbPictures()
 {
     static TThumbPictureList cache;
     return cache;
+}
+
+TThumbnailLoad::TThumbnailLoad(TThumbPictureList &cache_) : cache(cache_)
+{
+    ++cache.loads;
+}
+
+TThumbnailLoad::~TThumbnailLoad()
+{
+    if (--cache.loads == 0)
+        cache.refusalsShown.clear();
 }
 
 constinit const std::array<TTestImageRow, testImageRows + 1> testImageTable = [] {
@@ -203,6 +222,7 @@ bool TProjectImages::LoadProjectImages(CBasicProject &project_)
     // The new entries are taken before the old ones are let go, so a reload
     // finds the pictures still in the cache.
     const ReleaseAfter previous{std::exchange(pictures, {})};
+    const TThumbnailLoad load;
     loaded = true;
     if (project_.getKind() != 1) {
         loaded = false;
@@ -235,6 +255,7 @@ TProjectImages *ReferenceImages(int set_)
 
 bool LoadReferenceSets(const QString &programDirectory_)
 {
+    const TThumbnailLoad load;
     bool all = true;
     for (int set = 0; set < 2; ++set) {
         referenceSets[set] = std::make_unique<TProjectImages>();

@@ -46,10 +46,9 @@ public:
     // The entry, loaded when new; null when the thumbnail is missing or
     // cannot be read. Raises the use count. The thumbnail is held at most
     // at thumbnailHeldSize; entries of one thumbnail file share its pixels.
-    // A thumbnail that cannot be read is reported with why; a database of
-    // thousands of projects would otherwise give a box for each, so each
-    // kind of refusal (the budget's, or one reason) is reported once until
-    // a thumbnail reads again or the cache is empty.
+    // A thumbnail that cannot be read is reported with why, each kind of
+    // reason once in a load (TThumbnailLoad): the files of a load may name
+    // thousands of pictures, which would otherwise give a box for each.
     TThumbPicture *acquire(const QString &pictureFile_, const QString &largeFile_, int tag_);
     // Lowers the use count; at 0 the entry is freed.
     void release(const QString &pictureFile_, const QString &largeFile_);
@@ -62,12 +61,34 @@ public:
     static QString largeFileName(const TThumbPicture *entry_);
 
 private:
+    friend class TThumbnailLoad;
+
     std::vector<std::unique_ptr<TThumbPicture>> entries;
+    // The kinds of reason shown in the load under way, and how many loads
+    // are under way within each other.
     std::set<QString> refusalsShown;
+    int loads = 0;
 };
 
 // The program's one cache; it lives to the end of the program.
 TThumbPictureList &ThumbPictures();
+
+// One load of files: a database, the files chosen or dropped at once, or
+// the file a command line names (and the files of a list it may be). While
+// it lasts, each kind of reason a thumbnail is refused for is shown once,
+// however many projects name such pictures; reasons that differ only in
+// their figures (a size, what the budget holds) are one kind. A load within
+// a load is part of it; a thumbnail loaded outside any is a load of its own.
+class TThumbnailLoad {
+public:
+    explicit TThumbnailLoad(TThumbPictureList &cache_ = ThumbPictures());
+    ~TThumbnailLoad();
+    TThumbnailLoad(const TThumbnailLoad &) = delete;
+    TThumbnailLoad &operator=(const TThumbnailLoad &) = delete;
+
+private:
+    TThumbPictureList &cache;
+};
 
 // One row of the image-quality tests and their project items.
 struct TTestImageRow {

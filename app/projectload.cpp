@@ -21,6 +21,7 @@
 #include "uMainForm.h"
 #include "modes.h"
 #include "modalforms.h"
+#include "projectimages.h"
 #include "submitform.h"
 #include "treenode.h"
 
@@ -321,6 +322,7 @@ void TProjectDrag::copyTo(CBasicDatabase *target_)
     // The list may lose projects while the copies load (a message box runs
     // the event loop); copies never join it.
     const std::vector<CBasicProject *> sources = list;
+    const TThumbnailLoad load;
     for (CBasicProject *source : sources) {
         if (std::find(list.begin(), list.end(), source) == list.end())
             continue;

@@ -1470,6 +1470,7 @@ void TFMainForm::OpenDroppedFiles()
     if (openingDropped)
         return;
     openingDropped = true;
+    const TThumbnailLoad load;
     while (!dropped.isEmpty()) {
         const QString file = dropped.takeFirst();
         bool stop = false;

@@ -26,6 +26,7 @@
 #include "uPolyraDatabase.h"
 #include "defaultfolder.h"
 #include "uMainForm.h"
+#include "projectimages.h"
 #include "projectload.h"
 #include "recentfilelist.h"
 #include "uexception.h"
@@ -176,6 +177,7 @@ void OpenFiles(TFMainForm &main_)
     request.folder = GetDefaultFolder();
     request.filters = QtFileFilters(main_.OpenDialogFilter);
     const QStringList files = RunFileDialog(request);
+    const TThumbnailLoad load;
     for (qsizetype i = 0; i < files.size(); ++i) {
         if (i == 0)
             SetDefaultFolder(folderOfFile(files.at(i)));
@@ -192,6 +194,7 @@ bool OpenFileByPath(TFMainForm &main_, const QString &path_)
 {
     if (path_.isEmpty())
         return false;
+    const TThumbnailLoad load;
     if (path_.startsWith(QLatin1Char('&')))
         return openListFile(main_, path_.mid(1));
     // The extension, dot included, has four characters; the fourth decides.

@@ -216,6 +216,14 @@ public:
     // Not empty: the picture is fitted into it, so a decoder that shrinks as
     // it decodes may give rows of any size down to what fits it.
     virtual QSize box() const { return QSize(); }
+    // Set before begin by a decoder that shrinks: its rows are the file's
+    // picture shrunk by this, each pixel standing for as many of the file's
+    // pixels along each side (fewer at the right and bottom edges).
+    void shrunkFrom(const QSize &fileSize_, int shrink_)
+    {
+        fileSize = fileSize_;
+        shrink = shrink_;
+    }
 
     QString why;
     bool refusedForBudget = false;
@@ -224,6 +232,9 @@ public:
     qint64 besides = 0;
 
 protected:
+    QSize fileSize;
+    int shrink = 1;
+
     bool reserve(qint64 bytes_)
     {
         why = reservation.take(bytes_ + besides);
@@ -292,7 +303,8 @@ public:
     FittedPicture(const QSize &box_, bool opaque_) : fitBox(box_), opaque(opaque_) {}
     bool begin(int width_, int height_, bool alpha_, bool) override
     {
-        const QSize size = fittedSize(QSize(width_, height_), fitBox);
+        const QSize file = shrink > 1 ? fileSize : QSize(width_, height_);
+        const QSize size = fittedSize(file, fitBox);
         const qint64 pixels = qint64(size.width()) * size.height();
         // The sums beside it are bounded by the box, not by the file.
         if (!reserve(pixels * 4))
@@ -303,16 +315,26 @@ public:
             why = noMemory();
             return false;
         }
-        sourceHeight = height_;
         binOfColumn.resize(std::size_t(width_));
+        weightOfColumn.resize(std::size_t(width_));
         columnsOfBin.assign(std::size_t(size.width()), 0);
         for (int x = 0; x < width_; ++x) {
-            binOfColumn[std::size_t(x)] = int(qint64(x) * size.width() / width_);
-            ++columnsOfBin[std::size_t(binOfColumn[std::size_t(x)])];
+            const int first = x * shrink;
+            const int bin = int(qint64(first) * size.width() / file.width());
+            binOfColumn[std::size_t(x)] = bin;
+            weightOfColumn[std::size_t(x)] = std::min(shrink, file.width() - first);
+            columnsOfBin[std::size_t(bin)] += weightOfColumn[std::size_t(x)];
         }
+        binOfRow.resize(std::size_t(height_));
+        weightOfRow.resize(std::size_t(height_));
         rowsOfBin.assign(std::size_t(size.height()), 0);
-        for (int y = 0; y < height_; ++y)
-            ++rowsOfBin[std::size_t(binRow(y))];
+        for (int y = 0; y < height_; ++y) {
+            const int first = y * shrink;
+            const int bin = int(qint64(first) * size.height() / file.height());
+            binOfRow[std::size_t(y)] = bin;
+            weightOfRow[std::size_t(y)] = std::min(shrink, file.height() - first);
+            rowsOfBin[std::size_t(bin)] += weightOfRow[std::size_t(y)];
+        }
         sums.assign(std::size_t(size.width()) * std::size_t(size.height()) * 4, 0);
         pass.resize(std::size_t(width_) * 4);
         return true;
@@ -320,14 +342,17 @@ public:
     uchar *row(int) override { return pass.data(); }
     void rowDone(int y_, int first_, int step_, int count_) override
     {
-        quint64 *binRowSums = sums.data() + std::size_t(binRow(y_)) * std::size_t(image.width()) * 4;
+        quint64 *binRowSums = sums.data() + std::size_t(binOfRow[std::size_t(y_)]) * std::size_t(image.width()) * 4;
+        const quint64 rowWeight = quint64(weightOfRow[std::size_t(y_)]);
         const uchar *pixel = pass.data();
         for (int i = 0; i < count_; ++i, pixel += 4) {
-            quint64 *bin = binRowSums + std::size_t(binOfColumn[std::size_t(first_ + i * step_)]) * 4;
-            bin[0] += pixel[0];
-            bin[1] += pixel[1];
-            bin[2] += pixel[2];
-            bin[3] += pixel[3];
+            const auto x = std::size_t(first_ + i * step_);
+            quint64 *bin = binRowSums + std::size_t(binOfColumn[x]) * 4;
+            const quint64 weight = rowWeight * quint64(weightOfColumn[x]);
+            bin[0] += pixel[0] * weight;
+            bin[1] += pixel[1] * weight;
+            bin[2] += pixel[2] * weight;
+            bin[3] += pixel[3] * weight;
         }
     }
     PictureRead finish() override
@@ -352,14 +377,16 @@ public:
     QSize box() const override { return fitBox; }
 
 private:
-    int binRow(int y_) const { return int(qint64(y_) * image.height() / sourceHeight); }
-
     QSize fitBox;
     bool opaque;
     bool keepAlpha = false;
-    int sourceHeight = 1;
     QImage image;
-    std::vector<int> binOfColumn;
+    // For each decoded column and row: the pixel of the picture it goes to,
+    // and how many of the file's columns or rows it stands for.
+    std::vector<int> binOfColumn, weightOfColumn;
+    std::vector<int> binOfRow, weightOfRow;
+    // How many of the file's columns or rows each pixel of the picture
+    // stands for.
     std::vector<int> columnsOfBin;
     std::vector<int> rowsOfBin;
     std::vector<quint64> sums;
@@ -941,19 +968,30 @@ PictureHeader bmpHeader(std::FILE *file_)
 
 // ---------------------------------------------------------------- JPEG
 
-// More scans than any encoder writes: each one passes over the coefficients
-// of the whole picture, so a file of endless small scans would take
-// endless time.
+// More scans than any encoder writes.
 constexpr int largestJpegScans = 100;
 
-// libjpeg's failure or the early end of the file it warns of, and the frame
-// its failures go back to.
+// A scan passes over the blocks of the components it holds, and libjpeg
+// decodes each of them again; libjpeg's own progressive files take 5 to 6
+// passes over the whole picture, other encoders' about as many. A file may
+// take twice that before it is refused, so no picture costs much more than
+// an ordinary one of its size.
+constexpr int largestJpegPasses = 12;
+
+// libjpeg's failure, what it warned of, what its scans cover so far, and
+// the frame its failures go back to.
 struct JpegFailure {
     jpeg_error_mgr manager; // first: libjpeg hands it back as the error manager
     std::jmp_buf jump;
     char text[JMSG_LENGTH_MAX] = {};
-    bool cutShort = false;
+    bool endedEarly = false; // the file ended before its end marker
+    bool cutShort = false;   // a scan's data stopped at the end before its blocks did
+    bool refused = false;    // too many scans or too much work: text says why
     bool outOfMemory = false;
+    int scansCounted = 0;
+    unsigned componentsScanned = 0; // a bit for each component a scan held
+    qint64 blocksScanned = 0;
+    qint64 blocksAllowed = 0;
 };
 
 JpegFailure &jpegFailure(j_common_ptr info_)
@@ -969,20 +1007,81 @@ JpegFailure &jpegFailure(j_common_ptr info_)
     std::longjmp(failure.jump, 1);
 }
 
-// Other warnings tell of damage that libjpeg decodes past, as viewers do.
+// A scan whose data stops before its blocks do would leave the rest grey,
+// and no such picture is shown: stopped by the end of the file, or by an end
+// marker put in its middle, it is cut short; by any other marker, damaged.
+// The end of the file alone is met also by a whole file without its end
+// marker once its last scan is read; what the scans covered tells the two
+// apart. Other warnings tell of damage that libjpeg decodes past, as viewers do.
 void jpegWarning(j_common_ptr info_, int level_)
 {
-    if (level_ < 0 && info_->err->msg_code == JWRN_JPEG_EOF)
-        jpegFailure(info_).cutShort = true;
-}
-
-void jpegProgress(j_common_ptr info_)
-{
-    if (reinterpret_cast<j_decompress_ptr>(info_)->input_scan_number <= largestJpegScans)
+    if (level_ >= 0)
         return;
     JpegFailure &failure = jpegFailure(info_);
-    std::snprintf(failure.text, sizeof failure.text, "The JPEG file has more than %d scans.", largestJpegScans);
-    std::longjmp(failure.jump, 1);
+    if (info_->err->msg_code == JWRN_JPEG_EOF) {
+        failure.endedEarly = true;
+    } else if (info_->err->msg_code == JWRN_HIT_MARKER) {
+        failure.cutShort = reinterpret_cast<j_decompress_ptr>(info_)->unread_marker == JPEG_EOI;
+        info_->err->format_message(info_, failure.text);
+        std::longjmp(failure.jump, 1);
+    }
+}
+
+// libjpeg's frames are left by longjmp: nothing here needs a destructor.
+[[noreturn]] void jpegRefuse(JpegFailure &failure_, const char *format_, int figure_)
+{
+    std::snprintf(failure_.text, sizeof failure_.text, format_, figure_);
+    failure_.refused = true;
+    std::longjmp(failure_.jump, 1);
+}
+
+// Called before each row of blocks libjpeg reads, and so as soon as it has
+// read the header of each scan, before the scan's blocks are decoded.
+void jpegProgress(j_common_ptr info_)
+{
+    auto *info = reinterpret_cast<j_decompress_ptr>(info_);
+    JpegFailure &failure = jpegFailure(info_);
+    if (info->input_scan_number == failure.scansCounted)
+        return;
+    failure.scansCounted = info->input_scan_number;
+    if (info->input_scan_number > largestJpegScans)
+        jpegRefuse(failure, "The JPEG file has more than %d scans.", largestJpegScans);
+    if (info->comps_in_scan == 1) {
+        const jpeg_component_info &component = *info->cur_comp_info[0];
+        failure.blocksScanned += qint64(component.width_in_blocks) * component.height_in_blocks;
+    } else {
+        failure.blocksScanned += qint64(info->MCUs_per_row) * info->MCU_rows_in_scan * info->blocks_in_MCU;
+    }
+    for (int c = 0; c < info->comps_in_scan; ++c)
+        failure.componentsScanned |= 1u << info->cur_comp_info[c]->component_index;
+    if (failure.blocksScanned > failure.blocksAllowed)
+        jpegRefuse(failure,
+                   "The JPEG file takes too much work to decode (its scans amount to more than %d passes over the "
+                   "picture; a picture may take up to that many).",
+                   largestJpegPasses);
+}
+
+// Once every scan is read: whether one the picture needs is missing. Each
+// component must have had a scan, in a progressive file one of its DC; and
+// a file that ended before its end marker must have ended after its last
+// scan, which in a progressive file leaves every coefficient of every
+// component with its last bit. (With its end marker a progressive file may
+// leave bits out.)
+bool jpegScansMissing(const jpeg_decompress_struct &info_, const JpegFailure &failure_)
+{
+    for (int c = 0; c < info_.num_components; ++c) {
+        if (!(failure_.componentsScanned & 1u << c))
+            return true;
+        if (!info_.progressive_mode)
+            continue;
+        if (info_.coef_bits[c][0] < 0)
+            return true;
+        if (failure_.endedEarly)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                if (info_.coef_bits[c][k] != 0)
+                    return true;
+    }
+    return false;
 }
 
 // libjpeg's reader, freed on every way out.
@@ -991,6 +1090,7 @@ struct JpegReader {
     JpegFailure failure;
     jpeg_progress_mgr progress;
     bool cmyk = false;
+    bool severalScans = false; // progressive, or a component a scan
     JpegReader()
     {
         std::memset(&info, 0, sizeof info);
@@ -1029,6 +1129,18 @@ qint64 jpegDecoderBytes(const jpeg_decompress_struct &info_)
     }
     const qint64 tables = qint64(64) << 10;
     return bytes + qint64(info_.image_width) * info_.max_v_samp_factor * DCTSIZE * info_.num_components + tables;
+}
+
+// The blocks of every component, as many as a scan of all of them covers.
+qint64 jpegPictureBlocks(const jpeg_decompress_struct &info_)
+{
+    qint64 blocks = 0;
+    for (int c = 0; c < info_.num_components; ++c) {
+        const jpeg_component_info &component = info_.comp_info[c];
+        blocks += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                  roundUp(component.height_in_blocks, component.v_samp_factor);
+    }
+    return blocks;
 }
 
 QString tooMuchToDecode(qint64 bytes_)
@@ -1073,7 +1185,9 @@ bool readJpegHeader(JpegReader &reader_, std::FILE *file_, qint64 &besides_, QSt
         why_ = QStringLiteral("This kind of JPEG file is not supported.");
         return false;
     }
+    reader_.severalScans = info.progressive_mode || info.comps_in_scan < info.num_components;
     besides_ = jpegDecoderBytes(info);
+    reader_.failure.blocksAllowed = jpegPictureBlocks(info) * largestJpegPasses;
     const qint64 needed = qint64(info.image_width) * info.image_height * 4 + besides_;
     if (needed > largestDecodingBytes) {
         why_ = tooMuchToDecode(needed);
@@ -1102,15 +1216,19 @@ bool decodeJpegRows(JpegReader &reader_, qint64 besides_, RowTarget &target_)
     if (setjmp(reader_.failure.jump))
         return false;
     jpeg_decompress_struct &info = reader_.info;
-    // libjpeg shrinks by up to 8 as it decodes; the rest is averaged.
+    // libjpeg shrinks by up to 8 as it decodes; the rest is averaged. Never
+    // so far that a side comes out shorter than the thumbnail needs: the
+    // rows or columns an encoder pads its last blocks with would then be
+    // averaged in as the picture's own.
     const QSize box = target_.box();
     if (!box.isEmpty()) {
-        const QSize fitted = fittedSize(QSize(int(info.image_width), int(info.image_height)), box);
-        for (unsigned denominator = 8; denominator > 1; denominator /= 2)
-            if (roundUp(info.image_width, denominator) / denominator >= fitted.width() &&
-                roundUp(info.image_height, denominator) / denominator >= fitted.height()) {
+        const QSize file(int(info.image_width), int(info.image_height));
+        const QSize fitted = fittedSize(file, box);
+        for (int denominator = 8; denominator > 1; denominator /= 2)
+            if (file.width() >= fitted.width() * denominator && file.height() >= fitted.height() * denominator) {
                 info.scale_num = 1;
-                info.scale_denom = denominator;
+                info.scale_denom = unsigned(denominator);
+                target_.shrunkFrom(file, denominator);
                 break;
             }
     }
@@ -1122,8 +1240,12 @@ bool decodeJpegRows(JpegReader &reader_, qint64 besides_, RowTarget &target_)
         return false;
     // A file of several scans is read whole here.
     jpeg_start_decompress(&info);
+    if (reader_.severalScans && jpegScansMissing(info, reader_.failure)) {
+        reader_.failure.cutShort = true;
+        return false;
+    }
     const int width = int(info.output_width);
-    while (info.output_scanline < info.output_height && !reader_.failure.cutShort) {
+    while (info.output_scanline < info.output_height) {
         const int y = int(info.output_scanline);
         JSAMPROW row = target_.row(y);
         if (jpeg_read_scanlines(&info, &row, 1) != 1)
@@ -1132,18 +1254,19 @@ bool decodeJpegRows(JpegReader &reader_, qint64 besides_, RowTarget &target_)
             cmykRow(row, width, info.saw_Adobe_marker);
         target_.rowDone(y, 0, 1, width);
     }
-    return !reader_.failure.cutShort && info.output_scanline == info.output_height;
+    return info.output_scanline == info.output_height;
 }
 
 QString jpegFailureText(const JpegReader &reader_, std::FILE *file_)
 {
     if (std::ferror(file_))
         return unreadable();
-    if (reader_.failure.cutShort)
+    const JpegFailure &failure = reader_.failure;
+    if (!failure.refused && (failure.cutShort || failure.endedEarly))
         return cutShort();
-    if (reader_.failure.outOfMemory)
+    if (failure.outOfMemory)
         return noMemory();
-    const QString text = QString::fromLatin1(reader_.failure.text);
+    const QString text = QString::fromLatin1(failure.text);
     return text.isEmpty() ? QStringLiteral("The JPEG file could not be read.") : text;
 }
 

@@ -526,6 +526,33 @@ TEST_F(PictureDecode, TheSizeRuleIsTheSameForEveryFormatAndSaysItself)
     }
 }
 
+QByteArray bytesOf(const std::vector<unsigned char> &bytes_)
+{
+    return QByteArray(reinterpret_cast<const char *>(bytes_.data()), qsizetype(bytes_.size()));
+}
+
+std::vector<unsigned char> vectorOf(const QByteArray &bytes_)
+{
+    return std::vector<unsigned char>(bytes_.begin(), bytes_.end());
+}
+
+QByteArray withFrameSize(const QByteArray &jpeg_, int width_, int height_)
+{
+    return bytesOf(jpegfile::withFrameSize(vectorOf(jpeg_), width_, height_));
+}
+
+qsizetype lastScanAt(const QByteArray &jpeg_)
+{
+    return qsizetype(jpegfile::lastScanAt(vectorOf(jpeg_)));
+}
+
+// Where the data of the file's first scan begins, after the scan's header.
+qsizetype firstScanDataAt(const QByteArray &jpeg_)
+{
+    const qsizetype at = jpeg_.indexOf(QByteArray("\xFF\xDA", 2));
+    return at + 2 + (uchar(jpeg_[at + 2]) << 8 | uchar(jpeg_[at + 3]));
+}
+
 // A file that ends early says so, wherever it ends.
 TEST_F(PictureDecode, AFileCutShortSaysSo)
 {
@@ -546,6 +573,14 @@ TEST_F(PictureDecode, AFileCutShortSaysSo)
     const QByteArray jpeg = contentsOf(path("whole.jpg"));
     ASSERT_TRUE(writeJpeg(path("whole.jpg"), 160, 120, {jpegfile::Kind::Colour, true}, noise));
     const QByteArray progressive = contentsOf(path("whole.jpg"));
+    ASSERT_TRUE(writeJpeg(path("whole.jpg"), 160, 120, {jpegfile::Kind::Colour, true, false, 95, 0, true}, noise));
+    const QByteArray arithmetic = contentsOf(path("whole.jpg"));
+    ASSERT_TRUE(writeJpeg(path("whole.jpg"), 160, 120, {jpegfile::Kind::Colour, false, false, 95, 1}, noise));
+    const QByteArray restarts = contentsOf(path("whole.jpg"));
+    const QByteArray end("\xFF\xD9", 2);
+    // An 8192 x 8192 header whose first scan has no data: 625 bytes.
+    const QByteArray claimed = withFrameSize(jpeg, 8192, 8192);
+    const QByteArray noData = claimed.left(firstScanDataAt(claimed)) + end;
     struct Case {
         const char *name;
         const char *file;
@@ -557,6 +592,15 @@ TEST_F(PictureDecode, AFileCutShortSaysSo)
         {"JPEG in its pixels", "cut.jpg", jpeg.left(jpeg.size() / 2)},
         {"progressive JPEG in its first scan", "cut.jpg", progressive.left(progressive.size() / 5)},
         {"progressive JPEG in its last scan", "cut.jpg", progressive.left(progressive.size() - 30)},
+        {"JPEG in its pixels, closed by its end marker", "cut.jpg", jpeg.left(jpeg.size() / 2) + end},
+        {"JPEG with restarts in its pixels, closed by its end marker", "cut.jpg", restarts.left(restarts.size() / 2) + end},
+        {"progressive JPEG in its first scan, closed by its end marker", "cut.jpg",
+         progressive.left(progressive.size() / 5) + end},
+        {"progressive JPEG in its last scan, closed by its end marker", "cut.jpg",
+         progressive.left(progressive.size() - 30) + end},
+        {"JPEG of 8192 x 8192 pixels before its data, closed by its end marker", "cut.jpg", noData},
+        {"arithmetic progressive JPEG between its scans", "cut.jpg", arithmetic.left(lastScanAt(arithmetic))},
+        {"arithmetic progressive JPEG in its middle", "cut.jpg", arithmetic.left(arithmetic.size() / 2)},
         {"PNG in its header", "cut.png", png.left(20)},
         {"PNG in its pixels", "cut.png", png.left(png.size() / 2)},
         {"PNG before its last pixels", "cut.png", png.left(png.size() - 20)},
@@ -565,6 +609,7 @@ TEST_F(PictureDecode, AFileCutShortSaysSo)
         {"BMP in its rows", "cut.bmp", bmp24.left(bmp24.size() - 5)},
         {"BMP in its runs", "cut.bmp", runs.left(runs.size() - 3)},
     };
+    EXPECT_EQ(noData.size(), 625);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         write(path(c.file), c.bytes);
@@ -695,6 +740,146 @@ TEST_F(PictureDecode, ACameraSizedJpegIsShrunkAsItIsDecoded)
     const PictureRead whole = ReadPictureFile(path("camera.jpg"));
     ASSERT_TRUE(whole.ok()) << whole.error.toStdString();
     EXPECT_EQ(whole.image.size(), QSize(5000, 3750));
+}
+
+// A file whose every row and scan is there but whose end marker is missing
+// is its whole picture: the same pixels as with its marker.
+TEST_F(PictureDecode, AWholeJpegWithoutItsEndMarkerIsShown)
+{
+    using jpegfile::Kind;
+    struct Case {
+        const char *name;
+        jpegfile::Options options;
+    };
+    const Case cases[] = {
+        {"baseline", {}},
+        {"baseline with restarts", {Kind::Colour, false, false, 95, 1}},
+        {"progressive", {Kind::Colour, true}},
+        {"grey progressive", {Kind::Grey, true}},
+        {"arithmetic", {Kind::Colour, false, false, 95, 0, true}},
+        {"arithmetic progressive", {Kind::Colour, true, false, 95, 0, true}},
+    };
+    const auto noise = [](int x, int y) { return qRgb((x * 7919 + y * 104729) % 251, (x * 31 + y * 17) % 256, (x ^ y) * 5 % 256); };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeJpeg(path("whole.jpg"), 160, 120, c.options, noise));
+        const QByteArray whole = contentsOf(path("whole.jpg"));
+        ASSERT_TRUE(whole.endsWith(QByteArray("\xFF\xD9", 2)));
+        write(path("unended.jpg"), whole.left(whole.size() - 2));
+        for (const QSize &box : {QSize(), QSize(40, 30)}) {
+            const PictureRead withMarker = ReadPictureFile(path("whole.jpg"), {box, false});
+            const PictureRead without = ReadPictureFile(path("unended.jpg"), {box, false});
+            ASSERT_TRUE(withMarker.ok()) << withMarker.error.toStdString();
+            ASSERT_TRUE(without.ok()) << without.error.toStdString();
+            EXPECT_EQ(without.image, withMarker.image);
+        }
+        QImage combined(160, 120, QImage::Format_RGB32);
+        combined.fill(qRgb(0, 0, 0));
+        ASSERT_EQ(CombinePictureFile(combined, path("unended.jpg"), CombineXor), QString());
+        EXPECT_EQ(combined, ReadPictureFile(path("whole.jpg")).image);
+    }
+}
+
+// Each scan is decoded over the blocks it covers: a file may take twice the
+// passes over its picture that an ordinary progressive one takes, and one
+// that would take more is refused as it is read, before the scan past the
+// bound is decoded.
+TEST_F(PictureDecode, AJpegWhoseScansTakeTooMuchWorkIsRefused)
+{
+    using jpegfile::Kind;
+    const QString tooMuch = "The JPEG file takes too much work to decode (its scans amount to more than 12 passes "
+                            "over the picture; a picture may take up to that many).";
+    struct Case {
+        const char *name;
+        jpegfile::Options options;
+        int scans;             // the last scan repeated until there are as many; 0: as written
+        const QString *refusal; // null: accepted
+    };
+    const Case cases[] = {
+        // Ten scans, 5.3 passes over the picture.
+        {"progressive 4-2-0", {Kind::Colour, true}, 0, nullptr},
+        // Each repeat of the last scan, of the brightness, is 2/3 of a pass.
+        {"progressive 4-2-0, 20 scans", {Kind::Colour, true}, 20, nullptr},
+        {"progressive 4-2-0, 21 scans", {Kind::Colour, true}, 21, &tooMuch},
+        {"progressive 4-2-0, 100 scans", {Kind::Colour, true}, 100, &tooMuch},
+        // Six scans of the one component, a pass each.
+        {"grey progressive, 12 scans", {Kind::Grey, true}, 12, nullptr},
+        {"grey progressive, 13 scans", {Kind::Grey, true}, 13, &tooMuch},
+        {"progressive 4-4-4, 100 scans", {Kind::Colour, true, true}, 100, &tooMuch},
+    };
+    // Flat, as the repeated scans of a picture with detail would read as damage.
+    const QRgb flat = qRgb(0x30, 0x60, 0x90);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeJpeg(path("scans.jpg"), 256, 192, c.options, [&](int, int) { return flat; }));
+        if (c.scans > 0)
+            write(path("scans.jpg"), bytesOf(jpegfile::withLastScanRepeated(vectorOf(contentsOf(path("scans.jpg"))), c.scans)));
+        const qint64 before = PictureBytesHeld();
+        for (const QSize &box : {QSize(), QSize(64, 48)}) {
+            const PictureRead read = ReadPictureFile(path("scans.jpg"), {box, false});
+            if (c.refusal) {
+                EXPECT_EQ(read.error, *c.refusal);
+            } else {
+                ASSERT_TRUE(read.ok()) << read.error.toStdString();
+                const QRgb shown = read.image.pixel(read.image.width() / 2, read.image.height() / 2);
+                const int grey = jpegfile::greyOf(flat);
+                const QRgb expected = c.options.kind == Kind::Grey ? qRgb(grey, grey, grey) : flat;
+                EXPECT_TRUE(sameColour(shown, expected, 3)) << std::hex << shown;
+            }
+        }
+        QImage into(4, 4, QImage::Format_RGB32);
+        EXPECT_EQ(CombinePictureFile(into, path("scans.jpg"), CombineXor), c.refusal ? *c.refusal : QString());
+        EXPECT_EQ(ReadPictureHeader(path("scans.jpg")).size, QSize(256, 192));
+        EXPECT_EQ(PictureBytesHeld(), before);
+    }
+}
+
+// A thumbnail's pixel is the average of the file's pixels it stands for,
+// also of a picture so short that libjpeg would shrink a side to less than
+// the thumbnail has, averaging in the rows an encoder pads its blocks with.
+TEST_F(PictureDecode, AThumbnailOfAShortJpegAveragesItsOwnPixels)
+{
+    struct Case {
+        const char *name;
+        QSize size;
+        std::function<QRgb(int, int)> colour;
+    };
+    const Case cases[] = {
+        {"4097 x 3, green down", {4097, 3}, [](int, int y) { return qRgb(128, std::min(255, y * 128), 128); }},
+        {"3 x 4097, red across", {3, 4097}, [](int x, int) { return qRgb(std::min(255, x * 128), 128, 128); }},
+        {"4097 x 10, green down", {4097, 10}, [](int, int y) { return qRgb(128, y * 28, 128); }},
+        {"5000 x 3750", {5000, 3750}, smooth(5000, 3750)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool progressive : {false, true}) {
+            SCOPED_TRACE(progressive ? "progressive" : "baseline");
+            ASSERT_TRUE(writeJpeg(path("short.jpg"), c.size.width(), c.size.height(),
+                                  {jpegfile::Kind::Colour, progressive}, c.colour));
+            const PictureRead thumbnail = ReadPictureFile(path("short.jpg"), {QSize(200, 160), false});
+            ASSERT_TRUE(thumbnail.ok()) << thumbnail.error.toStdString();
+            const QSize fitted = thumbnail.image.size();
+            ASSERT_EQ(fitted, c.size.scaled(200, 160, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+            // What the thumbnail's pixel in the middle of each edge stands for.
+            for (const QPoint &at : {QPoint(fitted.width() / 2, 0), QPoint(fitted.width() / 2, fitted.height() - 1),
+                                     QPoint(0, fitted.height() / 2), QPoint(fitted.width() - 1, fitted.height() / 2)}) {
+                const int x0 = at.x() * c.size.width() / fitted.width(), x1 = (at.x() + 1) * c.size.width() / fitted.width();
+                const int y0 = at.y() * c.size.height() / fitted.height(), y1 = (at.y() + 1) * c.size.height() / fitted.height();
+                int sums[3] = {};
+                for (int y = y0; y < y1; ++y)
+                    for (int x = x0; x < x1; ++x) {
+                        const QRgb p = c.colour(x, y);
+                        sums[0] += qRed(p);
+                        sums[1] += qGreen(p);
+                        sums[2] += qBlue(p);
+                    }
+                const int n = (x1 - x0) * (y1 - y0);
+                const QRgb mean = qRgb(sums[0] / n, sums[1] / n, sums[2] / n);
+                EXPECT_TRUE(sameColour(thumbnail.image.pixel(at), mean, 6))
+                    << at.x() << "," << at.y() << ": " << std::hex << thumbnail.image.pixel(at) << " " << mean;
+            }
+        }
+    }
 }
 
 // A JPEG whose pixels and the coefficients its decoder holds beside them
@@ -840,61 +1025,81 @@ TEST_F(ThumbnailCache, ALargeThumbnailIsHeldSmallAndOnce)
     EXPECT_EQ(PictureBytesHeld(), before);
 }
 
-// A database of many projects gives one box, not one for each thumbnail.
-TEST_F(ThumbnailCache, AThumbnailTheBudgetRefusesIsReportedOnceUntilThumbnailsFitAgain)
+// The files of one load give one box for the budget's refusals, however
+// many thumbnails it refuses and whatever its figures; the next load gives
+// one again.
+TEST_F(ThumbnailCache, TheBudgetsRefusalsAreReportedOnceInALoad)
 {
-    for (const char *name : {"a.png", "b.png", "c.png"})
-        ASSERT_TRUE(writePlainPng(path(name), 20, 10, qRgb(1, 1, 1)));
+    for (const char *name : {"a.png", "b.png", "c.png", "d.png"})
+        ASSERT_TRUE(writePlainPng(path(name), 20 * (name[0] - 'a' + 1), 10, qRgb(1, 1, 1)));
     RecordingMessageSink sink;
     {
-        BudgetRoom room(100);
-        EXPECT_FALSE(cache.acquire(path("a.png"), path("al.png"), 1));
-        EXPECT_FALSE(cache.acquire(path("b.png"), path("bl.png"), 1));
-    }
-    ASSERT_EQ(sink.requests.size(), 1u);
-    const QString file = QDir::toNativeSeparators(path("a.png"));
-    EXPECT_TRUE(sink.requests[0].text.startsWith("The picture " + file + " could not be loaded. [It needs 1 KiB;"))
-        << sink.requests[0].text.toStdString();
-    EXPECT_TRUE(cache.acquire(path("b.png"), path("bl.png"), 1));
-    {
+        const TThumbnailLoad load(cache);
+        {
+            BudgetRoom room(100);
+            EXPECT_FALSE(cache.acquire(path("a.png"), path("al.png"), 1));
+            EXPECT_FALSE(cache.acquire(path("b.png"), path("bl.png"), 1));
+        }
+        ASSERT_EQ(sink.requests.size(), 1u);
+        const QString file = QDir::toNativeSeparators(path("a.png"));
+        EXPECT_TRUE(sink.requests[0].text.startsWith("The picture " + file + " could not be loaded. [It needs 1 KiB;"))
+            << sink.requests[0].text.toStdString();
+        // A thumbnail that reads in between does not make the next refusal new.
+        EXPECT_TRUE(cache.acquire(path("b.png"), path("bl.png"), 1));
         BudgetRoom room(100);
         EXPECT_FALSE(cache.acquire(path("c.png"), path("cl.png"), 1));
+        EXPECT_EQ(sink.requests.size(), 1u);
+    }
+    {
+        BudgetRoom room(100);
+        EXPECT_FALSE(cache.acquire(path("d.png"), path("dl.png"), 1));
     }
     ASSERT_EQ(sink.requests.size(), 2u);
-    EXPECT_TRUE(sink.requests[1].text.startsWith("The picture " + QDir::toNativeSeparators(path("c.png"))));
+    EXPECT_TRUE(sink.requests[1].text.startsWith("The picture " + QDir::toNativeSeparators(path("d.png"))));
     cache.release(path("b.png"), path("bl.png"));
 }
 
-// Thumbnails that are no pictures say why, once for each reason until a
-// thumbnail reads again or the cache is empty.
-TEST_F(ThumbnailCache, EachReasonAThumbnailIsRefusedForIsReportedOnce)
+// Thumbnails that are no pictures say why, each kind of reason once in a
+// load, whatever reads between them; reasons that differ only in their
+// figures are one kind. A thumbnail outside any load is a load of its own.
+TEST_F(ThumbnailCache, EachReasonAThumbnailIsRefusedForIsReportedOnceInALoad)
 {
     const QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>";
     for (const char *name : {"a.svg", "b.svg", "c.svg"})
         write(path(name), svg);
     write(path("d.bmp"), "BM not really");
+    write(path("huge.png"), pngOfNoPixels(9000, 9000));
+    write(path("larger.png"), pngOfNoPixels(12000, 9000));
     ASSERT_TRUE(writePlainPng(path("good.png"), 20, 10, qRgb(1, 1, 1)));
     RecordingMessageSink sink;
     const auto refused = [&](const char *name) {
         EXPECT_FALSE(cache.acquire(path(name), path("large.png"), 1)) << name;
     };
-    refused("a.svg");
-    refused("b.svg");
-    refused("d.bmp");
     const QString unsupported = "[This kind of picture file is not supported.]";
-    ASSERT_EQ(sink.requests.size(), 2u);
-    EXPECT_EQ(sink.requests[0].text, "The picture " + QDir::toNativeSeparators(path("a.svg")) + " could not be loaded. " +
-                                         unsupported);
-    EXPECT_TRUE(sink.requests[1].text.startsWith("The picture " + QDir::toNativeSeparators(path("d.bmp"))));
-    ASSERT_TRUE(cache.acquire(path("good.png"), path("large.png"), 1));
-    refused("c.svg");
-    ASSERT_EQ(sink.requests.size(), 3u);
-    EXPECT_TRUE(sink.requests[2].text.endsWith(unsupported));
+    {
+        const TThumbnailLoad load(cache);
+        refused("a.svg");
+        refused("b.svg");
+        refused("d.bmp");
+        ASSERT_EQ(sink.requests.size(), 2u);
+        EXPECT_EQ(sink.requests[0].text, "The picture " + QDir::toNativeSeparators(path("a.svg")) +
+                                             " could not be loaded. " + unsupported);
+        EXPECT_TRUE(sink.requests[1].text.startsWith("The picture " + QDir::toNativeSeparators(path("d.bmp"))));
+        ASSERT_TRUE(cache.acquire(path("good.png"), path("large.png"), 1));
+        refused("c.svg");
+        refused("huge.png");
+        refused("larger.png");
+        ASSERT_EQ(sink.requests.size(), 3u);
+        EXPECT_TRUE(sink.requests[2].text.endsWith("[The picture is too large (9000 x 9000 pixels; a picture may have up "
+                                                   "to 67,108,864 pixels and 1,000,000 along a side).]"))
+            << sink.requests[2].text.toStdString();
+    }
     refused("a.svg");
-    EXPECT_EQ(sink.requests.size(), 3u);
+    refused("a.svg");
+    ASSERT_EQ(sink.requests.size(), 5u);
+    EXPECT_TRUE(sink.requests[3].text.endsWith(unsupported));
+    EXPECT_EQ(sink.requests[4].text, sink.requests[3].text);
     cache.release(path("good.png"), path("large.png"));
-    refused("a.svg");
-    EXPECT_EQ(sink.requests.size(), 4u);
 }
 
 } // namespace

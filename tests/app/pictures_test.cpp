@@ -1,10 +1,15 @@
 #include "openfixture.h"
 
 #include <QColor>
+#include <QDropEvent>
 #include <QImage>
+#include <QMimeData>
+#include <QUrl>
+#include <functional>
 
 #include "Cp1252.h"
 #include "MessageSink.h"
+#include "plainpng.h"
 #include "projectimages.h"
 #include "projectload.h"
 
@@ -296,6 +301,89 @@ TEST_F(ProjectPictures, ACopyKeepsItsSourcesPictures)
     ASSERT_TRUE(images);
     EXPECT_TRUE(images->allLoaded());
     EXPECT_TRUE(images->findByTag(1));
+}
+
+// Five projects, each naming a picture that is refused among pictures that
+// read, opened in one load (dropped together, or a list named on the
+// command line): one box for each kind of reason, whatever reads between
+// them and whatever figures the reasons carry.
+TEST_F(ProjectPictures, OneLoadOfProjectsShowsEachReasonOnce)
+{
+    const QString folder = files.filePath("run");
+    for (int i = 0; i < 5; ++i) {
+        writePicture(folder + QString("/t1-%1.png").arg(i), Qt::red);
+        writePicture(folder + QString("/t3-%1.png").arg(i), Qt::green);
+    }
+    {
+        QFile svg(folder + "/drawing.svg");
+        ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
+        svg.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>");
+    }
+    const auto writeProjects = [&](const QString &kind, const std::function<std::string(int)> &refused) {
+        QStringList paths;
+        for (int i = 0; i < 5; ++i) {
+            // Each its own pictures that read, one before and one after the refused one.
+            const std::string n = std::to_string(i);
+            const Bytes items = cat({stringItem(240, "t1-" + n + ".png"), stringItem(244, "l1.png"), stringItem(241, refused(i)),
+                                     stringItem(245, "l2.png"), stringItem(242, "t3-" + n + ".png"), stringItem(246, "l3.png")});
+            paths << writeFile(QString("run/%1%2.prp").arg(kind).arg(i),
+                               image::build(cat({image::basicItems("Pictured " + std::to_string(i)), items})));
+        }
+        return paths;
+    };
+    const QStringList unsupported = writeProjects("svg", [](int) { return std::string("drawing.svg"); });
+    const QStringList tooLarge = writeProjects("large", [&](int i) {
+        const std::string name = "huge" + std::to_string(i) + ".png";
+        QFile huge(folder + "/" + QString::fromStdString(name));
+        EXPECT_TRUE(huge.open(QIODevice::WriteOnly));
+        huge.write(pngOfNoPixels(9000 + i, 9000));
+        return name;
+    });
+    struct Case {
+        const char *name;
+        const QStringList &projects;
+        bool dropped; // else a list file named as a command line names it
+        QString reason;
+    };
+    const Case cases[] = {
+        {"dropped, not supported", unsupported, true, "[This kind of picture file is not supported.]"},
+        {"dropped, too large", tooLarge, true,
+         "[The picture is too large (9000 x 9000 pixels; a picture may have up to 67,108,864 pixels and 1,000,000 "
+         "along a side).]"},
+        {"listed, not supported", unsupported, false, "[This kind of picture file is not supported.]"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        closeEverything();
+        sink.requests.clear();
+        auto *db = new CPolyraDatabase;
+        showWindowOf(db);
+        if (c.dropped) {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString &p : c.projects)
+                urls << QUrl::fromLocalFile(p);
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(main.get(), &enter);
+            ASSERT_TRUE(enter.isAccepted());
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(main.get(), &drop);
+            ASSERT_TRUE(drop.isAccepted());
+            QApplication::processEvents();
+        } else {
+            const QString list = writeText("run/list.txt", c.projects.join("\r\n").toLocal8Bit());
+            EXPECT_TRUE(OpenFileByPath(*main, "&" + list));
+        }
+        ASSERT_EQ(db->getProjectCount(), 5);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(dynamic_cast<TProjectImages *>(db->getProject(i)->getImages())->count(), 2);
+        ASSERT_EQ(messages().size(), 1) << messages().join("\n").toStdString();
+        EXPECT_TRUE(messages().front().startsWith("The picture " + QDir::toNativeSeparators(folder) + QDir::separator()))
+            << messages().front().toStdString();
+        EXPECT_TRUE(messages().front().endsWith(c.reason)) << messages().front().toStdString();
+    }
+    closeEverything();
 }
 
 TEST_F(ProjectPictures, OtherKindsLoadNothing)

@@ -150,4 +150,31 @@ inline std::vector<unsigned char> withFrameSize(std::vector<unsigned char> file,
     return file;
 }
 
+// Where the last scan's header begins; the size of the file when it has none.
+inline std::size_t lastScanAt(const std::vector<unsigned char> &file)
+{
+    for (std::size_t at = file.size() >= 2 ? file.size() - 2 : 0; at > 0; --at)
+        if (file[at] == 0xFF && file[at + 1] == 0xDA)
+            return at;
+    return file.size();
+}
+
+// The file with its last scan (its header and data, up to the end marker)
+// written again until it holds scans in all: libjpeg decodes each copy over
+// the whole component again.
+inline std::vector<unsigned char> withLastScanRepeated(const std::vector<unsigned char> &file, int scans)
+{
+    const std::size_t at = lastScanAt(file);
+    const std::size_t end = file.size() - 2; // the end marker
+    int count = 0;
+    for (std::size_t i = 0; i + 1 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xDA)
+            ++count;
+    std::vector<unsigned char> out(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(end));
+    for (; count < scans; ++count)
+        out.insert(out.end(), file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(end));
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+}
+
 } // namespace jpegfile

@@ -1,8 +1,10 @@
 // Writes the JPEG seeds of the picture fuzz target into the folder "picture"
 // under the folder named on the command line: every colour space and
 // sampling, baseline and progressive, restarts and arithmetic coding, a
-// picture large enough to be shrunk as it is decoded, and files cut short
-// or claiming sizes that are refused. Rerunning gives the same bytes.
+// picture large enough to be shrunk as it is decoded, files cut short,
+// closed early by an end marker or whole without one, files claiming sizes
+// that are refused, and one whose scans take too much work. Rerunning gives
+// the same bytes.
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -69,6 +71,16 @@ Bytes picture(const std::string &name, int width, int height, const jpegfile::Op
     return load(pathOf(name));
 }
 
+// A picture of one colour, whose repeated scans still decode.
+Bytes plain(const std::string &name, int width, int height, const jpegfile::Options &options)
+{
+    if (!jpegfile::writePlain(pathOf(name), width, height, 0xFF336699u, options)) {
+        std::fprintf(stderr, "%s could not be written\n", name.c_str());
+        std::exit(1);
+    }
+    return load(pathOf(name));
+}
+
 Bytes firstBytes(const Bytes &bytes, std::size_t count)
 {
     return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count));
@@ -94,7 +106,7 @@ int main(int argc, char **argv)
     picture("jpeg_cmyk", 13, 11, {Kind::Cmyk});
     picture("jpeg_cmyk_progressive", 13, 11, {Kind::Cmyk, true});
     picture("jpeg_restarts", 40, 30, {Kind::Colour, false, false, 90, 1});
-    picture("jpeg_arithmetic", 40, 30, {Kind::Colour, true, false, 90, 0, true});
+    const Bytes arithmetic = picture("jpeg_arithmetic", 40, 30, {Kind::Colour, true, false, 90, 0, true});
     // Fitted into the fuzz body's boxes it is decoded at an eighth of its size.
     const Bytes large = picture("jpeg_large_420", 400, 300, {Kind::Colour, false, false, 50});
     const Bytes largeProgressive = picture("jpeg_large_progressive", 400, 300, {Kind::Colour, true, false, 50});
@@ -109,5 +121,22 @@ int main(int argc, char **argv)
     // Its pixels would fit, but not beside the coefficients it holds.
     save("jpeg_progressive_over_decoding_limit", jpegfile::withFrameSize(progressive, 8192, 8192));
     save("jpeg_zero_width", jpegfile::withFrameSize(full, 0, 11));
+    // Whole but for the end marker: shown.
+    save("jpeg_without_end_marker", firstBytes(full, full.size() - 2));
+    save("jpeg_progressive_without_end_marker", firstBytes(progressive, progressive.size() - 2));
+    save("jpeg_arithmetic_without_end_marker", firstBytes(arithmetic, arithmetic.size() - 2));
+    // Data that stops at an end marker: cut short, and so is a header of the
+    // largest size whose scan has no data at all.
+    const std::size_t scan = jpegfile::lastScanAt(full);
+    const std::size_t data = scan + 2 + (std::size_t(full[scan + 2]) << 8 | full[scan + 3]);
+    Bytes closed = firstBytes(full, data + (full.size() - data) / 2);
+    closed.insert(closed.end(), {0xFF, 0xD9});
+    save("jpeg_cut_closed_by_end_marker", closed);
+    Bytes noData = firstBytes(jpegfile::withFrameSize(full, 8192, 8192), data);
+    noData.insert(noData.end(), {0xFF, 0xD9});
+    save("jpeg_no_data_closed_by_end_marker", noData);
+    // Its last scan repeated: more passes over the picture than are accepted.
+    const Bytes flat = plain("jpeg_repeated_scans", 64, 48, {Kind::Colour, true});
+    save("jpeg_repeated_scans", jpegfile::withLastScanRepeated(flat, 40));
     return 0;
 }

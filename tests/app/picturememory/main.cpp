@@ -12,9 +12,14 @@
 //   hostile     the project file PROJECT opened into the database before
 //               the tab is shown, and a viewer opened on its picture of the
 //               fourth test instead of the reference's
+//   alone       DATABASE is "-": the project file PROJECT opened as a
+//               command line opens it, into a database of its own, and a
+//               viewer opened on its picture of the first test that shows
+//               one, if any does
 // Prints, one a line:
 //   tab-ms N       milliseconds from the start until the Image Quality tab
 //                  was painted
+//   tab-cpu-ms N   the process's processor time until then, in milliseconds
 //   message TEXT   every message box, answered as if by OK or Cancel
 //   viewer W H     the size of the picture each viewer opened shows
 //   pixel RGB      the shown picture's first pixel after a combination (hex)
@@ -32,6 +37,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <cstdio>
+#include <ctime>
 
 #include "MessageSink.h"
 #include "Ucommoncalls.h"
@@ -141,6 +147,13 @@ void press(TFPictures *viewer_, int key_, Qt::KeyboardModifiers modifiers_ = Qt:
 // Since the process started, as near as its first line.
 QElapsedTimer sinceStart;
 
+long long cpuMs()
+{
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<long long>(used.tv_sec) * 1000 + used.tv_nsec / 1000000;
+}
+
 int run(const QString &programFolder_, const QString &database_, const QString &scenario_, const QString &project_)
 {
     TQtAppServices services;
@@ -151,7 +164,15 @@ int run(const QString &programFolder_, const QString &database_, const QString &
     main.show();
     paint(main);
 
-    CBasicDatabase *database = OpenDatabaseFile(database_);
+    const bool alone = scenario_ == QLatin1String("alone");
+    CBasicDatabase *database = nullptr;
+    if (alone) {
+        if (!OpenFileByPath(main, project_) || CBasicDatabase::openDatabases().size() != 1)
+            return failed("open the project into a database of its own");
+        database = CBasicDatabase::openDatabases().front();
+    } else {
+        database = OpenDatabaseFile(database_);
+    }
     if (!database)
         return failed("open the database");
     const bool withProject = scenario_ == QLatin1String("project-xor") || scenario_ == QLatin1String("hostile");
@@ -165,9 +186,19 @@ int run(const QString &programFolder_, const QString &database_, const QString &
     window->PageControl1->setCurrentWidget(window->TabImages);
     paint(main);
     std::printf("tab-ms %lld\n", static_cast<long long>(sinceStart.elapsed()));
+    std::printf("tab-cpu-ms %lld\n", cpuMs());
     std::fflush(stdout);
 
-    if (withProject) {
+    if (alone) {
+        // The project is the database's only column.
+        for (int test = 0; test < 4; ++test)
+            if (openFromGrid(main, window, test, 1)) {
+                if (!lastViewer() || !lastViewer()->project())
+                    return failed("open the project's picture");
+                printViewer(lastViewer());
+                break;
+            }
+    } else if (withProject) {
         // The project is the database's last column.
         const bool hostile = scenario_ == QLatin1String("hostile");
         if (!openFromGrid(main, window, hostile ? 3 : 0, database->getProjectCount()))
