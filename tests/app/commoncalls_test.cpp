@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "MessageSink.h"
+#include "privatedesktop.h"
 #include "Shell.h"
 #include "Ucommoncalls.h"
 #include "recordingdesktop.h"
@@ -340,49 +341,14 @@ TEST(OpenUrlThroughTheDesktop, GoToCorvalinSoftUsesTheBrowserOrSaysWhyNot)
     const QString address = QStringLiteral("https://www.corvalinsoft.example/");
     for (const bool withBrowser : {false, true}) {
         SCOPED_TRACE(withBrowser ? "a browser" : "no browser");
-        QTemporaryDir home;
-        const QString data = home.filePath("data");
-        const QString opened = home.filePath("opened");
-        ASSERT_TRUE(QDir().mkpath(data + "/applications"));
-        ASSERT_TRUE(QDir().mkpath(home.filePath("config")));
-        // The system's file types, read only, and none of its applications.
-        const QString system = home.filePath("system");
-        ASSERT_TRUE(QDir().mkpath(system));
-        ASSERT_TRUE(QFile::link("/usr/share/mime", system + "/mime"));
-        if (withBrowser) {
-            const QString browser = home.filePath("browser.sh");
-            QFile script(browser);
-            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-            script.write(QString("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part' && mv '%1.part' '%1'\n").arg(opened).toUtf8());
-            script.close();
-            ASSERT_TRUE(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-            QFile entry(data + "/applications/browser.desktop");
-            ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
-            entry.write(QString("[Desktop Entry]\nType=Application\nName=Browser\nExec=\"%1\" %u\n"
-                                "MimeType=x-scheme-handler/http;x-scheme-handler/https;\n")
-                            .arg(browser)
-                            .toUtf8());
-            entry.close();
-            QFile cache(data + "/applications/mimeinfo.cache");
-            ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
-            cache.write("[MIME Cache]\nx-scheme-handler/http=browser.desktop;\nx-scheme-handler/https=browser.desktop;\n");
-        }
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_DATA_HOME", data);
-        environment.insert("XDG_DATA_DIRS", system);
-        environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
-        environment.insert("XDG_CONFIG_DIRS", home.filePath("config"));
-        environment.insert("HOME", home.path());
-        environment.insert("LANGUAGE", "C");
-        environment.insert("LC_ALL", "C.UTF-8");
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.remove("BROWSER");
-        QProcess helper;
-        helper.setProcessEnvironment(environment);
-        helper.start(SCORVISTA_HELP_HELPER, {SCORVISTA_PROGRAM_FOLDER, "goto"});
-        ASSERT_TRUE(helper.waitForFinished(60000));
-        const QStringList lines = QString::fromUtf8(helper.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        SCOPED_TRACE(QString::fromUtf8(helper.readAllStandardError()).toStdString());
+        PrivateDesktop desktop;
+        ASSERT_TRUE(desktop.setUp(withBrowser ? QStringList{"x-scheme-handler/http", "x-scheme-handler/https"}
+                                              : QStringList(),
+                                  "%u"));
+        const QString &opened = desktop.opened;
+        const PrivateDesktop::Run run = desktop.runHelpHelper({SCORVISTA_PROGRAM_FOLDER, "goto"});
+        const QStringList &lines = run.lines;
+        SCOPED_TRACE(run.errors.toStdString());
         ASSERT_EQ(lines.value(lines.size() - 1), "done") << lines.join('|').toStdString();
         const QStringList refused = lines.filter("message Unable to open given URL.");
         if (withBrowser) {

@@ -27,6 +27,7 @@
 #include "qtappservices.h"
 #include "databasewindow.h"
 #include "printersetup.h"
+#include "privatedesktop.h"
 #include "recordingdesktop.h"
 #include "uMainForm.h"
 #include "uPolyraDatabase.h"
@@ -432,47 +433,12 @@ TEST(HelpThroughTheDesktop, F1UsesTheDesktopsApplicationOrSaysWhyNot)
     };
     for (const Case &c : {Case{"NoApplicationForHtml", false}, Case{"AnApplicationForHtml", true}}) {
         SCOPED_TRACE(c.name);
-        QTemporaryDir home;
-        const QString data = home.filePath("data");
-        const QString opened = home.filePath("opened");
-        ASSERT_TRUE(QDir().mkpath(data + "/applications"));
-        ASSERT_TRUE(QDir().mkpath(home.filePath("config")));
-        // The system's file types, read only, and none of its applications.
-        const QString system = home.filePath("system");
-        ASSERT_TRUE(QDir().mkpath(system));
-        ASSERT_TRUE(QFile::link("/usr/share/mime", system + "/mime"));
-        const QString viewer = home.filePath("viewer.sh");
-        QFile script(viewer);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(QString("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part' && mv '%1.part' '%1'\n").arg(opened).toUtf8());
-        script.close();
-        ASSERT_TRUE(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        const QString type = c.withViewer ? QStringLiteral("text/html") : QStringLiteral("image/png");
-        QFile entry(data + "/applications/viewer.desktop");
-        ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
-        entry.write(QString("[Desktop Entry]\nType=Application\nName=Viewer\nExec=\"%1\" %f\nMimeType=%2;\n")
-                        .arg(viewer, type)
-                        .toUtf8());
-        entry.close();
-        QFile cache(data + "/applications/mimeinfo.cache");
-        ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
-        cache.write(QString("[MIME Cache]\n%1=viewer.desktop;\n").arg(type).toUtf8());
-        cache.close();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_DATA_HOME", data);
-        environment.insert("XDG_DATA_DIRS", system);
-        environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
-        environment.insert("XDG_CONFIG_DIRS", home.filePath("config"));
-        environment.insert("HOME", home.path());
-        environment.insert("LANGUAGE", "C");
-        environment.insert("LC_ALL", "C.UTF-8");
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        QProcess helper;
-        helper.setProcessEnvironment(environment);
-        helper.start(SCORVISTA_HELP_HELPER, {SCORVISTA_PROGRAM_FOLDER});
-        ASSERT_TRUE(helper.waitForFinished(60000));
-        const QStringList lines = QString::fromUtf8(helper.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        SCOPED_TRACE(QString::fromUtf8(helper.readAllStandardError()).toStdString());
+        PrivateDesktop desktop;
+        ASSERT_TRUE(desktop.setUp({c.withViewer ? QStringLiteral("text/html") : QStringLiteral("image/png")}, "%f"));
+        const QString &opened = desktop.opened;
+        const PrivateDesktop::Run run = desktop.runHelpHelper({SCORVISTA_PROGRAM_FOLDER});
+        const QStringList &lines = run.lines;
+        SCOPED_TRACE(run.errors.toStdString());
         ASSERT_EQ(lines.value(lines.size() - 1), "done");
         const QStringList help = lines.filter("message Error opening Help-file.");
         if (c.withViewer) {

@@ -191,6 +191,20 @@ bool writeBytes(const QString &path_, const QByteArray &bytes_)
     return file.open(QIODevice::WriteOnly) && file.write(bytes_) == bytes_.size();
 }
 
+// The program's folder in work_ with small reference pictures, so only a
+// project's pictures cost anything.
+bool writeSmallReferenceSets(const QTemporaryDir &work_)
+{
+    const QString reference = work_.filePath("program/Quality/Reference");
+    if (!QDir().mkpath(reference))
+        return false;
+    for (int n = 1; n <= 4; ++n)
+        for (const char *kind : {"T", "I", "A"})
+            if (!writePlainPng(reference + QString("/IQ0%1%2_Reference.PNG").arg(n).arg(kind), 40, 30, referenceColour))
+                return false;
+    return true;
+}
+
 // A BMP of 1 x 1 pixels whose 8,421,505 moves of 255 columns (33 MB) would
 // carry a column counted in an int past 2^31, followed by indexes as they are.
 QByteArray wrappingRuns()
@@ -263,11 +277,7 @@ TEST(HostilePictures, AProjectOfThemIsShownAndItsJpegOpens)
 {
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
-    const QString reference = work.filePath("program/Quality/Reference");
-    ASSERT_TRUE(QDir().mkpath(reference));
-    for (int n = 1; n <= 4; ++n)
-        for (const char *kind : {"T", "I", "A"})
-            ASSERT_TRUE(writePlainPng(reference + QString("/IQ0%1%2_Reference.PNG").arg(n).arg(kind), 40, 30, referenceColour));
+    ASSERT_TRUE(writeSmallReferenceSets(work));
     ASSERT_TRUE(QFile::copy(QStringLiteral(SCORVISTA_SAMPLES "/sample-machines.prb"), work.filePath("sample-machines.prb")));
     const QString pictures = work.filePath("pictures");
     ASSERT_TRUE(QDir().mkpath(pictures));
@@ -321,11 +331,7 @@ TEST(JpegPictures, AProjectOfThemTellsWhatTheyHold)
 {
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
-    const QString reference = work.filePath("program/Quality/Reference");
-    ASSERT_TRUE(QDir().mkpath(reference));
-    for (int n = 1; n <= 4; ++n)
-        for (const char *kind : {"T", "I", "A"})
-            ASSERT_TRUE(writePlainPng(reference + QString("/IQ0%1%2_Reference.PNG").arg(n).arg(kind), 40, 30, referenceColour));
+    ASSERT_TRUE(writeSmallReferenceSets(work));
     const QString pictures = work.filePath("pictures");
     ASSERT_TRUE(QDir().mkpath(pictures));
     const auto camera = [](int y, jpegfile::Pixel *row) {
