@@ -565,12 +565,9 @@ void TFDatabase::UpdateViews(const void *sender_)
             prepareHeader(column);
             grid->refreshColumn(column);
             // The Image Quality header names it too, whichever tab shows.
-            if (const int section = images->refreshProject(project); section >= 0) {
-                TGridHeader *header = ImageGrid->columnHeader();
-                const int height = wrappedHeight(fromCp1252(project->getName()), header->sectionSize(section) - 3) + 4;
-                if (!header->isSectionHidden(section) && height > header->extent())
-                    header->setExtent(height);
-            }
+            if (const int section = images->refreshProject(project);
+                section >= 0 && !ImageGrid->columnHeader()->isSectionHidden(section))
+                fitHeaderTo(*ImageGrid->columnHeader(), section, *project);
             return;
         }
     }
@@ -601,13 +598,16 @@ int TFDatabase::wrappedHeight(const QString &text_, int width_) const
 
 void TFDatabase::prepareHeader(int column_)
 {
-    CBasicProject *p = grid->project(column_);
-    if (!p)
-        return;
-    const int width = DbGrid->columnHeader()->sectionSize(column_);
-    const int height = wrappedHeight(fromCp1252(p->getName()), (width > 0 ? width : defaultColumnWidth) - 3) + 4;
-    if (height > DbGrid->columnHeader()->extent())
-        DbGrid->columnHeader()->setExtent(height);
+    if (CBasicProject *p = grid->project(column_))
+        fitHeaderTo(*DbGrid->columnHeader(), column_, *p);
+}
+
+void TFDatabase::fitHeaderTo(TGridHeader &header_, int section_, const CBasicProject &project_)
+{
+    const int width = header_.sectionSize(section_);
+    const int height = wrappedHeight(fromCp1252(project_.getName()), (width > 0 ? width : defaultColumnWidth) - 3) + 4;
+    if (height > header_.extent())
+        header_.setExtent(height);
 }
 
 void TFDatabase::RefreshView()

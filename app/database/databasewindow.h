@@ -197,6 +197,8 @@ private:
     void EDescriptionChange();
     void PStatusPaint();
     void prepareHeader(int column_);
+    // The header grows to hold the project's name wrapped in its section.
+    void fitHeaderTo(TGridHeader &header_, int section_, const CBasicProject &project_);
     void fitColumns();
     int wrappedHeight(const QString &text_, int width_) const;
     // The height a wrapped setting row (pipeline, platform) needs for the

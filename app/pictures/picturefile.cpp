@@ -1110,27 +1110,6 @@ qint64 roundUp(qint64 n_, qint64 step_)
     return (n_ + step_ - 1) / step_ * step_;
 }
 
-// What libjpeg holds beside the rows it gives: for a file of several scans
-// (progressive, or a component a scan) the coefficients of the whole
-// picture, 128 bytes for each 8 x 8 block of each component, and for every
-// file the rows of samples it decodes and upsamples at a time and its tables.
-qint64 jpegDecoderBytes(const jpeg_decompress_struct &info_)
-{
-    const bool severalScans = info_.progressive_mode || info_.comps_in_scan < info_.num_components;
-    qint64 bytes = 0;
-    for (int c = 0; c < info_.num_components; ++c) {
-        const jpeg_component_info &component = info_.comp_info[c];
-        const qint64 columns = roundUp(component.width_in_blocks, component.h_samp_factor);
-        const qint64 rows = roundUp(component.height_in_blocks, component.v_samp_factor);
-        if (severalScans)
-            bytes += columns * rows * qint64(sizeof(JBLOCK));
-        // A row of blocks and its neighbours above and below.
-        bytes += columns * DCTSIZE * component.v_samp_factor * DCTSIZE * 3;
-    }
-    const qint64 tables = qint64(64) << 10;
-    return bytes + qint64(info_.image_width) * info_.max_v_samp_factor * DCTSIZE * info_.num_components + tables;
-}
-
 // The blocks of every component, as many as a scan of all of them covers.
 qint64 jpegPictureBlocks(const jpeg_decompress_struct &info_)
 {
@@ -1141,6 +1120,23 @@ qint64 jpegPictureBlocks(const jpeg_decompress_struct &info_)
                   roundUp(component.height_in_blocks, component.v_samp_factor);
     }
     return blocks;
+}
+
+// What libjpeg holds beside the rows it gives: for a file of several scans
+// (progressive, or a component a scan) the coefficients of the whole
+// picture, 128 bytes for each 8 x 8 block of each component, and for every
+// file the rows of samples it decodes and upsamples at a time and its tables.
+qint64 jpegDecoderBytes(const jpeg_decompress_struct &info_, bool severalScans_)
+{
+    qint64 bytes = severalScans_ ? jpegPictureBlocks(info_) * qint64(sizeof(JBLOCK)) : 0;
+    for (int c = 0; c < info_.num_components; ++c) {
+        const jpeg_component_info &component = info_.comp_info[c];
+        const qint64 columns = roundUp(component.width_in_blocks, component.h_samp_factor);
+        // A row of blocks and its neighbours above and below.
+        bytes += columns * DCTSIZE * component.v_samp_factor * DCTSIZE * 3;
+    }
+    const qint64 tables = qint64(64) << 10;
+    return bytes + qint64(info_.image_width) * info_.max_v_samp_factor * DCTSIZE * info_.num_components + tables;
 }
 
 QString tooMuchToDecode(qint64 bytes_)
@@ -1186,7 +1182,7 @@ bool readJpegHeader(JpegReader &reader_, std::FILE *file_, qint64 &besides_, QSt
         return false;
     }
     reader_.severalScans = info.progressive_mode || info.comps_in_scan < info.num_components;
-    besides_ = jpegDecoderBytes(info);
+    besides_ = jpegDecoderBytes(info, reader_.severalScans);
     reader_.failure.blocksAllowed = jpegPictureBlocks(info) * largestJpegPasses;
     const qint64 needed = qint64(info.image_width) * info.image_height * 4 + besides_;
     if (needed > largestDecodingBytes) {

@@ -825,11 +825,9 @@ void TFPictures::Cascade()
         current = main->mdiArea()->activeSubWindow();
     std::vector<QMdiSubWindow *> children;
     for (TFPictures *window : viewers)
-        if (QMdiSubWindow *child = subWindowOf(window); child && child != current)
+        if (QMdiSubWindow *child = subWindowOf(window))
             children.push_back(child);
-    for (TFPictures *window : viewers)
-        if (QMdiSubWindow *child = subWindowOf(window); child && child == current)
-            children.push_back(child);
+    std::stable_partition(children.begin(), children.end(), [current](QMdiSubWindow *c_) { return c_ != current; });
     std::vector<QSize> sizes;
     for (QMdiSubWindow *child : children) {
         if (child->isMaximized() || child->isMinimized())
